@@ -1,0 +1,24 @@
+// What a channel's text header says about where it was recorded: station,
+// channel number and orientation, and the title line made from them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ChannelHeader {
+  std::string station_number;  // "89146"; empty when the header has none
+  std::string station_name;    // "Willow Creek"; empty when the header has none
+  int channel = 0;             // the number in "Chan  1:"
+  std::string orientation;     // as written: "360 Deg", "Up", "Tran"
+};
+
+// Reads the header lines of one channel (those before the acceleration
+// descriptor). The orientation comes from the "Chan  1: 360 Deg" line, looked
+// for first at the start of a line, then anywhere; nothing when there is none.
+std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>& lines);
+
+// The title record of a component file, at most 80 columns:
+//   "Willow Creek, station 89146, channel 1: 360 Deg"
+std::string make_title(const ChannelHeader& header);

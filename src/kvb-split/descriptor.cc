@@ -1,0 +1,134 @@
+#include "descriptor.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr long kMaxPoints = 10'000'000;
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t skip_blanks(std::string_view s, std::size_t i) {
+  while (i < s.size() && s[i] == ' ') ++i;
+  return i;
+}
+
+// Reads the leading point count; returns the position after it, or npos.
+std::size_t leading_count(std::string_view s, long& count) {
+  std::size_t i = skip_blanks(s, 0);
+  std::size_t start = i;
+  count = 0;
+  while (i < s.size() && is_digit(s[i])) {
+    if (count > kMaxPoints) return std::string_view::npos;
+    count = count * 10 + (s[i] - '0');
+    ++i;
+  }
+  return i == start ? std::string_view::npos : i;
+}
+
+bool starts_with(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
+
+// The number that ends right before position end (blanks between allowed):
+// "spaced at  .005 sec" with end at "sec" -> 0.005.
+std::optional<double> number_before(std::string_view s, std::size_t end) {
+  std::size_t stop = end;
+  while (stop > 0 && s[stop - 1] == ' ') --stop;
+  std::size_t start = stop;
+  bool digit = false;
+  while (start > 0 && (is_digit(s[start - 1]) || s[start - 1] == '.')) {
+    digit = digit || is_digit(s[start - 1]);
+    --start;
+  }
+  if (!digit) return std::nullopt;
+  std::string text(s.substr(start, stop - start));
+  char* rest = nullptr;
+  double v = std::strtod(text.c_str(), &rest);
+  if (*rest != '\0' || !std::isfinite(v) || v <= 0.0) return std::nullopt;
+  return v;
+}
+
+// The first number directly followed by one of the units, as in "200 pts/sec".
+std::optional<double> number_with_unit(std::string_view s,
+                                       std::initializer_list<std::string_view> units) {
+  for (std::string_view unit : units) {
+    for (std::size_t at = s.find(unit); at != std::string_view::npos; at = s.find(unit, at + 1)) {
+      bool word_start = at == 0 || !std::isalpha(static_cast<unsigned char>(s[at - 1]));
+      bool word_end = at + unit.size() == s.size() ||
+                      !std::isalpha(static_cast<unsigned char>(s[at + unit.size()]));
+      if (!word_start || !word_end) continue;
+      if (auto v = number_before(s, at)) return v;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool is_accel_descriptor(std::string_view line) {
+  long count = 0;
+  std::size_t i = leading_count(line, count);
+  if (i == std::string_view::npos) return false;
+  std::string rest = lower(line.substr(skip_blanks(line, i)));
+  return starts_with(rest, "points of accel") || starts_with(rest, "accelerogram points");
+}
+
+std::optional<DataLayout> parse_layout(std::string_view text) {
+  for (std::size_t open = text.find('('); open != std::string_view::npos;
+       open = text.find('(', open + 1)) {
+    std::size_t i = open + 1;
+    auto number = [&](int& out) {
+      std::size_t start = i;
+      out = 0;
+      while (i < text.size() && is_digit(text[i]) && i - start < 3) out = out * 10 + (text[i++] - '0');
+      return i > start;
+    };
+    DataLayout layout;
+    layout.stated = true;
+    if (!number(layout.per_line)) layout.per_line = 1;
+    if (i >= text.size() || std::string_view("fegdFEGD").find(text[i]) == std::string_view::npos)
+      continue;
+    ++i;
+    if (!number(layout.width)) continue;
+    if (i < text.size() && text[i] == '.') {
+      ++i;
+      if (!number(layout.decimals)) continue;
+    }
+    if (i >= text.size() || text[i] != ')') continue;
+    if (layout.per_line < 1 || layout.width < 1 || layout.width > 40 ||
+        layout.decimals > layout.width)
+      continue;
+    return layout;
+  }
+  return std::nullopt;
+}
+
+std::optional<Descriptor> parse_descriptor(std::string_view line, std::string& why) {
+  Descriptor d;
+  if (leading_count(line, d.points) == std::string_view::npos || d.points <= 0) {
+    why = "the point count is missing, zero or too large";
+    return std::nullopt;
+  }
+  std::string text = lower(line);
+  if (auto rate = number_with_unit(text, {"pts/sec", "samples/sec", "sps"})) {
+    d.interval = 1.0 / *rate;
+  } else if (auto interval = number_with_unit(text, {"sec", "s"})) {
+    d.interval = *interval;
+  } else {
+    why = "no sample interval (\"at .005 sec\" or \"at 200 pts/sec\")";
+    return std::nullopt;
+  }
+  if (line.find('(') != std::string_view::npos) {
+    if (auto layout = parse_layout(line)) d.layout = *layout;
+  }
+  return d;
+}

@@ -1,0 +1,54 @@
+// The component files in the output directory: written under temporary names
+// first, put in place only when every channel has been read.
+#pragma once
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A failure the user can act on; what() is the whole message.
+struct SplitError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class OutputDir {
+ public:
+  // Creates the directory when it does not exist (one level, like mkdir).
+  OutputDir(std::string dir, bool force);
+  ~OutputDir();  // removes the temporary files that were not put in place
+  OutputDir(const OutputDir&) = delete;
+  OutputDir& operator=(const OutputDir&) = delete;
+
+  // dir/name as it is shown to the user.
+  std::string path(const std::string& name) const;
+
+  // Throws when one of the names exists already and force is off.
+  void check_free(const std::vector<std::string>& names) const;
+
+  // A new temporary file in the directory, open for writing; the index
+  // identifies it for finish_temp and place.
+  std::size_t create_temp(std::FILE*& out);
+
+  // Closes temporary file index; throws if anything written to it was lost.
+  void finish_temp(std::size_t index, const std::string& shown_as);
+
+  // Puts the temporary files in place under the names, in order. Without
+  // force an existing name is never replaced, even one that appeared while
+  // the inputs were read; files already placed by this call are then removed.
+  void place(const std::vector<std::size_t>& temps, const std::vector<std::string>& names);
+
+ private:
+  struct Temp {
+    std::string path;
+    std::FILE* file = nullptr;
+    bool placed = false;
+  };
+
+  void place_one(Temp& temp, const std::string& name);
+
+  std::string dir_;
+  bool force_;
+  bool created_ = false;
+  std::vector<Temp> temps_;
+};
