@@ -1,0 +1,56 @@
+// One component file: header, title, data records, counters.
+#include "component_reader.h"
+
+#include <string>
+
+#include "runtime/io.h"
+
+namespace {
+
+constexpr int kComponentUnit = 11;
+constexpr int kNameLength = 80;
+constexpr int kSamplesPerRecord = 8;
+
+std::string trimmed_name(const char* field) {
+  std::string name(field, kNameLength);
+  return name.substr(0, name.find_last_not_of(' ') + 1);
+}
+
+}  // namespace
+
+void open_component(const char* name_field) {
+  f_open({kComponentUnit, {name_field, kNameLength}, "old"});
+}
+
+void skip_records(int n) {
+  for (int k = 0; k < n; ++k) {
+    s_rsle({kComponentUnit, false, nullptr});
+    e_rsle();
+  }
+}
+
+void read_title(char* line) {
+  s_rsfe({kComponentUnit, false, "(a80)"});
+  do_fio(line, kNameLength);
+  e_rsfe();
+}
+
+int read_data(const char* name_field, float* samples, int& in) {
+  int i = 0;
+  for (;; ++i) {
+    in = kSamplesPerRecord * i + 1;
+    if (in > kSamples) {
+      // The buffer is full. With nothing left to read, the next read would
+      // simply meet the end of the file; anything more would not fit.
+      if (unit_has_input(kComponentUnit))
+        stop_with_error(trimmed_name(name_field) + ": more than 33000 samples; a component file may hold at most 33000");
+      return i;
+    }
+    // Each value is stored as soon as its field is read; a nonzero result
+    // is the end of the file.
+    if (s_rsfe({kComponentUnit, true, "(8E10.4)"})) return i;
+    for (int j = 0; j < kSamplesPerRecord; ++j)
+      if (do_fio(samples[in + j - 1])) return i;
+    if (e_rsfe()) return i;
+  }
+}

@@ -1,0 +1,85 @@
+// The conversion run: banner and prompts, three component files into three
+// sample buffers, the output name, the CSV, stop.
+#include <string_view>
+
+#include "component_reader.h"
+#include "csv_writer.h"
+#include "runtime/io.h"
+
+namespace {
+
+constexpr int kConsole = 6;
+constexpr int kKeyboard = 5;
+constexpr int kFieldLength = 80;
+
+float x[kSamples], y[kSamples], z[kSamples];  // samples of the N00, N90 and UP files
+char line[kFieldLength];                       // the title record of the file last read
+char infile1[kFieldLength];  // first component file name; later the output name
+char infile2[kFieldLength];  // second component file name
+char infile3[kFieldLength];  // third component file name
+float dt;                    // time step of the CSV's time column, s
+int i;                       // data records read completely from a component file
+int in;                      // position where the read that met the end started: 8*i+1
+int nt;                      // lines to write: 8 less than the samples of complete records
+
+void say(std::string_view text) {
+  s_wsle({kConsole, false, nullptr});
+  do_lio(text);
+  e_wsle();
+}
+
+void say_nothing() {
+  s_wsle({kConsole, false, nullptr});
+  e_wsle();
+}
+
+}  // namespace
+
+void MAIN__() {
+  say("Program for Reading CDMG-TYpe Strong Motion Data");
+  say_nothing();
+  // The names are fixed: nothing is read after these prompts.
+  say("Enter 1st File Name of 3 Components");
+  say("Enter 2nd File Name of 3 Components");
+  say("Enter 3rd File Name of 3 Components");
+  s_copy(infile1, kFieldLength, "KVB-N00.txt");
+  s_copy(infile2, kFieldLength, "KVB-N90.txt");
+  s_copy(infile3, kFieldLength, "KVB-UP.txt");
+  dt = 0.005f;
+  s_wsle({kConsole, false, nullptr});
+  do_lio(" assumed dt =");
+  do_lio(dt);
+  e_wsle();
+
+  const struct { const char* name; float* samples; } components[] = {
+      {infile1, x}, {infile2, y}, {infile3, z}};
+  for (const auto& component : components) {
+    open_component(component.name);
+    skip_records(5);
+    read_title(line);
+    s_wsle({kConsole, false, nullptr});
+    do_lio(std::string_view(line, kFieldLength));
+    e_wsle();
+    skip_records(36);
+    i = read_data(component.name, component.samples, in);
+    s_wsle({kConsole, false, nullptr});
+    do_lio("i,in=");
+    do_lio(i);
+    do_lio(in);
+    e_wsle();
+    nt = 8 * i - 8;  // the last complete record's samples are never written
+    s_wsle({kConsole, false, nullptr});
+    do_lio("nt=");
+    do_lio(nt);
+    e_wsle();
+    f_clos({11});
+  }
+
+  say_nothing();
+  say("Enter Output Acceleration File Name (CSV format)");
+  s_rsfe({kKeyboard, false, "(a80)"});
+  do_fio(infile1, kFieldLength);
+  e_rsfe();
+  write_csv(infile1, dt, nt, x, y, z);
+  s_stop("");
+}

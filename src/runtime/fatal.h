@@ -1,0 +1,48 @@
+// The fatal I/O report and the abortive end. The report's text is built by
+// plain functions of an error number, a context word and a state snapshot.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kvb {
+
+constexpr int kEndOfFileError = -1;
+
+// What the run-time was doing lately, as a report describes it.
+struct IoSnapshot {
+  bool initialized = false;
+  int unit = -1;  // the current unit; -1 for none
+  bool unit_named = false;
+  std::string_view unit_name;
+  bool has_format = false;
+  std::string_view format;  // already cut to its length
+  const char* direction = "writing";
+  const char* access = "direct";
+  const char* form = "unformatted";
+  const char* place = "internal";
+};
+
+// "open: No such file or directory\n", "fmt: end of file\n", ...
+std::string report_first_line(int errnum, std::string_view context);
+// The unit line, the format line when there is a format, and the "lately"
+// line with its closing " IO\n".
+std::string report_state_lines(const IoSnapshot& state);
+
+// Writes the report for errnum and context to standard error and ends the
+// process with the abortive end. A second report begun while one is ending
+// gets its first line and a short notice, then abort() at once.
+[[noreturn]] void fatal_report(int errnum, std::string_view context, const IoSnapshot& state);
+
+// The abortive end: flush standard error, exit-time closing, flush again,
+// SIGABRT back to its default, abort().
+[[noreturn]] void abortive_end();
+
+// The exit-time closing that the abortive end runs; set at start-up.
+void set_exit_closing(void (*closing)());
+
+// Tests and fuzzers only: called in place of abort() at the abortive end
+// (it must not return; it may throw). Also clears the report-started mark.
+void set_abort_hook(void (*hook)());
+
+}  // namespace kvb

@@ -1,0 +1,36 @@
+// Format text -> edit descriptors: "(8E10.4)" becomes eight E10.4 fields.
+// Groups and repeat counts are expanded here, once per format text.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kvb {
+
+struct EditDescriptor {
+  char code;            // 'A', 'E', 'F', or '\'' for a literal
+  int w = 0;            // columns; 0 for A without a width (the item's length)
+  int d = 0;            // decimals (E, F)
+  std::string literal;  // the text of a literal, delimiters removed
+};
+
+struct Format {
+  std::vector<EditDescriptor> items;  // in the order they are used
+  std::size_t columns = 0;            // columns that the data descriptors cover
+};
+
+// Parses a format such as "(F7.3,3(',',F10.3))". A quoted literal is
+// delimited by an apostrophe, a double quote or the byte 0x02, the same
+// character at both ends; the delimiter written twice stands for itself.
+// Blanks outside literals are ignored, and so is anything after the closing
+// parenthesis. nullopt when the text is not a format this run-time knows.
+std::optional<Format> parse_format(std::string_view text);
+
+// The length of a format text up to and including the parenthesis that
+// closes it; the whole text when none does.
+std::size_t format_text_length(std::string_view text);
+
+}  // namespace kvb

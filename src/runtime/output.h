@@ -1,0 +1,34 @@
+// Records out: buffered writes to a file descriptor. A failed write is
+// remembered (the first errno) and carried to the close, which reports it.
+#pragma once
+
+#include <cstddef>
+
+namespace kvb {
+
+class OutputBuffer {
+ public:
+  static constexpr std::size_t kBufferSize = 1 << 16;
+
+  OutputBuffer() = default;
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+  ~OutputBuffer();
+
+  void attach(int fd);
+  void write(const char* bytes, std::size_t n);
+  // Hands everything buffered to the file. False once any write failed.
+  bool flush();
+  // 0, or the errno of the first write that failed since attach.
+  int error() const { return error_; }
+
+ private:
+  void write_through(const char* bytes, std::size_t n);
+
+  int fd_ = -1;
+  char* buffer_ = nullptr;
+  std::size_t used_ = 0;
+  int error_ = 0;
+};
+
+}  // namespace kvb

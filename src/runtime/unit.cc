@@ -1,0 +1,257 @@
+// Unit table, run-time state, OPEN, CLOSE and the exit-time closing.
+#include "unit.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "fatal.h"
+#include "format.h"
+#include "io.h"
+
+namespace kvb {
+namespace {
+
+constexpr std::string_view kListIo = "list io";
+
+Unit units[kUnits];
+
+// What the run-time did lately, as the fatal report words it.
+struct State {
+  bool initialized = false;
+  bool in_progress = false;
+  bool closed = false;  // the exit-time closing has run
+  int current_unit = -1;
+  std::optional<std::string_view> format;
+  const char* direction = "writing";
+  const char* access = "direct";
+  const char* form = "unformatted";
+  const char* place = "internal";
+} state;
+
+std::string_view trim_trailing_blanks(std::string_view field) {
+  std::size_t n = field.size();
+  while (n > 0 && field[n - 1] == ' ') --n;
+  return field.substr(0, n);
+}
+
+IoSnapshot snapshot() {
+  IoSnapshot s;
+  s.initialized = state.initialized;
+  s.unit = state.current_unit;
+  if (s.unit >= 0 && units[s.unit].name) {
+    s.unit_named = true;
+    s.unit_name = *units[s.unit].name;
+  }
+  if (state.format) {
+    s.has_format = true;
+    s.format = *state.format == kListIo
+                   ? kListIo
+                   : state.format->substr(0, format_text_length(*state.format));
+  }
+  s.direction = state.direction;
+  s.access = state.access;
+  s.form = state.form;
+  s.place = state.place;
+  return s;
+}
+
+int open_file(const std::string& name, int flags) {
+  int fd;
+  do fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Cuts a written file after the current position. False when the cut was
+// needed and failed.
+bool cut(Unit& u) {
+  if (!u.seekable || !u.name) return true;
+  off_t here = ::lseek(u.fd, 0, SEEK_CUR);
+  off_t end = ::lseek(u.fd, 0, SEEK_END);
+  if (here < 0 || end < 0 || here >= end) return true;
+  return ::ftruncate(u.fd, here) == 0;
+}
+
+// Forgets the connection; the unit keeps its buffers for the next one.
+void disconnect(Unit& u) {
+  if (u.reading) u.in.detach();
+  u.connected = false;
+  u.name.reset();
+  u.stream = nullptr;
+  u.fd = -1;
+  u.reading = u.writing = false;
+  u.end_of_file = u.written = u.read_only = u.seekable = false;
+}
+
+// Closes a unit. Returns the error to report, if any, as (errno, context);
+// errnum 0 when all went well. The unit keeps its name until `disconnect`.
+std::pair<int, const char*> release(Unit& u) {
+  std::pair<int, const char*> failure{0, nullptr};
+  if (u.stream) {
+    std::fflush(u.stream);  // a preconnected stream is left open
+    return failure;
+  }
+  if (u.fd < 0 || !u.name) return failure;  // standard input, or already released
+  if (u.writing && !u.out.flush()) failure = {u.out.error(), "write"};
+  if (u.written && !cut(u) && failure.first == 0) failure = {111, "endfile"};
+  if (::close(u.fd) != 0 && failure.first == 0 && errno != EINTR) failure = {errno, "write"};
+  u.fd = -1;
+  return failure;
+}
+
+}  // namespace
+
+RecordReader& Unit::reader() {
+  if (!reading) {
+    in.attach(fd);
+    reading = true;
+  }
+  return in;
+}
+
+void connect_standard_units() {
+  auto connect = [](int n, std::FILE* stream, int fd) {
+    Unit& u = units[n];
+    u.connected = true;
+    u.stream = stream;
+    u.fd = fd;
+    u.seekable = !::isatty(fd);
+  };
+  connect(kStderrUnit, stderr, STDERR_FILENO);
+  connect(kStdinUnit, nullptr, STDIN_FILENO);
+  connect(kStdoutUnit, stdout, STDOUT_FILENO);
+  state.initialized = true;
+}
+
+Unit& begin_statement(int n, Direction direction, const char* format) {
+  const char* context = direction == Direction::kRead ? "read start" : "write start";
+  if (state.in_progress) io_error(131, "I/O recursion");
+  state.direction = direction == Direction::kRead ? "reading" : "writing";
+  state.form = "formatted";
+  state.place = "external";
+  if (format) {
+    state.format = std::string_view(format);
+    state.access = "sequential";
+  } else {
+    state.format = kListIo;
+  }
+  if (n < 0 || n >= kUnits) io_error(101, context);
+  state.current_unit = n;
+  Unit& u = units[n];
+  if (!u.connected || (u.fd < 0 && !u.stream)) io_error(114, context);
+  state.in_progress = true;
+  return u;
+}
+
+void end_statement(bool through_end_branch) {
+  state.in_progress = false;
+  if (!through_end_branch && state.format != kListIo) state.format.reset();
+}
+
+void write_record(Unit& u, std::string_view line) {
+  if (u.stream) {
+    std::fwrite(line.data(), 1, line.size(), u.stream);  // console write failures are silent
+    return;
+  }
+  if (!u.written) {
+    if (u.read_only) {
+      // Opened read-only: the first write reopens the file for update.
+      int fd = open_file(*u.name, O_RDWR);
+      if (fd < 0) {
+        ::close(u.fd);
+        u.fd = -1;
+        io_error(127, "write start");
+      }
+      ::close(u.fd);
+      u.fd = fd;
+      u.read_only = false;
+    }
+    u.written = true;
+  }
+  if (!u.writing) {
+    u.out.attach(u.fd);
+    u.writing = true;
+  }
+  u.out.write(line.data(), line.size());
+}
+
+void open_unit(int n, std::string_view field, char status) {
+  if (state.in_progress) io_error(131, "I/O recursion");
+  state.current_unit = n;
+  state.place = "external";
+  if (n < 0 || n >= kUnits) io_error(101, "open");
+  Unit& u = units[n];
+  if (u.connected) {
+    auto failure = release(u);
+    disconnect(u);
+    if (failure.first) io_error(failure.first, failure.second);
+  }
+  u.name = std::string(trim_trailing_blanks(field));
+  const std::string& name = *u.name;
+  if (name.empty()) io_error(107, "open");
+
+  // "old": the file must exist. Either way it is opened for update where
+  // permitted, else for reading; "unknown" creates it when both fail. An
+  // existing file is never emptied here.
+  bool old = status == 'o' || status == 'O';
+  if (old && ::access(name.c_str(), F_OK) != 0) io_error(errno, "open");
+  int fd = open_file(name, O_RDWR);
+  if (fd < 0) {
+    fd = open_file(name, O_RDONLY);
+    u.read_only = fd >= 0;
+  }
+  if (fd < 0 && !old) {
+    fd = open_file(name, O_WRONLY | O_CREAT | O_TRUNC);
+    u.written = fd >= 0;
+  }
+  if (fd < 0) io_error(errno, "open");
+  u.connected = true;
+  u.fd = fd;
+  u.seekable = !::isatty(fd);
+}
+
+void close_unit(int n) {
+  if (state.in_progress) io_error(131, "I/O recursion");
+  if (n < 0 || n >= kUnits) io_error(101, "close");
+  Unit& u = units[n];
+  if (!u.connected) return;
+  auto failure = release(u);
+  if (failure.first) io_error(failure.first, failure.second);
+  disconnect(u);
+}
+
+void exit_time_closing() {
+  if (!state.initialized || state.closed) return;
+  state.closed = true;
+  state.in_progress = false;
+  for (Unit& u : units) {
+    if (!u.connected) continue;
+    release(u);  // errors are ignored here
+    disconnect(u);
+  }
+}
+
+void io_error(int errnum, const char* context) { fatal_report(errnum, context, snapshot()); }
+
+}  // namespace kvb
+
+using namespace kvb;
+
+bool unit_has_input(int n) {
+  if (n < 0 || n >= kUnits) return false;
+  Unit& u = units[n];
+  return u.connected && u.fd >= 0 && !u.end_of_file && u.reader().has_byte();
+}
+
+int f_open(const olist& a) {
+  open_unit(a.unit, a.file, a.status ? a.status[0] : 'u');
+  return 0;
+}
+
+int f_clos(const cllist& a) {
+  close_unit(a.unit);
+  return 0;
+}
