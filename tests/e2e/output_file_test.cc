@@ -1,0 +1,230 @@
+// The output name read from stdin and the CSV file it names: trimming, long
+// and short answers, existing files, failures to open or write.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "e2e_fixture.h"
+
+namespace e2e {
+namespace {
+
+const std::array<int, 3> kRecords = {2, 2, 3};  // nt = 16
+
+std::string small_csv() { return csv_from_milli(samples(0, 16), samples(1, 16), samples(2, 24), 16); }
+
+TEST_F(E2e, OutputNameIsOneEightyColumnField) {
+  const std::string eighty = "n123456789" + std::string(60, 'x') + "_end80.csv";
+  ASSERT_EQ(80u, eighty.size());
+  struct Case {
+    std::string file;   // the name of the file that appears
+    std::string input;  // stdin
+  };
+  const std::vector<Case> cases = {
+      {"out.csv", "out.csv\n"},
+      {"out.csv", "out.csv     \n"},         // trailing blanks removed
+      {"  out.csv", "  out.csv\n"},         // leading blanks kept
+      {"out.csv", "out.csv\r\n"},           // CR LF reads as LF
+      {"out.csv\t", "out.csv\t\n"},         // only blanks are trailing fill
+      {"my out.csv", "my out.csv\n"},
+      {"out.csv", "out.csv\nsecond.csv\n"}, // one line is read
+      {eighty, eighty + "0123456789ABCDEFGHIJ\n"},  // 100 characters: the first 80
+      {eighty, eighty + "12345"},           // no line feed after 80 columns: still read
+      {eighty, eighty},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("input \"" + c.input + "\"");
+    clear_dir();
+    put_standard(kRecords);
+
+    const RunResult result = run(c.input);
+
+    EXPECT_TRUE(result.exited(0)) << result.describe();
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ(console(kRecords), result.out);
+    EXPECT_EQ(std::vector<std::string>{c.file}, other_files());
+    EXPECT_EQ(small_csv(), read(c.file));
+  }
+}
+
+TEST_F(E2e, ReportsUnusableOutputName) {
+  const std::string end_of_input =
+      "fmt: end of file\n"
+      "apparent state: unit 5 (unnamed)\n"
+      "last format: (a80)\n"
+      "lately reading sequential formatted external IO\n";
+  const std::string null_name =
+      "open: null file name\n"
+      "apparent state: unit 11 named \n"
+      "lately reading sequential formatted external IO\n";
+  struct Case {
+    std::string err;
+    std::string input;
+  };
+  const std::vector<Case> cases = {
+      {end_of_input, ""},
+      {end_of_input, "out.csv"},  // a last line without line feed, shorter than 80
+      {end_of_input, std::string(79, 'o')},
+      {null_name, "\n"},
+      {null_name, "      \n"},
+      {null_name, "\r\n"},
+      {"open: No such file or directory\n"
+       "apparent state: unit 11 named nodir/out.csv\n"
+       "lately reading sequential formatted external IO\n",
+       "nodir/out.csv   \n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("input \"" + c.input + "\"");
+    clear_dir();
+    put_standard(kRecords);
+
+    const RunResult result = run(c.input);
+
+    EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
+    EXPECT_EQ(c.err, result.err);
+    EXPECT_EQ(console(kRecords), result.out);
+    EXPECT_EQ(std::vector<std::string>{}, other_files());
+  }
+}
+
+// An existing file is overwritten from its first byte and cut after the
+// last line; with no line to write it stays byte for byte as it was.
+TEST_F(E2e, ExistingOutputFile) {
+  struct Case {
+    std::string label;
+    std::string name;
+    int third_records;     // 0 or 1: nt <= 0, no line is written
+    std::string existing;  // the file's bytes before the run
+  };
+  const std::vector<Case> cases = {
+      {"longer than the CSV", "out.csv", 3, std::string(100000, 'Z')},
+      {"shorter than the CSV", "out.csv", 3, "short\r\n"},
+      {"a component file", "KVB-N00.txt", 3, ""},
+      {"nt = -8", "out.csv", 0, "keep these bytes\r\nas they are\n\x1a"},
+      {"nt = 0", "out.csv", 1, "keep these bytes too\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    clear_dir();
+    put_standard({2, 2, c.third_records});
+    if (c.name != kNames[0]) dir_.write(c.name, c.existing);
+
+    const RunResult result = run(c.name + "\n");
+
+    EXPECT_TRUE(result.exited(0)) << result.describe();
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ(console({2, 2, c.third_records}), result.out);
+    const int nt = 8 * c.third_records - 8;
+    const std::string expected =
+        nt > 0 ? csv_from_milli(samples(0, 16), samples(1, 16), samples(2, 8 * static_cast<size_t>(c.third_records)), nt)
+               : c.existing;
+    EXPECT_EQ(expected, read(c.name));
+  }
+}
+
+// The uid that runs the program where a write-protected file must stay so.
+constexpr uid_t kNobody = 65534;
+
+// Why the program cannot be run as another user here, or "" when it can.
+std::string cannot_switch_user(const std::string& dir) {
+  if (geteuid() != 0) return "needs root to run the program as uid 65534";
+  for (std::filesystem::path p = dir; p != p.root_path(); p = p.parent_path()) {
+    struct stat info;
+    if (stat(p.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) {
+      return "uid 65534 cannot enter " + p.string();
+    }
+  }
+  return "";
+}
+
+TEST_F(E2e, WriteProtectedOutputFileStaysUnchanged) {
+  const std::string reason = cannot_switch_user(dir_.path());
+  if (!reason.empty()) GTEST_SKIP() << reason;
+  // A copy of the program where that user may run it.
+  test_support::TempDir bin;
+  const std::string program = bin.file("read-KVB");
+  std::filesystem::copy_file(READ_KVB, program);
+  chmod(program.c_str(), 0755);
+
+  struct Case {
+    std::string err;
+    int third_records;
+  };
+  const std::vector<Case> cases = {
+      {std::string("write start: can't write file\n"
+                   "apparent state: unit 11 named locked.csv\n"
+                   "last format: (F7.3,3(\x02,\x02,F10.3))\n"
+                   "lately writing sequential formatted external IO\n"),
+       3},
+      {"", 0},  // no line to write: no error
+  };
+  const std::string existing = "write-protected\nbytes\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE("third records " + std::to_string(c.third_records));
+    clear_dir();
+    put_standard({2, 2, c.third_records});
+    dir_.write("locked.csv", existing);
+    chmod(dir_.file("locked.csv").c_str(), 0444);
+    RunOptions as_nobody = options("locked.csv\n");
+    as_nobody.argv = {program};
+    as_nobody.uid = kNobody;
+
+    const RunResult result = run(as_nobody);
+
+    if (c.err.empty()) {
+      EXPECT_TRUE(result.exited(0)) << result.describe();
+    } else {
+      EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
+    }
+    EXPECT_EQ(c.err, result.err);
+    EXPECT_EQ(console({2, 2, c.third_records}), result.out);
+    EXPECT_EQ(existing, read("locked.csv"));
+    EXPECT_EQ(std::vector<std::string>{"locked.csv"}, other_files());
+  }
+}
+
+// A CSV that cannot be written whole is not a success.
+TEST_F(E2e, ReportsFailedCsvWrite) {
+  struct Case {
+    std::string err;
+    std::string name;
+    bool size_limited;  // RLIMIT_FSIZE of 4096 bytes, SIGXFSZ ignored
+  };
+  const std::vector<Case> cases = {
+      {"write: File too large\n"
+       "apparent state: unit 11 named big.csv\n"
+       "lately writing sequential formatted external IO\n",
+       "big.csv", true},
+      {"write: No space left on device\n"
+       "apparent state: unit 11 named /dev/full\n"
+       "lately writing sequential formatted external IO\n",
+       "/dev/full", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    clear_dir();
+    put_standard({2, 2, 200});  // 1592 lines, 65272 bytes
+    RunOptions failing = options(c.name + "\n");
+    if (c.size_limited) {
+      failing.file_size_limit = 4096;
+      failing.ignored_signals = {SIGXFSZ};
+    }
+
+    const RunResult result = run(failing);
+
+    EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
+    EXPECT_EQ(c.err, result.err);
+    EXPECT_EQ(console({2, 2, 200}), result.out);
+    if (c.size_limited) {
+      EXPECT_GE(4096u, dir_.read(c.name).value_or(std::string(5000, '?')).size());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,181 @@
+// The process around the run: signals while waiting for the output name,
+// arguments, a broken stdout pipe, closed standard descriptors, memcheck.
+
+#include <csignal>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e_fixture.h"
+
+namespace e2e {
+namespace {
+
+using test_support::ChildProcess;
+using test_support::OutMode;
+using test_support::StdinMode;
+
+const std::array<int, 3> kRecords = {3, 4, 5};  // nt = 32
+constexpr std::chrono::seconds kStartLimit{10};
+
+std::string small_csv() { return csv_from_milli(samples(0, 24), samples(1, 32), samples(2, 40), 32); }
+
+TEST_F(E2e, SignalWhileWaitingForName) {
+  struct Case {
+    std::string err;
+    int sig;
+  };
+  for (const Case& c : {Case{"Interrupt\n", SIGINT}, Case{"Killed\n", SIGTERM}}) {
+    SCOPED_TRACE(c.err);
+    clear_dir();
+    put_standard(kRecords);
+    RunOptions waiting = options();
+    waiting.stdin_mode = StdinMode::kPipe;
+    ChildProcess child(waiting);
+    ASSERT_TRUE(child.wait_until_reading_stdin(kStartLimit)) << "never waited for the output name";
+
+    child.send(c.sig);
+    const RunResult result = child.finish();
+
+    EXPECT_TRUE(result.exited(1)) << result.describe();
+    EXPECT_EQ(c.err, result.err);
+    EXPECT_EQ(console(kRecords), result.out);
+    EXPECT_EQ(std::vector<std::string>{}, other_files());
+  }
+}
+
+TEST_F(E2e, IgnoredInterruptStaysIgnored) {
+  put_standard(kRecords);
+  RunOptions waiting = options();
+  waiting.stdin_mode = StdinMode::kPipe;
+  waiting.ignored_signals = {SIGINT};
+  ChildProcess child(waiting);
+  ASSERT_TRUE(child.wait_until_reading_stdin(kStartLimit)) << "never waited for the output name";
+
+  child.send(SIGINT);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_TRUE(child.wait_until_reading_stdin(std::chrono::milliseconds(500))) << "stopped waiting after SIGINT";
+  child.write_stdin("out.csv\n");
+  child.close_stdin();
+  const RunResult result = child.finish();
+
+  EXPECT_TRUE(result.exited(0)) << result.describe();
+  EXPECT_EQ("", result.err);
+  EXPECT_EQ(console(kRecords), result.out);
+  EXPECT_EQ(small_csv(), read("out.csv"));
+}
+
+TEST_F(E2e, ArgumentsChangeNothing) {
+  put_standard(kRecords);
+  RunOptions with_arguments = options();
+  with_arguments.argv = {READ_KVB, "--help", "-o", "other.csv", "KVB-N00.txt", ""};
+
+  const RunResult result = run(with_arguments);
+
+  EXPECT_TRUE(result.exited(0)) << result.describe();
+  EXPECT_EQ("", result.err);
+  EXPECT_EQ(console(kRecords), result.out);
+  EXPECT_EQ(std::vector<std::string>{"out.csv"}, other_files());
+  EXPECT_EQ(small_csv(), read("out.csv"));
+}
+
+// No reader on stdout at all (the end of `read-KVB | head -1` taken to the
+// extreme): the console writes fail quietly and the CSV is whole.
+TEST_F(E2e, BrokenStdoutPipeChangesNothing) {
+  put_standard(kRecords);
+  RunOptions broken = options();
+  broken.stdout_mode = OutMode::kBrokenPipe;
+
+  const RunResult result = run(broken);
+
+  EXPECT_TRUE(result.exited(0)) << result.describe();
+  EXPECT_EQ("", result.err);
+  EXPECT_EQ(small_csv(), read("out.csv"));
+}
+
+// A descriptor 0, 1 or 2 closed at the start must not become a component
+// file or the CSV: console lines and reports must never land in them.
+TEST_F(E2e, ClosedStandardDescriptorsTouchNoDataFile) {
+  struct Case {
+    std::string label;
+    bool stdout_closed;
+    bool stderr_closed;
+  };
+  const std::vector<Case> cases = {
+      {"stdout closed", true, false},
+      {"stderr closed", false, true},
+      {"stdout and stderr closed", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    clear_dir();
+    put_standard(kRecords);
+    RunOptions closed = options();
+    if (c.stdout_closed) closed.stdout_mode = OutMode::kClosed;
+    if (c.stderr_closed) closed.stderr_mode = OutMode::kClosed;
+
+    const RunResult result = run(closed);
+
+    EXPECT_TRUE(result.exited(0)) << result.describe();
+    EXPECT_EQ(c.stdout_closed ? "" : console(kRecords), result.out);
+    EXPECT_EQ("", result.err);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(standard(k, kRecords[static_cast<size_t>(k)]), read(kNames[static_cast<size_t>(k)]));
+    EXPECT_EQ(small_csv(), read("out.csv"));
+    EXPECT_EQ(std::vector<std::string>{"out.csv"}, other_files());
+  }
+}
+
+TEST_F(E2e, ClosedStderrKeepsReportOutOfComponentFile) {
+  put_standard(kRecords);
+  const std::string bad_up = ComponentFile(kTitles[2]).header().fields({"1.0"}).fields({"2.0", "1.0X"}).bytes();
+  put(2, bad_up);
+  RunOptions closed = options();
+  closed.stderr_mode = OutMode::kClosed;
+
+  const RunResult result = run(closed);
+
+  EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
+  EXPECT_EQ(console(kRecords, kAfterTitle[2]), result.out);
+  EXPECT_EQ(bad_up, read(kNames[2]));
+  EXPECT_EQ(standard(0, kRecords[0]), read(kNames[0]));
+}
+
+TEST_F(E2e, ClosedStdinMeetsEndOfInput) {
+  put_standard(kRecords);
+  RunOptions closed = options();
+  closed.stdin_mode = StdinMode::kClosed;
+
+  const RunResult result = run(closed);
+
+  EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
+  EXPECT_EQ(
+      "fmt: end of file\n"
+      "apparent state: unit 5 (unnamed)\n"
+      "last format: (a80)\n"
+      "lately reading sequential formatted external IO\n",
+      result.err);
+  EXPECT_EQ(console(kRecords), result.out);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(standard(k, kRecords[static_cast<size_t>(k)]), read(kNames[static_cast<size_t>(k)]));
+  EXPECT_EQ(std::vector<std::string>{}, other_files());
+}
+
+TEST_F(E2e, RunsCleanUnderMemcheck) {
+  const std::optional<std::string> valgrind = test_support::find_in_path("valgrind");
+  if (!valgrind) GTEST_SKIP() << "valgrind is not installed";
+  test_support::TempDir logs;
+  put_standard(kRecords);
+  RunOptions checked = options();
+  checked.argv = {*valgrind, "--tool=memcheck", "--error-exitcode=99", "--log-file=" + logs.file("memcheck.log"),
+                  READ_KVB};
+  checked.timeout = std::chrono::seconds(120);
+
+  const RunResult result = run(checked);
+
+  EXPECT_TRUE(result.exited(0)) << result.describe() << "\n" << logs.read("memcheck.log").value_or("");
+  EXPECT_EQ("", result.err);
+  EXPECT_EQ(console(kRecords), result.out);
+  EXPECT_EQ(small_csv(), read("out.csv"));
+}
+
+}  // namespace
+}  // namespace e2e
