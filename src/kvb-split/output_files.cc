@@ -60,7 +60,7 @@ void OutputDir::check_free(const std::vector<std::string>& names) const {
 std::size_t OutputDir::create_temp(std::FILE*& out) {
   std::string pattern = path(".kvb-split-XXXXXX");
   int fd = mkstemp(pattern.data());
-  if (fd < 0) throw SplitError(system_error(path(".kvb-split-XXXXXX")));
+  if (fd < 0) throw SplitError(system_error("cannot create a file in " + dir_));
   // mkstemp makes the file private; a component file is as readable as any other.
   fchmod(fd, 0666 & ~current_umask());
   temps_.push_back(Temp{pattern, fdopen(fd, "w"), false});
