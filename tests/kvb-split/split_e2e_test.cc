@@ -1,0 +1,304 @@
+// kvb-split run as a program on generated Volume 1 and Volume 2 files, and
+// (when read-KVB is built) its component files converted by read-KVB.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "temp_dir.h"
+#include "volume_files.h"
+
+namespace {
+
+using namespace kvb_test;
+using test_support::RunOptions;
+using test_support::RunResult;
+using test_support::TempDir;
+
+const char* const kNames[3] = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
+
+RunResult run_in(const TempDir& dir, const std::string& program, std::vector<std::string> args,
+                 const std::string& cwd = "") {
+  RunOptions o;
+  o.argv = {program};
+  o.argv.insert(o.argv.end(), args.begin(), args.end());
+  o.cwd = cwd.empty() ? dir.path() : cwd;
+  return test_support::run(o);
+}
+
+RunResult kvb_split(const TempDir& dir, std::vector<std::string> args) {
+  return run_in(dir, KVB_SPLIT, std::move(args));
+}
+
+// Sorted names in a directory; empty when it does not exist.
+std::vector<std::string> entries(const std::string& path) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(path, ec)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string join(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const std::string& l : lines) s += l + "\n";
+  return s;
+}
+
+// Channels 90 Deg, Up, 360 Deg (so N00 is the last one), each its own samples.
+std::vector<GenChannel> three_channels(const GenOptions& opt, int points) {
+  const long limit = opt.volume == 1 ? 10'000'000 : 100'000'000;  // fields touch at the limit
+  return {{1, "90 Deg", samples(points, 1, limit)},
+          {2, "Up", samples(points, 2, limit)},
+          {3, "360 Deg", samples(points, 3, limit)}};
+}
+
+// The component file kvb-split must make of one generated channel: header
+// lines 1-5, the title, header lines 6-40 (or empty records), the descriptor,
+// then the data in 10-column fields.
+std::string expected_component(const GenChannel& ch, const GenOptions& opt) {
+  auto cased = [&](std::string s) { return opt.upper ? upper(s) : s; };
+  std::vector<std::string> header = header_lines(ch, opt);
+  std::vector<std::string> records;
+  for (std::size_t k = 0; k < 40; ++k) {
+    if (k == 5) records.push_back(cased("Synthetic Creek") + ", station 12345, channel " +
+                                  std::to_string(ch.number) + ": " + cased(ch.orientation));
+    records.push_back(k < header.size() ? cased(header[k]) : "");
+  }
+  records.push_back(cased(descriptor_line(ch, opt)));
+  for (const std::string& line : data_lines(ch.micro, 10)) records.push_back(line);
+  return join(records);
+}
+
+std::string mapping(const std::string& out, const std::string& source, const GenChannel& ch,
+                    const std::string& name, const GenOptions& opt) {
+  return out + "/" + name + " <- " + source + " channel " + std::to_string(ch.number) + " (" +
+         (opt.upper ? upper(ch.orientation) : ch.orientation) + "), " + std::to_string(ch.micro.size()) +
+         " points\n";
+}
+
+// The split of one three-channel file, checked byte for byte.
+void check_split(const GenOptions& opt, int points) {
+  TempDir dir;
+  auto channels = three_channels(opt, points);
+  dir.write("rec.v", volume_file(channels, opt));
+  RunResult r = kvb_split(dir, {"-o", "out", "rec.v"});
+  ASSERT_TRUE(r.exited(0)) << r.describe() << "\n" << r.err;
+  EXPECT_EQ("", r.err);
+  EXPECT_EQ(mapping("out", "rec.v", channels[2], kNames[0], opt) +
+                mapping("out", "rec.v", channels[0], kNames[1], opt) +
+                mapping("out", "rec.v", channels[1], kNames[2], opt),
+            r.out);
+  const int order[3] = {2, 0, 1};
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(expected_component(channels[static_cast<std::size_t>(order[c])], opt),
+              dir.read(std::string("out/") + kNames[c]).value_or("(missing)"))
+        << kNames[c];
+  }
+  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2]}), entries(dir.file("out")));
+}
+
+TEST(KvbSplit, Volume2LowerCaseCrLfTouchingFieldsShortLastLineDosPadding) {
+  GenOptions opt;
+  opt.eol = "\r\n";
+  opt.dos_padding = 200;
+  check_split(opt, 101);
+}
+
+TEST(KvbSplit, Volume1UpperCaseNineColumnFieldsBecomeTen) {
+  GenOptions opt;
+  opt.volume = 1;
+  opt.upper = true;
+  check_split(opt, 64);
+}
+
+TEST(KvbSplit, Volume2WithoutFormatInTheDescriptor) {
+  GenOptions opt;
+  opt.state_format = false;
+  check_split(opt, 17);
+}
+
+TEST(KvbSplit, SingleChannelFilesGoWhereTheirOrientationsSay) {
+  TempDir dir;
+  GenOptions opt;
+  const std::vector<GenChannel> channels = {{1, "Up", samples(24, 4, 100'000'000)},
+                                            {2, "Long", samples(24, 5, 100'000'000)},
+                                            {3, "Tran", samples(24, 6, 100'000'000)}};
+  for (const GenChannel& ch : channels) dir.write("chan00" + std::to_string(ch.number) + ".v2", volume_file({ch}, opt));
+  RunResult r = kvb_split(dir, {"chan001.v2", "chan002.v2", "chan003.v2"});
+  ASSERT_TRUE(r.exited(0)) << r.describe() << "\n" << r.err;
+  EXPECT_EQ("KVB-N00.txt <- chan002.v2 channel 2 (Long), 24 points\n"
+            "KVB-N90.txt <- chan003.v2 channel 3 (Tran), 24 points\n"
+            "KVB-UP.txt <- chan001.v2 channel 1 (Up), 24 points\n",
+            r.out);
+  EXPECT_EQ(expected_component(channels[1], opt), dir.read("KVB-N00.txt").value_or(""));
+  EXPECT_EQ(expected_component(channels[0], opt), dir.read("KVB-UP.txt").value_or(""));
+}
+
+TEST(KvbSplit, WarnsAboutWhatReadKvbAssumes) {
+  struct Case { double interval; std::vector<int> points; std::string warnings; };
+  for (const Case& c : std::vector<Case>{
+           {0.005, {8, 8, 8}, ""},
+           {0.02, {8, 8, 8},
+            "kvb-split: warning: the sample interval is 0.02 s, but read-KVB's time column assumes 0.005 s\n"},
+           {0.005, {9, 8, 8},
+            "kvb-split: warning: the components hold different numbers of points (N00 8, N90 9, UP 8); "
+            "read-KVB writes as many lines as KVB-UP.txt gives\n"},
+           {0.005, {8, 8, 33001},
+            "kvb-split: warning: rec.v2 channel 3 (360 Deg): 33001 points, but read-KVB holds at most 33000 "
+            "samples per component\n"
+            "kvb-split: warning: the components hold different numbers of points (N00 33001, N90 8, UP 8); "
+            "read-KVB writes as many lines as KVB-UP.txt gives\n"},
+       }) {
+    TempDir dir;
+    GenOptions opt;
+    opt.interval = c.interval;
+    auto channels = three_channels(opt, 8);
+    for (std::size_t k = 0; k < 3; ++k) channels[k].micro = samples(c.points[k], 1, 1000);
+    dir.write("rec.v2", volume_file(channels, opt));
+    RunResult r = kvb_split(dir, {"rec.v2"});
+    EXPECT_TRUE(r.exited(0)) << r.describe();
+    EXPECT_EQ(c.warnings, r.err);
+  }
+}
+
+TEST(KvbSplit, KeepsExistingComponentFilesUnlessForced) {
+  TempDir dir;
+  GenOptions opt;
+  auto channels = three_channels(opt, 16);
+  dir.write("rec.v2", volume_file(channels, opt));
+  dir.write("KVB-N90.txt", "keep me\n");
+  RunResult r = kvb_split(dir, {"rec.v2"});
+  EXPECT_TRUE(r.exited(1)) << r.describe();
+  EXPECT_EQ("kvb-split: KVB-N90.txt exists; use --force to replace it\n", r.err);
+  EXPECT_EQ((std::vector<std::string>{"KVB-N90.txt", "rec.v2"}), dir.list());
+  EXPECT_EQ("keep me\n", dir.read("KVB-N90.txt"));
+
+  r = kvb_split(dir, {"--force", "rec.v2"});
+  EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
+  EXPECT_EQ(expected_component(channels[0], opt), dir.read("KVB-N90.txt"));
+  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], "rec.v2"}), dir.list());
+}
+
+// Replaces the first occurrence of from in s.
+std::string replaced(std::string s, const std::string& from, const std::string& to) {
+  std::size_t at = s.find(from);
+  EXPECT_NE(std::string::npos, at) << from;
+  return at == std::string::npos ? s : s.replace(at, from.size(), to);
+}
+
+TEST(KvbSplit, RefusesFilesItCannotUnderstandNamingFileAndLine) {
+  GenOptions opt;
+  const auto channels = three_channels(opt, 101);
+  const std::string good = volume_file(channels, opt);
+  const long data1 = static_cast<long>(header_lines(channels[0], opt).size()) + 2;  // first data line
+  const std::string first_value = value_text(channels[0].micro[8], 10);            // on data line 2
+  auto cut_after = [&](long lines) {
+    std::size_t at = 0;
+    for (long k = 0; k < lines; ++k) at = good.find('\n', at) + 1;
+    return good.substr(0, at);
+  };
+  auto repeat = [](const std::string& line, int n) {
+    std::string s;
+    for (int k = 0; k < n; ++k) s += line;
+    return s;
+  };
+  auto at_line = [](long line) { return "rec.v2:" + std::to_string(line) + ": "; };
+  struct Case { std::string bytes; std::string err; };
+  for (const Case& c : std::vector<Case>{
+           {replaced(good, first_value, "  -.0x0010"),
+            at_line(data1 + 1) + "field 1: \"-.0x0010\" is not a number"},
+           {cut_after(data1 + 4), at_line(data1 + 4) + "the file ends after 40 of 101 acceleration points"},
+           {replaced(good, "   101 points of accel", "    88 points of accel"),
+            at_line(data1 + 11) + "more acceleration data than the 88 points its descriptor announces"},
+           {replaced(good, "   101 points of accel", "    99 points of accel"),
+            at_line(data1 + 12) + "more values than the descriptor's point count (field 4 holds \"" +
+                value_text(channels[0].micro[99], 10) + "\")"},
+           {replaced(replaced(good, "Chan  1: 90 Deg", "Chan  1: NE"), "Chan  1: 90 Deg", "Chan  1: NE"),
+            at_line(1) + "channel 1: unknown orientation \"NE\""},
+           {repeat("hello\n", 300), at_line(1) +
+                "no acceleration data line (\"N points of accel data ...\") within 200 lines of this channel's start"},
+           {good.substr(0, good.find("   101 points of accel")),
+            at_line(data1 - 2) + "the file ends before the acceleration data of the channel that starts at line 1"},
+           {replaced(good, "equally spaced at 0.005 sec", "equally spaced"), at_line(data1 - 1) +
+                "no sample interval (\"at .005 sec\" or \"at 200 pts/sec\")"},
+           {std::string(5000, 'x') + "\n", at_line(1) + "line longer than 4096 bytes; not a Volume 1 or Volume 2 text file"},
+           {"", "rec.v2: no channel in this file"},
+           {volume_file({channels[0], channels[1]}, opt),
+            "need exactly three channels, found 2:\n  rec.v2 channel 1 (90 Deg)\n  rec.v2 channel 2 (Up)"},
+           {volume_file({channels[0], channels[1], {4, "Down", channels[2].micro}}, opt),
+            "need one vertical and two horizontal channels, found 2 vertical and 1 horizontal:"},
+       }) {
+    TempDir dir;
+    dir.write("rec.v2", c.bytes);
+    RunResult r = kvb_split(dir, {"-o", "out", "rec.v2"});
+    EXPECT_TRUE(r.exited(1)) << r.describe() << " for " << c.err;
+    EXPECT_EQ(0u, r.err.find("kvb-split: " + c.err)) << r.err;
+    EXPECT_EQ(std::vector<std::string>{}, entries(dir.file("out"))) << "a failed run leaves nothing";
+  }
+}
+
+TEST(KvbSplit, ReportsSystemFailures) {
+  TempDir dir;
+  GenOptions opt;
+  dir.write("rec.v2", volume_file(three_channels(opt, 800), opt));
+  RunResult r = kvb_split(dir, {"missing.v2"});
+  EXPECT_TRUE(r.exited(1));
+  EXPECT_EQ("kvb-split: missing.v2: No such file or directory\n", r.err);
+
+  r = kvb_split(dir, {"-o", "rec.v2", "rec.v2"});
+  EXPECT_TRUE(r.exited(1));
+  EXPECT_EQ("kvb-split: rec.v2: not a directory\n", r.err);
+
+  // A full disk: the write of the first component file fails.
+  RunOptions o;
+  o.argv = {KVB_SPLIT, "-o", "out", "rec.v2"};
+  o.cwd = dir.path();
+  o.file_size_limit = 4096;
+  o.ignored_signals = {SIGXFSZ};
+  r = test_support::run(o);
+  EXPECT_TRUE(r.exited(1)) << r.describe();
+  EXPECT_EQ("kvb-split: writing the component file for rec.v2: File too large\n", r.err);
+  EXPECT_EQ(std::vector<std::string>{}, entries(dir.file("out")));
+
+  // A directory the user may not write to.
+  if (geteuid() == 0) {
+    std::filesystem::create_directory(dir.file("out"));
+    o.file_size_limit.reset();
+    o.uid = 65534;
+    r = test_support::run(o);
+    EXPECT_TRUE(r.exited(1)) << r.describe();
+    EXPECT_EQ("kvb-split: cannot create a file in out: Permission denied\n", r.err);
+  }
+}
+
+TEST(KvbSplit, UsageErrorsExitWithTwo) {
+  TempDir dir;
+  struct Case { std::vector<std::string> args; int status; std::string err; };
+  for (const Case& c : std::vector<Case>{
+           {{}, 2, "kvb-split: no input file\n"},
+           {{"-x", "a.v2"}, 2, "kvb-split: unknown option -x\n"},
+           {{"a.v2", "-o"}, 2, "kvb-split: option -o needs a directory\n"},
+           {{"--output-dir=", "a.v2"}, 2, "kvb-split: empty output directory name\n"},
+           {{"--help"}, 0, ""},
+       }) {
+    RunResult r = kvb_split(dir, c.args);
+    EXPECT_TRUE(r.exited(c.status)) << r.describe() << " " << c.err;
+    EXPECT_EQ(0u, r.err.find(c.err)) << r.err;
+    if (c.status == 2) {
+      EXPECT_NE(std::string::npos, r.err.find("Try 'kvb-split --help'"));
+    } else {
+      EXPECT_EQ(0u, r.out.find("Usage: kvb-split"));
+    }
+  }
+  EXPECT_EQ(std::vector<std::string>{}, dir.list());
+}
+
+}  // namespace

@@ -1,0 +1,47 @@
+// Synthetic Volume 1 and Volume 2 files in the manner of the agencies' text
+// records: per channel a text header, integer and real headers, the
+// acceleration block (Volume 2 also velocity and displacement), then "/&".
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kvb_test {
+
+struct GenChannel {
+  int number = 1;
+  std::string orientation = "360 Deg";  // as it stands after "Chan  1:"
+  std::vector<long> micro;              // samples in millionths
+};
+
+struct GenOptions {
+  int volume = 2;             // 1: fields of 9 columns, rate in pts/sec; 2: 10 columns
+  bool upper = false;         // all text in upper case, as in older records
+  std::string eol = "\n";     // or "\r\n"
+  double interval = 0.005;    // seconds
+  bool state_format = true;   // "(8f10.6)" at the end of the descriptor
+  int dos_padding = 0;        // 0x1A bytes after the last line
+};
+
+// Deterministic samples with both signs; the first fills its whole field
+// (touching the field before it), one is zero, none has an exact half at the
+// third decimal. Magnitudes stay below limit millionths.
+std::vector<long> samples(int count, int seed, long limit);
+
+// "%.6f" without the leading zero, right-justified: (-10, 10) -> "  -.000010".
+std::string value_text(long micro, int width);
+
+// The data lines of samples: eight per line, each value in width columns.
+std::vector<std::string> data_lines(const std::vector<long>& micro, int width);
+
+// The lines before the acceleration descriptor of one channel, and the
+// descriptor itself, as volume_file writes them (before upper-casing).
+std::vector<std::string> header_lines(const GenChannel& ch, const GenOptions& opt);
+std::string descriptor_line(const GenChannel& ch, const GenOptions& opt);
+
+// The whole file.
+std::string volume_file(const std::vector<GenChannel>& channels, const GenOptions& opt);
+
+std::string upper(std::string s);
+
+}  // namespace kvb_test
