@@ -160,6 +160,9 @@ TEST_F(E2e, ClosedStdinMeetsEndOfInput) {
 }
 
 TEST_F(E2e, RunsCleanUnderMemcheck) {
+#ifdef KVB_SANITIZED
+  GTEST_SKIP() << "the program is built with AddressSanitizer, which memcheck cannot run";
+#endif
   const std::optional<std::string> valgrind = test_support::find_in_path("valgrind");
   if (!valgrind) GTEST_SKIP() << "valgrind is not installed";
   test_support::TempDir logs;
