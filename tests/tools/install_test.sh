@@ -1,0 +1,39 @@
+#!/bin/sh
+# cmake --install puts both programs and both manual pages in place, and the
+# manual pages format without warnings.
+# Usage: install_test.sh CMAKE BUILD-DIR
+set -u
+cmake=$1
+build=$2
+tmp=$(mktemp -d)
+trap 'rm -rf -- "$tmp"' EXIT
+failures=0
+
+check() {  # description, then a command that must succeed
+  what=$1
+  shift
+  if ! "$@"; then
+    echo "FAIL: $what"
+    failures=$((failures + 1))
+  fi
+}
+
+"$cmake" --install "$build" --prefix "$tmp" >/dev/null
+check "cmake --install succeeds" [ $? -eq 0 ]
+for program in read-KVB kvb-split; do
+  check "bin/$program" [ -x "$tmp/bin/$program" ]
+  page=$tmp/share/man/man1/$program.1
+  check "man1/$program.1" [ -s "$page" ]
+  if command -v groff >/dev/null 2>&1; then
+    warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1)
+    check "$program.1 formats without warnings: $warnings" [ -z "$warnings" ]
+    for section in NAME SYNOPSIS DESCRIPTION FILES "EXIT STATUS" EXAMPLES "SEE ALSO"; do
+      check "$program.1 has $section" grep -q "^\.SH \"\{0,1\}$section" "$page"
+    done
+  fi
+done
+"$tmp/bin/kvb-split" --help | grep -q '^Usage: kvb-split'
+check "the installed kvb-split runs" [ $? -eq 0 ]
+
+[ "$failures" -eq 0 ] && echo "install: all checks passed"
+exit $((failures > 0))
