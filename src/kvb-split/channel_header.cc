@@ -75,7 +75,7 @@ std::optional<ChannelHeader> find_channel(const std::vector<std::string>& lines)
 std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>& lines) {
   auto header = find_channel(lines);
   if (!header) return std::nullopt;
-  // "Station No. 89146   40.941N, ..." and on the next line the station name.
+  // "Station No. 12345   40.000N, ..." and on the next line the station name.
   for (std::size_t k = 0; k < lines.size(); ++k) {
     std::string low = lower(lines[k]);
     std::size_t at = low.find_first_not_of(' ');

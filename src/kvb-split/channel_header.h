@@ -8,8 +8,8 @@
 #include <vector>
 
 struct ChannelHeader {
-  std::string station_number;  // "89146"; empty when the header has none
-  std::string station_name;    // "Willow Creek"; empty when the header has none
+  std::string station_number;  // "12345"; empty when the header has none
+  std::string station_name;    // "Cedar Flat"; empty when the header has none
   int channel = 0;             // the number in "Chan  1:"
   std::string orientation;     // as written: "360 Deg", "Up", "Tran"
 };
@@ -20,5 +20,5 @@ struct ChannelHeader {
 std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>& lines);
 
 // The title record of a component file, at most 80 columns:
-//   "Willow Creek, station 89146, channel 1: 360 Deg"
+//   "Cedar Flat, station 12345, channel 1: 360 Deg"
 std::string make_title(const ChannelHeader& header);

@@ -21,7 +21,7 @@ struct Descriptor {
 
 // True for the acceleration descriptor of either volume, in any case:
 //   " 12000 points of accel data equally spaced at  .005 sec, in cm/sec2. (8f10.6)"
-//   " 13200 Accelerogram points at 200 pts/sec in units of g .  Format: (8f9.6)"
+//   " 14000 Accelerogram points at 200 pts/sec in units of g .  Format: (8f9.6)"
 // and false for the header's "12000 points of instrument- and baseline-corrected
 // accel, veloc and displ data".
 bool is_accel_descriptor(std::string_view line);

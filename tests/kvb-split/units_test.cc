@@ -96,9 +96,9 @@ TEST(Descriptor, ReadsCountIntervalAndFormatOfBothVolumes) {
   for (const Case& c : std::vector<Case>{
            {" 12000 points of accel data equally spaced at  .005 sec, in cm/sec2. (8f10.6)", 12000, 0.005,
             {8, 10, 6, true}},
-           {" 13200 Accelerogram points at 200 pts/sec in units of g .      Format: (8f9.6)  ", 13200, 0.005,
+           {" 14000 Accelerogram points at 200 pts/sec in units of g .      Format: (8f9.6)  ", 14000, 0.005,
             {8, 9, 6, true}},
-           {" 3251 POINTS OF ACCEL DATA EQUALLY SPACED AT  .020 SEC.  (UNITS: CM/SEC/SEC)", 3251, 0.02,
+           {" 3001 POINTS OF ACCEL DATA EQUALLY SPACED AT  .020 SEC.  (UNITS: CM/SEC/SEC)", 3001, 0.02,
             {8, 10, 0, false}},
            {"  4000 points of accel data equally spaced at 0.010 sec, in g. (5E15.7)", 4000, 0.01,
             {5, 15, 7, true}},
@@ -132,14 +132,14 @@ TEST(Descriptor, TellsTheAccelerationLineFromOthers) {
 TEST(ChannelHeader, FindsStationChannelAndOrientation) {
   struct Case { std::vector<std::string> lines; std::string title; };
   for (const Case& c : std::vector<Case>{
-           {{"Corrected accelerogram   89146   Chan  1: 360 Deg     from",
-             "Station No. 89146   40.941N, 123.633W      Etna  s/n 2500",
-             "Willow Creek                              CGS", "Chan  1: 360 Deg"},
-            "Willow Creek, station 89146, channel 1: 360 Deg"},
-           {{"STATION NO. 36456   35.908N, 120.458W     SMA-1", "PARKFIELD FAULT ZONE 14", "CHAN  2: UP"},
-            "PARKFIELD FAULT ZONE 14, station 36456, channel 2: UP"},
+           {{"Corrected accelerogram   12345   Chan  1: 360 Deg     from",
+             "Station No. 12345   40.000N, 120.000W      Synth s/n 1",
+             "Cedar Flat                                SYN", "Chan  1: 360 Deg"},
+            "Cedar Flat, station 12345, channel 1: 360 Deg"},
+           {{"STATION NO. 54321   35.000N, 121.000W     SYN-1", "PINE RIDGE 2", "CHAN  2: UP"},
+            "PINE RIDGE 2, station 54321, channel 2: UP"},
            {{"Chan  2:  Long                      Location: Abutment 1"}, "channel 2: Long"},
-           {{"89146-L2500      Willow Creek    Chan  3:  90 Deg"}, "channel 3: 90 Deg"},
+           {{"12345-S0001      Cedar Flat      Chan  3:  90 Deg"}, "channel 3: 90 Deg"},
            {{"Station No. 1", std::string(60, 'N') + "  Chan 12: Up"}, std::string(40, 'N') + ", station 1, channel 12: Up"},
        }) {
     auto h = parse_channel_header(c.lines);
