@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/field.h"
+#include "field.h"
 
 namespace {
 
