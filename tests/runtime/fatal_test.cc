@@ -1,0 +1,78 @@
+#include "fatal.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace kvb {
+namespace {
+
+TEST(ReportFirstLine, ByErrorNumber) {
+  struct Case {
+    const char* expected;
+    int errnum;
+    const char* context;
+  } cases[] = {
+      {"open: No such file or directory\n", ENOENT, "open"},
+      {"write: File too large\n", EFBIG, "write"},
+      {"read start: end of file\n", -1, "read start"},
+      {"fmt: end of file\n", -1, "fmt"},
+      {"open: null file name\n", 107, "open"},
+      {"fmt: read unexpected character\n", 115, "fmt"},
+      {"write start: can't write file\n", 127, "write start"},
+      {"endfile: truncation failed in endfile\n", 111, "endfile"},
+      {"x: error in format\n", 100, "x"},
+      {"x: unit not connected\n", 109, "x"},
+      {"x: unit not connected\n", 114, "x"},
+      {"x: Temporary file name (TMPDIR?) too long\n", 132, "x"},
+      {"x: illegal error number 133\n", 133, "x"},
+      {"x: illegal error number -2\n", -2, "x"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.expected, report_first_line(c.errnum, c.context));
+}
+
+TEST(ReportStateLines, UnitFormatAndLately) {
+  IoSnapshot s;
+  s.initialized = true;
+  EXPECT_EQ("apparent state: internal I/O\nlately writing direct unformatted internal IO\n",
+            report_state_lines(s));
+
+  s.unit = 11;
+  s.unit_named = true;
+  s.unit_name = "KVB-N00.txt";
+  s.has_format = true;
+  s.format = "list io";
+  s.place = "external";
+  s.form = "formatted";
+  EXPECT_EQ(
+      "apparent state: unit 11 named KVB-N00.txt\nlast format: list io\n"
+      "lately writing direct formatted external IO\n",
+      report_state_lines(s));
+
+  s.unit_name = "";  // an all-blank name: "named" and one blank
+  s.has_format = false;
+  s.direction = "reading";
+  s.access = "sequential";
+  EXPECT_EQ("apparent state: unit 11 named \nlately reading sequential formatted external IO\n",
+            report_state_lines(s));
+
+  s.unit = 5;
+  s.unit_named = false;
+  s.has_format = true;
+  s.format = "(F7.3,3(\x02,\x02,F10.3))";
+  EXPECT_EQ("apparent state: unit 5 (unnamed)\nlast format: (F7.3,3(\x02,\x02,F10.3))\n"
+            "lately reading sequential formatted external IO\n",
+            report_state_lines(s));
+}
+
+TEST(FatalReportDeathTest, WritesTheReportThenAborts) {
+  IoSnapshot s;
+  s.initialized = true;
+  s.unit = 11;
+  EXPECT_EXIT(fatal_report(-1, "fmt", s), testing::KilledBySignal(SIGABRT),
+              "^fmt: end of file\napparent state: unit 11 \\(unnamed\\)\nlately writing direct "
+              "unformatted internal IO\n$");
+}
+
+}  // namespace
+}  // namespace kvb
