@@ -53,8 +53,8 @@ TEST_F(E2e, WritesKnownLinesExactly) {
   const int records = 502;  // nt = 4008 reaches line 4001
   std::vector<std::vector<std::string>> columns(3, std::vector<std::string>(8 * records, "0.0"));
   const std::vector<std::vector<std::string>> known = {
-      {"0.0123", "-0.0004", "-12.3456"},      // x at lines 1, 2, 4001
-      {"-0.5", "99999.999", "0"},             // y
+      {"0.0123", "-0.0004", "-12.3456"},       // x at lines 1, 2, 4001
+      {"-0.5", "99999.999", "0"},              // y
       {"1234.5678", "-123456.7", "-1.0E-50"},  // z: the last one is a negative zero
   };
   for (size_t c = 0; c < 3; ++c) {
@@ -90,23 +90,25 @@ struct RecordCase {
   std::string record;          // the data record as written (no line end)
 };
 
-std::vector<std::string> one(const std::string& first) { return {first, kZero, kZero, kZero, kZero, kZero, kZero, kZero}; }
+std::vector<std::string> one(const std::string& first) {
+  return {first, kZero, kZero, kZero, kZero, kZero, kZero, kZero};
+}
 
 TEST_F(E2e, FieldRulesShowInCsv) {
   const std::vector<RecordCase> cases = {
-      {one("     1.235"), "    1.2345"},   // nearest single 1.23450005
-      {one("     1.235"), "  1.2345  "},   // trailing blanks passed over
-      {one("   123.457"), "   1234567"},   // no point: four implied decimals
+      {one("     1.235"), "    1.2345"},  // nearest single 1.23450005
+      {one("     1.235"), "  1.2345  "},  // trailing blanks passed over
+      {one("   123.457"), "   1234567"},  // no point: four implied decimals
       {one("     0.001"), "        12"},
-      {one("     0.123"), "  1 2 3 4 "},   // embedded blanks ignored
+      {one("     0.123"), "  1 2 3 4 "},  // embedded blanks ignored
       {one("   150.000"), "   1.5E+02"},
       {one("   150.000"), "   1.5d+02"},
       {one("   150.000"), "   1.5D+02"},
       {one("   150.000"), "   1.5e+02"},
-      {one("     0.015"), "    1.5-02"},   // exponent by its sign alone
+      {one("     0.015"), "    1.5-02"},  // exponent by its sign alone
       {one("   150.000"), "    1.5+02"},
-      {one("  1000.000"), " 1.0E +3 "},    // blanks inside the exponent ignored
-      {one("     0.123"), "  12345E-1"},   // implied decimals apply with an exponent too
+      {one("  1000.000"), " 1.0E + 3 "},  // blanks inside the exponent ignored
+      {one("     0.123"), "  12345E-1"},  // implied decimals apply with an exponent too
       {one("     0.500"), "       5E3"},
       {one("    25.000"), "  2.5E 1  "},
       {one("     0.000"), "          "},
@@ -118,10 +120,10 @@ TEST_F(E2e, FieldRulesShowInCsv) {
       {one("     0.125"), "      .125"},
       {one("    12.500"), "   00012.5"},
       {one("     1.000"), "        1."},
-      {one("     1.235"), "1.23456789"},   // ten significant digits
+      {one("     1.235"), "1.23456789"},  // ten significant digits
       {one("     0.012"), "1.2345E-02"},
-      {one("     0.000"), "  -1.0E-40"},   // a negative subnormal is written as zero
-      {one("     0.000"), "  -1.0E-50"},   // a negative zero likewise
+      {one("     0.000"), "  -1.0E-40"},  // a negative subnormal is written as zero
+      {one("     0.000"), "  -1.0E-50"},  // a negative zero likewise
       {one("     0.000"), "-0.0000001"},
       {one("     0.000"), "   -0.0004"},
       {one("    -0.001"), "   -0.0005"},
@@ -167,6 +169,29 @@ TEST_F(E2e, FieldRulesShowInCsv) {
   }
 }
 
+// Values too wide for four decimals are written in exponent form, as in
+// agency files: the CSV shows what that form holds.
+TEST_F(E2e, ReadsValuesWrittenInExponentForm) {
+  const std::vector<std::string> expected = {"     0.500", "    -0.250", "   123.456", "-12350.000",
+                                             " 98765.430", "     0.000", "     0.001", "**********"};
+  put(0, ComponentFile(kTitles[0])
+             .header()
+             .values({0.5, -0.25, 123.456, -12345.678, 98765.4321, -0.0001, 1.0e-3, 1234567.0})
+             .bytes());
+  ASSERT_NE(
+      std::string::npos,
+      read(kNames[0]).find("\n    0.5000   -0.2500  123.4560-1.235E+0498765.4321   -0.0001    0.0010 1.235E+06\n"));
+  put(1, standard(1, 2));
+  put(2, standard(2, 2));
+
+  const RunResult result = run();
+
+  ASSERT_TRUE(result.exited(0)) << result.describe() << result.err;
+  const std::string csv = read("out.csv");
+  ASSERT_EQ(8 * kCsvLineBytes, csv.size());
+  for (size_t line = 0; line < 8; ++line) EXPECT_EQ(expected[line], csv.substr(line * kCsvLineBytes + 8, 10));
+}
+
 TEST_F(E2e, InvalidCharacterInFieldIsFatal) {
   const std::string expected_err =
       "fmt: read unexpected character\n"
@@ -174,22 +199,27 @@ TEST_F(E2e, InvalidCharacterInFieldIsFatal) {
       "last format: (8E10.4)\n"
       "lately reading sequential formatted external IO\n";
   const std::vector<std::string> fields = {
-      "   1.0E   ",    // exponent letter without digits
-      "    1.0-  ",    // exponent sign without digits
+      "   1.0E   ",  // exponent letter without digits
+      "    1.0-  ",  // exponent sign without digits
       "   1.0X   ",
-      "   1.0\t   ",   // a tab
+      "   1.0\t   ",  // a tab
       "\t    1.0  ",
-      "   1.0.0  ",    // a second point
-      "   1.0\r5  ",   // a lone carriage return is an ordinary byte
-      " 1.5E+02X ",    // the exponent must end at the field's end or a comma
-      "     1.0E+",    // the columns run out after the sign
+      "   1.0.0  ",   // a second point
+      "   1.0\r5  ",  // a lone carriage return is an ordinary byte
+      " 1.5E+02X ",   // the exponent must end at the field's end or a comma
+      "     1.0E+",   // the columns run out after the sign
   };
   for (const std::string& field : fields) {
     SCOPED_TRACE("field \"" + field + "\"");
     clear_dir();
     put(0, standard(0, 3));
     put(1, standard(1, 3));
-    put(2, ComponentFile(kTitles[2]).header().fields({"1.0", "2.0"}).record(field10("3.0") + field).fields({"4.0"}).bytes());
+    put(2, ComponentFile(kTitles[2])
+               .header()
+               .fields({"1.0", "2.0"})
+               .record(field10("3.0") + field)
+               .fields({"4.0"})
+               .bytes());
 
     const RunResult result = run();
 
@@ -221,7 +251,12 @@ TEST_F(E2e, ByteOneAEndsTheFile) {
   put(0, ComponentFile(kTitles[0]).header().milli(samples(0, 16)).raw("\x1a    9.9999 rest is never read\n").bytes());
   // Two whole fields, then the end inside the third: the record is not
   // counted, but its two values are stored.
-  put(1, ComponentFile(kTitles[1]).header().milli(samples(1, 8)).raw("    1.5000   -2.5000   3.5\x1a" "000\n").bytes());
+  put(1, ComponentFile(kTitles[1])
+             .header()
+             .milli(samples(1, 8))
+             .raw("    1.5000   -2.5000   3.5\x1a"
+                  "000\n")
+             .bytes());
   put(2, ComponentFile(kTitles[2]).header().milli(samples(2, 24)).raw("\x1a").bytes());
 
   const RunResult result = run();
@@ -240,7 +275,8 @@ TEST_F(E2e, EchoesTitleRecordAsOneField) {
     std::string echo;   // the console line without its line feed
     std::string title;  // record 6 as written
   };
-  const std::string ninety = "0123456789ABCDEFGHIJ0123456789ABCDEFGHIJ0123456789ABCDEFGHIJ0123456789ABCDEFGHIJ-cut-here";
+  const std::string ninety =
+      "0123456789ABCDEFGHIJ0123456789ABCDEFGHIJ0123456789ABCDEFGHIJ0123456789ABCDEFGHIJ-cut-here";
   const std::vector<Case> cases = {
       {" " + ninety.substr(0, 80), ninety},
       {" TWENTY-CHARS TITLE.." + std::string(60, ' '), "TWENTY-CHARS TITLE.."},

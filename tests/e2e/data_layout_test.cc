@@ -45,18 +45,22 @@ TEST_F(E2e, EmptyDataPartWritesNoLine) {
 TEST_F(E2e, CountsRecordsEndedByLineFeed) {
   struct Case {
     std::string label;
-    int counted;                 // i of the first component
-    std::vector<long> stored;    // its samples after the 16 of two full records
-    std::string tail;            // bytes after those two records
+    int counted;               // i of the first component
+    std::vector<long> stored;  // its samples after the 16 of two full records
+    std::string tail;          // bytes after those two records
   };
   const std::vector<Case> cases = {
       {"nothing more", 2, {}, ""},
       {"an empty line", 3, {}, "\n"},
       {"a blank line and an empty line", 4, {}, "          \n\n"},
       {"a short line", 3, {1500}, "       1.5\n"},
-      {"80 columns, no line feed", 2, {1000, -2000, 3000, -4000, 5000, -6000, 7000, -8000},
+      {"80 columns, no line feed",
+       2,
+       {1000, -2000, 3000, -4000, 5000, -6000, 7000, -8000},
        "    1.0000   -2.0000    3.0000   -4.0000    5.0000   -6.0000    7.0000   -8.0000"},
-      {"90 columns, no line feed", 2, {1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000},
+      {"90 columns, no line feed",
+       2,
+       {1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000},
        "    1.0000    2.0000    3.0000    4.0000    5.0000    6.0000    7.0000    8.0000 IGNORED!!"},
       {"the third field cut by the end", 2, {1000, 2000}, "    1.0000    2.0000    3.5"},
       {"a comma before the end", 2, {1000, 2000}, "1.0,2.0,"},

@@ -9,8 +9,7 @@ namespace e2e {
 using test_support::field10;
 using test_support::milli_text;
 
-std::vector<std::string> console_lines(const std::array<int, 3>& records,
-                                       const std::array<std::string, 3>& titles) {
+std::vector<std::string> console_lines(const std::array<int, 3>& records, const std::array<std::string, 3>& titles) {
   std::vector<std::string> lines = {
       " Program for Reading CDMG-TYpe Strong Motion Data\n",
       "\n",
@@ -54,8 +53,7 @@ std::string csv_line(int line, std::string_view x, std::string_view y, std::stri
   return text + "\n";
 }
 
-std::string csv_from_milli(const std::vector<long>& x, const std::vector<long>& y, const std::vector<long>& z,
-                           int nt) {
+std::string csv_from_milli(const std::vector<long>& x, const std::vector<long>& y, const std::vector<long>& z, int nt) {
   auto field = [](const std::vector<long>& column, int line) {
     const size_t k = static_cast<size_t>(line - 1);
     return field10(milli_text(k < column.size() ? column[k] : 0));
@@ -84,12 +82,6 @@ std::vector<long> samples(int component, size_t count) {
 
 void E2e::clear_dir() const {
   for (const std::string& name : dir_.list()) std::filesystem::remove_all(dir_.file(name));
-}
-
-void E2e::put_all(const std::string& n00, const std::string& n90, const std::string& up) const {
-  put(0, n00);
-  put(1, n90);
-  put(2, up);
 }
 
 std::string E2e::standard(int component, int records, const std::string& eol) const {

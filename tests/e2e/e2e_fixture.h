@@ -21,8 +21,8 @@ using test_support::RunOptions;
 using test_support::RunResult;
 
 inline const std::array<std::string, 3> kNames = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
-inline const std::array<std::string, 3> kTitles = {
-    "CHANNEL 1 SAMPLE TITLE TEXT", "CHANNEL 2 SAMPLE TITLE TEXT", "CHANNEL 3 SAMPLE TITLE TEXT"};
+inline const std::array<std::string, 3> kTitles = {"CHANNEL 1 SAMPLE TITLE TEXT", "CHANNEL 2 SAMPLE TITLE TEXT",
+                                                   "CHANNEL 3 SAMPLE TITLE TEXT"};
 inline constexpr size_t kTranscriptLines = 17;
 inline constexpr size_t kCsvLineBytes = 41;  // 40 characters and a line feed
 
@@ -45,8 +45,7 @@ std::string time_field(int line);
 std::string csv_line(int line, std::string_view x, std::string_view y, std::string_view z);
 // The CSV of `nt` lines for samples given in thousandths; a sample beyond
 // the end of its list shows as 0.000.
-std::string csv_from_milli(const std::vector<long>& x, const std::vector<long>& y,
-                           const std::vector<long>& z, int nt);
+std::string csv_from_milli(const std::vector<long>& x, const std::vector<long>& y, const std::vector<long>& z, int nt);
 // Deterministic accelerogram-like samples in thousandths (|v| < 1000).
 std::vector<long> samples(int component, size_t count);
 
@@ -59,7 +58,6 @@ class E2e : public ::testing::Test {
   // so that no file left by an earlier case can pass for a new one.
   void clear_dir() const;
   void put(int component, const std::string& bytes) const { dir_.write(kNames[component], bytes); }
-  void put_all(const std::string& n00, const std::string& n90, const std::string& up) const;
   // Component c with a full header, its default title and `records` records
   // of samples(c, 8*records).
   std::string standard(int component, int records, const std::string& eol = "\n") const;

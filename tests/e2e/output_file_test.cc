@@ -27,14 +27,14 @@ TEST_F(E2e, OutputNameIsOneEightyColumnField) {
   };
   const std::vector<Case> cases = {
       {"out.csv", "out.csv\n"},
-      {"out.csv", "out.csv     \n"},         // trailing blanks removed
-      {"  out.csv", "  out.csv\n"},         // leading blanks kept
-      {"out.csv", "out.csv\r\n"},           // CR LF reads as LF
-      {"out.csv\t", "out.csv\t\n"},         // only blanks are trailing fill
+      {"out.csv", "out.csv     \n"},  // trailing blanks removed
+      {"  out.csv", "  out.csv\n"},   // leading blanks kept
+      {"out.csv", "out.csv\r\n"},     // CR LF reads as LF
+      {"out.csv\t", "out.csv\t\n"},   // only blanks are trailing fill
       {"my out.csv", "my out.csv\n"},
-      {"out.csv", "out.csv\nsecond.csv\n"}, // one line is read
+      {"out.csv", "out.csv\nsecond.csv\n"},         // one line is read
       {eighty, eighty + "0123456789ABCDEFGHIJ\n"},  // 100 characters: the first 80
-      {eighty, eighty + "12345"},           // no line feed after 80 columns: still read
+      {eighty, eighty + "12345"},                   // no line feed after 80 columns: still read
       {eighty, eighty},
   };
   for (const Case& c : cases) {
@@ -120,9 +120,9 @@ TEST_F(E2e, ExistingOutputFile) {
     EXPECT_EQ("", result.err);
     EXPECT_EQ(console({2, 2, c.third_records}), result.out);
     const int nt = 8 * c.third_records - 8;
-    const std::string expected =
-        nt > 0 ? csv_from_milli(samples(0, 16), samples(1, 16), samples(2, 8 * static_cast<size_t>(c.third_records)), nt)
-               : c.existing;
+    const std::string expected = nt > 0 ? csv_from_milli(samples(0, 16), samples(1, 16),
+                                                         samples(2, 8 * static_cast<size_t>(c.third_records)), nt)
+                                        : c.existing;
     EXPECT_EQ(expected, read(c.name));
   }
 }

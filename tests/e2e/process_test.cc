@@ -119,7 +119,8 @@ TEST_F(E2e, ClosedStandardDescriptorsTouchNoDataFile) {
     EXPECT_TRUE(result.exited(0)) << result.describe();
     EXPECT_EQ(c.stdout_closed ? "" : console(kRecords), result.out);
     EXPECT_EQ("", result.err);
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(standard(k, kRecords[static_cast<size_t>(k)]), read(kNames[static_cast<size_t>(k)]));
+    for (int k = 0; k < 3; ++k)
+      EXPECT_EQ(standard(k, kRecords[static_cast<size_t>(k)]), read(kNames[static_cast<size_t>(k)]));
     EXPECT_EQ(small_csv(), read("out.csv"));
     EXPECT_EQ(std::vector<std::string>{"out.csv"}, other_files());
   }
@@ -155,7 +156,8 @@ TEST_F(E2e, ClosedStdinMeetsEndOfInput) {
       "lately reading sequential formatted external IO\n",
       result.err);
   EXPECT_EQ(console(kRecords), result.out);
-  for (int k = 0; k < 3; ++k) EXPECT_EQ(standard(k, kRecords[static_cast<size_t>(k)]), read(kNames[static_cast<size_t>(k)]));
+  for (int k = 0; k < 3; ++k)
+    EXPECT_EQ(standard(k, kRecords[static_cast<size_t>(k)]), read(kNames[static_cast<size_t>(k)]));
   EXPECT_EQ(std::vector<std::string>{}, other_files());
 }
 
