@@ -126,19 +126,43 @@ TEST_F(E2e, ClosedStandardDescriptorsTouchNoDataFile) {
   }
 }
 
-TEST_F(E2e, ClosedStderrKeepsReportOutOfComponentFile) {
-  put_standard(kRecords);
+// The abortive end writes out buffered console text and the report while
+// the third component file is still open: neither may land in it.
+TEST_F(E2e, ClosedDescriptorsKeepFatalEndOutOfComponentFile) {
+  struct Case {
+    std::string label;
+    bool stdout_closed;
+    bool stderr_closed;
+  };
+  const std::vector<Case> cases = {
+      {"stdout closed", true, false},
+      {"stderr closed", false, true},
+      {"stdout and stderr closed", true, true},
+  };
   const std::string bad_up = ComponentFile(kTitles[2]).header().fields({"1.0"}).fields({"2.0", "1.0X"}).bytes();
-  put(2, bad_up);
-  RunOptions closed = options();
-  closed.stderr_mode = OutMode::kClosed;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    clear_dir();
+    put_standard(kRecords);
+    put(2, bad_up);
+    RunOptions closed = options();
+    if (c.stdout_closed) closed.stdout_mode = OutMode::kClosed;
+    if (c.stderr_closed) closed.stderr_mode = OutMode::kClosed;
 
-  const RunResult result = run(closed);
+    const RunResult result = run(closed);
 
-  EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
-  EXPECT_EQ(console(kRecords, kAfterTitle[2]), result.out);
-  EXPECT_EQ(bad_up, read(kNames[2]));
-  EXPECT_EQ(standard(0, kRecords[0]), read(kNames[0]));
+    EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
+    EXPECT_EQ(c.stdout_closed ? "" : console(kRecords, kAfterTitle[2]), result.out);
+    EXPECT_EQ(c.stderr_closed ? ""
+                              : "fmt: read unexpected character\n"
+                                "apparent state: unit 11 named KVB-UP.txt\n"
+                                "last format: (8E10.4)\n"
+                                "lately reading sequential formatted external IO\n",
+              result.err);
+    EXPECT_EQ(bad_up, read(kNames[2]));
+    EXPECT_EQ(standard(0, kRecords[0]), read(kNames[0]));
+    EXPECT_EQ(standard(1, kRecords[1]), read(kNames[1]));
+  }
 }
 
 TEST_F(E2e, ClosedStdinMeetsEndOfInput) {
