@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace kvb {
 namespace {
@@ -50,6 +51,38 @@ class Columns {
   bool hit_end_of_file_ = false;
 };
 
+// The common field, read in one pass: all w columns present, holding only
+// blanks, a leading sign, digits and one point. The value is the one the
+// general read gives; anything else is left to it (nullopt).
+std::optional<float> read_plain(const char* p, int w, int d) {
+  std::uint64_t mantissa = 0;
+  int seen = 0;      // characters other than blanks
+  int decimals = 0;  // digits after the point
+  bool point = false, negative = false;
+  for (int k = 0; k < w; ++k) {
+    unsigned char c = static_cast<unsigned char>(p[k]);
+    if (c == ' ') continue;
+    ++seen;
+    unsigned digit = c - static_cast<unsigned>('0');
+    if (digit <= 9) {
+      mantissa = mantissa * 10 + digit;
+      decimals += point;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else if ((c == '-' || c == '+') && seen == 1) {
+      negative = c == '-';
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (mantissa == 0) return 0.0f;
+  int scale = point ? decimals : d;
+  if (mantissa > (std::uint64_t{1} << 53) || scale > 22) return std::nullopt;
+  // One correctly rounded division, then the rounding to single precision.
+  auto single = static_cast<float>(static_cast<double>(mantissa) / kPow10[scale]);
+  return negative ? -single : single;
+}
+
 }  // namespace
 
 float decimal_to_float(bool negative, std::string_view digits, long long exponent) {
@@ -80,6 +113,9 @@ float decimal_to_float(bool negative, std::string_view digits, long long exponen
 }
 
 RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
+  if (w <= 19 && rest.size() >= static_cast<std::size_t>(w)) {
+    if (auto v = read_plain(rest.data(), w, d)) return {FieldOutcome::kValue, *v, static_cast<std::size_t>(w)};
+  }
   Columns col(rest, end, std::min(w, kMaxWidth));
   bool negative = false;
   char digits[kMaxWidth];
@@ -174,36 +210,66 @@ RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
   return finish(false);
 }
 
+// Fw.D for a magnitude already scaled and rounded to the integer n (the
+// value times 10^D): the digits are written from the right end of the field.
+template <int D>
+void put_fixed(std::uint64_t n, bool minus, int w, char* out) {
+  constexpr std::uint64_t kUnit = static_cast<std::uint64_t>(kPow10[D]);
+  std::uint64_t whole = n / kUnit;
+  int whole_digits = 1;
+  for (std::uint64_t rest = whole; rest >= 10; rest /= 10) ++whole_digits;
+  if (n == 0) minus = false;  // a negative value that shows as zero is zero
+  int need = whole_digits + 1 + D + minus;
+  if (need > w) {
+    if (whole != 0 || need != w + 1) {
+      std::memset(out, '*', static_cast<std::size_t>(std::max(w, 0)));
+      return;
+    }
+    whole_digits = 0, --need;  // the leading zero gives way
+  }
+  char* p = out + w;
+  std::uint64_t fraction = n % kUnit;
+  for (int k = 0; k < D; ++k, fraction /= 10) *--p = static_cast<char>('0' + fraction % 10);
+  *--p = '.';
+  for (int k = 0; k < whole_digits; ++k, whole /= 10) *--p = static_cast<char>('0' + whole % 10);
+  if (minus) *--p = '-';
+  while (p > out) *--p = ' ';
+}
+
 void write_fixed(float v, int w, int d, char* out) {
   d = std::clamp(d, 0, kMaxWidth);
   double x = v;  // widened exactly
   bool minus = x < 0;  // negative zero and NaN note no sign
   double magnitude = std::fabs(x);
 
-  // The digit text: the magnitude with exactly d decimals and a point.
-  char text[kMaxWidth + 64];
-  int len;
-  if (d <= 8 && magnitude < 1e10) {
-    // magnitude * 10^d is exact here (24 + 19 significant bits at most), so
-    // rounding it to an integer is the conversion's own rounding: to
-    // nearest, halves to even.
-    auto scaled = static_cast<std::uint64_t>(std::nearbyint(magnitude * kPow10[d]));
-    if (scaled == 0) minus = false;
-    auto unit = static_cast<std::uint64_t>(kPow10[d]);
-    char* end = std::to_chars(text, text + 24, scaled / unit).ptr;
-    *end++ = '.';
-    std::uint64_t fraction = scaled % unit;
-    for (int k = d - 1; k >= 0; --k, fraction /= 10) end[k] = static_cast<char>('0' + fraction % 10);
-    len = static_cast<int>(end - text) + d;
-  } else {
-    len = std::snprintf(text, sizeof text, "%#.*f", d, magnitude);
-    if (std::strspn(text, "0.") == static_cast<std::size_t>(len)) minus = false;
+  double scaled = magnitude * kPow10[std::min(d, 8)];
+  if (d <= 8 && scaled < 0x1p52) {
+    // magnitude * 10^d is exact here (24 + 19 significant bits at most), and
+    // adding and taking away 2^52 rounds it to an integer as the conversion
+    // does: to nearest, halves to even.
+    auto n = static_cast<std::uint64_t>((scaled + 0x1p52) - 0x1p52);
+    switch (d) {
+      case 0: return put_fixed<0>(n, minus, w, out);
+      case 1: return put_fixed<1>(n, minus, w, out);
+      case 2: return put_fixed<2>(n, minus, w, out);
+      case 3: return put_fixed<3>(n, minus, w, out);
+      case 4: return put_fixed<4>(n, minus, w, out);
+      case 5: return put_fixed<5>(n, minus, w, out);
+      case 6: return put_fixed<6>(n, minus, w, out);
+      case 7: return put_fixed<7>(n, minus, w, out);
+      default: return put_fixed<8>(n, minus, w, out);
+    }
   }
 
+  // Everything else through the C library: the digit text with exactly d
+  // decimals and a point.
+  char text[kMaxWidth + 64];
+  int len = std::snprintf(text, sizeof text, "%#.*f", d, magnitude);
+  if (std::strspn(text, "0.") == static_cast<std::size_t>(len)) minus = false;
   const char* digits = text;
   int need = len + (minus ? 1 : 0);
   if (need > w) {
-    if (text[0] != '0' || need != w + 1) {
+    if (digits[0] != '0' || need != w + 1) {
       std::memset(out, '*', static_cast<std::size_t>(std::max(w, 0)));
       return;
     }

@@ -17,10 +17,19 @@ class Parser {
   explicit Parser(std::string_view text) : text_(text) {}
 
   std::optional<Format> parse() {
+    std::vector<EditDescriptor> flat;  // literals as items of their own
+    if (next() != '(' || !group(flat)) return std::nullopt;
     Format format;
-    if (next() != '(' || !group(format.items)) return std::nullopt;
-    for (const EditDescriptor& e : format.items)
-      if (e.code != '\'') format.columns += static_cast<std::size_t>(e.w);
+    for (EditDescriptor& e : flat) {
+      if (e.code == '\'') {
+        format.trailing += e.before;
+        continue;
+      }
+      e.before = std::move(format.trailing);
+      format.trailing.clear();
+      format.columns += static_cast<std::size_t>(e.w);
+      format.items.push_back(std::move(e));
+    }
     return format;
   }
 

@@ -10,15 +10,18 @@
 
 namespace kvb {
 
+// One data edit descriptor, with the literal text that the format puts out
+// before it (its quoted literals, delimiters removed, run together).
 struct EditDescriptor {
-  char code;            // 'A', 'E', 'F', or '\'' for a literal
-  int w = 0;            // columns; 0 for A without a width (the item's length)
-  int d = 0;            // decimals (E, F)
-  std::string literal;  // the text of a literal, delimiters removed
+  char code;           // 'A', 'E' or 'F'
+  int w = 0;           // columns; 0 for A without a width (the item's length)
+  int d = 0;           // decimals (E, F)
+  std::string before;  // literal text written ahead of the field
 };
 
 struct Format {
   std::vector<EditDescriptor> items;  // in the order they are used
+  std::string trailing;               // literal text after the last field
   std::size_t columns = 0;            // columns that the data descriptors cover
 };
 

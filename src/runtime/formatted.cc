@@ -1,6 +1,7 @@
 // Formatted record statements: a format drives the items of one record.
 // A read looks at the current record through the unit's reader and consumes
 // it at the end; a write builds the record in memory and hands it over whole.
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,16 +15,44 @@
 namespace kvb {
 namespace {
 
-// Parsed formats by text; a run uses a handful, each many times.
+// Parsed formats; a run uses a handful of format texts, each many times,
+// so the address is tried first and the text confirms it.
 const Format& parsed(const char* text) {
-  static std::vector<std::pair<std::string, Format>> cache;
-  for (const auto& [key, format] : cache)
-    if (key == text) return format;
+  struct Entry {
+    const char* address;
+    std::string text;
+    Format format;
+  };
+  static std::vector<Entry> cache;
+  for (const Entry& e : cache)
+    if (e.address == text && std::memcmp(e.text.c_str(), text, e.text.size() + 1) == 0) return e.format;
   std::optional<Format> format = parse_format(text);
   if (!format) io_error(100, "fmt");
-  cache.emplace_back(text, std::move(*format));
-  return cache.back().second;
+  cache.push_back({text, text, std::move(*format)});
+  return cache.back().format;
 }
+
+// The record being written. It grows to the longest record and stays.
+class Line {
+ public:
+  char* extend(std::size_t n) {
+    if (size_ + n > bytes_.size()) bytes_.resize(2 * (size_ + n));
+    char* p = bytes_.data() + size_;
+    size_ += n;
+    return p;
+  }
+  void append(std::string_view s) {
+    char* p = extend(s.size());
+    if (s.size() == 1) *p = s[0];  // the usual literal: one comma
+    else std::memcpy(p, s.data(), s.size());
+  }
+  void clear() { size_ = 0; }
+  std::string_view view() const { return {bytes_.data(), size_}; }
+
+ private:
+  std::vector<char> bytes_;
+  std::size_t size_ = 0;
+};
 
 struct Statement {
   Unit* unit = nullptr;
@@ -35,24 +64,17 @@ struct Statement {
   RecordView record;
   std::size_t column = 0;
   // Writing: the record built so far.
-  std::string line;
+  Line line;
 } st;
 
-// Writing: puts out the literals up to the next data descriptor.
-void put_literals() {
-  const auto& items = st.format->items;
-  while (st.next < items.size() && items[st.next].code == '\'') st.line += items[st.next++].literal;
-}
-
-// The next data descriptor, literals passed over (and put out when writing).
-const EditDescriptor& next_descriptor(bool writing) {
-  const auto& items = st.format->items;
-  if (writing) put_literals();
-  while (st.next < items.size() && items[st.next].code == '\'') ++st.next;
+// The next data descriptor; when writing, the literals before it are put out.
+const EditDescriptor& next_descriptor() {
   // More items than the format has descriptors: this run-time does not
   // start the format again.
-  if (st.next == items.size()) io_error(100, "fmt");
-  return items[st.next++];
+  if (st.next == st.format->items.size()) io_error(100, "fmt");
+  const EditDescriptor& e = st.format->items[st.next++];
+  if (st.writing) st.line.append(e.before);
+  return e;
 }
 
 // Reading: the bytes of the record from the current column on, at least w
@@ -99,12 +121,10 @@ int s_rsfe(const cilist& a) {
 int s_wsfe(const cilist& a) { return start(a, Direction::kWrite); }
 
 int do_fio(float& item) {
-  const EditDescriptor& e = next_descriptor(st.writing);
+  const EditDescriptor& e = next_descriptor();
   if (e.code != 'F' && (st.writing || e.code != 'E')) io_error(117, "fmt");
   if (st.writing) {
-    std::size_t at = st.line.size();
-    st.line.resize(at + static_cast<std::size_t>(e.w));
-    write_fixed(item, e.w, e.d, &st.line[at]);
+    write_fixed(item, e.w, e.d, st.line.extend(static_cast<std::size_t>(e.w)));
     return 0;
   }
   RealField field = read_real(rest_of_record(static_cast<std::size_t>(e.w)), record_end(), e.w, e.d);
@@ -116,13 +136,13 @@ int do_fio(float& item) {
 }
 
 int do_fio(char* text, std::size_t length) {
-  const EditDescriptor& e = next_descriptor(st.writing);
+  const EditDescriptor& e = next_descriptor();
   if (e.code != 'A') io_error(117, "fmt");
   std::size_t w = e.w ? static_cast<std::size_t>(e.w) : length;
   if (st.writing) {
     // Right-justified in w columns, or its first w characters.
-    if (w > length) st.line.append(w - length, ' ');
-    st.line.append(text, std::min(w, length));
+    if (w > length) std::memset(st.line.extend(w - length), ' ', w - length);
+    st.line.append({text, std::min(w, length)});
     return 0;
   }
   // w columns of the record, blank past its end; the end of the file
@@ -155,9 +175,11 @@ int e_rsfe() {
 }
 
 int e_wsfe() {
-  put_literals();
-  st.line += '\n';
-  write_record(*st.unit, st.line);
+  // The literals up to the next field, or to the end of the format.
+  const auto& items = st.format->items;
+  st.line.append(st.next < items.size() ? items[st.next].before : st.format->trailing);
+  st.line.append("\n");
+  write_record(*st.unit, st.line.view());
   end_statement();
   return 0;
 }

@@ -195,7 +195,7 @@ TEST_F(E2e, RunsCleanUnderMemcheck) {
   put_standard(kRecords);
   RunOptions checked = options();
   checked.argv = {*valgrind, "--tool=memcheck", "--error-exitcode=99", "--log-file=" + logs.file("memcheck.log"),
-                  READ_KVB};
+                  READ_KVB_DYNAMIC};
   checked.timeout = std::chrono::seconds(120);
 
   const RunResult result = run(checked);

@@ -12,16 +12,15 @@ std::string shape(const char* text) {
   auto format = parse_format(text);
   if (!format) return "error";
   std::string s;
+  auto word = [&s](const std::string& w) { s.append(s.empty() ? "" : " ").append(w); };
   for (const EditDescriptor& e : format->items) {
-    if (!s.empty()) s += ' ';
-    if (e.code == '\'') {
-      s.append("'").append(e.literal).append("'");
-      continue;
-    }
-    s.push_back(e.code);
-    s.append(std::to_string(e.w));
-    if (e.code != 'A') s.append(".").append(std::to_string(e.d));
+    if (!e.before.empty()) word("'" + e.before + "'");
+    std::string d(1, e.code);
+    d += std::to_string(e.w);
+    if (e.code != 'A') d += "." + std::to_string(e.d);
+    word(d);
   }
+  if (!format->trailing.empty()) word("'" + format->trailing + "'");
   return s;
 }
 
