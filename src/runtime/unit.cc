@@ -62,6 +62,14 @@ int open_file(const std::string& name, int flags) {
   int fd;
   do fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
   while (fd < 0 && errno == EINTR);
+  // A directory opens for reading here, but it is no file to read records
+  // from or write them to.
+  struct stat st;
+  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    errno = EISDIR;
+    return -1;
+  }
   return fd;
 }
 
@@ -232,6 +240,18 @@ void exit_time_closing() {
     release(u);  // errors are ignored here
     disconnect(u);
   }
+}
+
+void reset_units_for_tests() {
+  for (int n = 0; n < kUnits; ++n) {
+    Unit& u = units[n];
+    if (!u.connected || u.stream || n == kStdinUnit) continue;
+    release(u);
+    disconnect(u);
+  }
+  bool initialized = state.initialized;
+  state = State{};
+  state.initialized = initialized;
 }
 
 void io_error(int errnum, const char* context) { fatal_report(errnum, context, snapshot()); }

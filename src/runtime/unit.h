@@ -60,6 +60,10 @@ void close_unit(int unit);
 // Runs once, at exit and at the abortive end: closes every unit, silently.
 void exit_time_closing();
 
+// Tests and fuzzers only: releases every unit but the standard ones and
+// puts the run-time state back as at start-up.
+void reset_units_for_tests();
+
 // The fatal I/O report for the statement in progress.
 [[noreturn]] void io_error(int errnum, const char* context);
 
