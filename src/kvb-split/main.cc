@@ -1,5 +1,7 @@
 // kvb-split: cuts distributed Volume 1/2 strong-motion files into the three
 // component files that read-KVB reads. Options, messages and exit statuses.
+#include <signal.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -153,10 +155,18 @@ int main(int argc, char** argv) {
   Options opt;
   int status = parse_options(argc, argv, opt);
   if (status >= 0) return status;
+  // An interrupt waits until the temporary files are placed or removed, so
+  // that it leaves all three component files or none. A run takes moments.
+  sigset_t stops, before;
+  sigemptyset(&stops);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
+  sigprocmask(SIG_BLOCK, &stops, &before);
   try {
-    return split(opt);
+    status = split(opt);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kvb-split: %s\n", e.what());
-    return kExitFailure;
+    status = kExitFailure;
   }
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+  return status;
 }
