@@ -119,7 +119,7 @@ std::string volume_file(const std::vector<GenChannel>& channels, const GenOption
     lines.push_back(format("/&  ----------  End of data for channel %2d  ----------", ch.number));
   }
   std::string bytes;
-  for (const std::string& line : lines) bytes += (opt.upper ? upper(line) : line) + opt.eol;
+  for (const std::string& line : lines) bytes.append(opt.upper ? upper(line) : line).append(opt.eol);
   bytes.append(static_cast<std::size_t>(opt.dos_padding), '\x1a');
   return bytes;
 }

@@ -17,7 +17,7 @@ struct GenChannel {
 struct GenOptions {
   int volume = 2;             // 1: fields of 9 columns, rate in pts/sec; 2: 10 columns
   bool upper = false;         // all text in upper case, as in older records
-  std::string eol = "\n";     // or "\r\n"
+  const char* eol = "\n";     // or "\r\n"
   double interval = 0.005;    // seconds
   bool state_format = true;   // "(8f10.6)" at the end of the descriptor
   int dos_padding = 0;        // 0x1A bytes after the last line
