@@ -3,6 +3,8 @@
 #include "field.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -51,37 +53,58 @@ class Columns {
   bool hit_end_of_file_ = false;
 };
 
-// The common field, read in one pass: all w columns present, holding only
-// blanks, a leading sign, digits and one point. The value is the one the
-// general read gives; anything else is left to it (nullopt).
+// The common field, read in one pass: all w columns present, holding
+// leading blanks, a sign, digits with at most one point, trailing blanks.
+// The value is the one the general read gives; any other field (embedded
+// blanks, an exponent, a comma) is left to it (nullopt).
 std::optional<float> read_plain(const char* p, int w, int d) {
-  std::uint64_t mantissa = 0;
-  int seen = 0;      // characters other than blanks
-  int decimals = 0;  // digits after the point
-  bool point = false, negative = false;
-  for (int k = 0; k < w; ++k) {
-    unsigned char c = static_cast<unsigned char>(p[k]);
-    if (c == ' ') continue;
-    ++seen;
-    unsigned digit = c - static_cast<unsigned>('0');
-    if (digit <= 9) {
-      mantissa = mantissa * 10 + digit;
-      decimals += point;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else if ((c == '-' || c == '+') && seen == 1) {
-      negative = c == '-';
-    } else {
-      return std::nullopt;
-    }
+  int k = 0;
+  if (w >= 8) {
+    // Leading blanks, eight columns at a glance: the first byte that is not
+    // a blank is the lowest nonzero byte of the word XOR eight blanks.
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    word ^= 0x2020202020202020;
+    if (std::endian::native == std::endian::little) k = word ? std::countr_zero(word) / 8 : 8;
   }
+  while (k < w && p[k] == ' ') ++k;
+  bool negative = k < w && p[k] == '-';
+  k += k < w && (p[k] == '-' || p[k] == '+');
+
+  std::uint64_t mantissa = 0;
+  auto digits = [&] {  // a run of digits; returns its length
+    int start = k;
+    for (std::uint32_t four; k + 4 <= w; k += 4) {
+      // Four digits at once: (d0*10 + d1) and (d2*10 + d3) side by side,
+      // then the pair of pairs.
+      std::memcpy(&four, p + k, 4);
+      if (std::endian::native != std::endian::little || (four & 0xF0F0F0F0) != 0x30303030 ||
+          ((four + 0x06060606) & 0xF0F0F0F0) != 0x30303030)
+        break;
+      four -= 0x30303030;
+      four = (four * 10 + (four >> 8)) & 0x00FF00FF;
+      mantissa = mantissa * 10000 + (four & 0xFFFF) * 100 + (four >> 16);
+    }
+    for (unsigned digit; k < w && (digit = static_cast<unsigned char>(p[k]) - static_cast<unsigned>('0')) <= 9; ++k)
+      mantissa = mantissa * 10 + digit;
+    return k - start;
+  };
+  digits();
+  int scale = d;
+  if (k < w && p[k] == '.') {
+    ++k;
+    scale = digits();
+  }
+  while (k < w && p[k] == ' ') ++k;
+  if (k < w) return std::nullopt;
+
   if (mantissa == 0) return 0.0f;
-  int scale = point ? decimals : d;
   if (mantissa > (std::uint64_t{1} << 53) || scale > 22) return std::nullopt;
   // One correctly rounded division, then the rounding to single precision.
   auto single = static_cast<float>(static_cast<double>(mantissa) / kPow10[scale]);
   return negative ? -single : single;
 }
+
 
 }  // namespace
 
@@ -112,10 +135,8 @@ float decimal_to_float(bool negative, std::string_view digits, long long exponen
   return negative ? -single : single;
 }
 
-RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
-  if (w <= 19 && rest.size() >= static_cast<std::size_t>(w)) {
-    if (auto v = read_plain(rest.data(), w, d)) return {FieldOutcome::kValue, *v, static_cast<std::size_t>(w)};
-  }
+// The field read column by column, as the rules are written.
+[[gnu::noinline]] static RealField read_general(std::string_view rest, RecordEnd end, int w, int d) {
   Columns col(rest, end, std::min(w, kMaxWidth));
   bool negative = false;
   char digits[kMaxWidth];
@@ -210,14 +231,74 @@ RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
   return finish(false);
 }
 
+RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
+  const auto width = static_cast<std::size_t>(w);
+  if (w >= 1 && w <= 19 && rest.size() >= width) {
+    if (auto v = read_plain(rest.data(), w, d)) return {FieldOutcome::kValue, *v, width};
+  }
+  return read_general(rest, end, w, d);
+}
+
+
+namespace {
+
+// Blanks in out[0, w): two overlapping fixed-size stores for the usual
+// widths, which the compiler turns into plain moves.
+inline void fill_blanks(char* out, int w) {
+  static constexpr char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  if (w >= 8 && w <= 16) {
+    std::memcpy(out, kBlanks, 8);
+    std::memcpy(out + w - 8, kBlanks, 8);
+  } else if (w >= 4 && w < 8) {
+    std::memcpy(out, kBlanks, 4);
+    std::memcpy(out + w - 4, kBlanks, 4);
+  } else {
+    std::memset(out, ' ', static_cast<std::size_t>(std::max(w, 0)));
+  }
+}
+
+// "00" "01" ... "99": two digits at a time.
+constexpr auto kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int k = 0; k < 100; ++k) pairs[2 * k] = static_cast<char>('0' + k / 10), pairs[2 * k + 1] = static_cast<char>('0' + k % 10);
+  return pairs;
+}();
+
+// ".000" ".001" ... ".999": the point and three decimals, the usual Fw.3 tail.
+constexpr auto kThousandths = [] {
+  std::array<char, 4000> tails{};
+  for (int k = 0; k < 1000; ++k) {
+    tails[4 * k] = '.';
+    tails[4 * k + 1] = static_cast<char>('0' + k / 100);
+    tails[4 * k + 2] = static_cast<char>('0' + k / 10 % 10);
+    tails[4 * k + 3] = static_cast<char>('0' + k % 10);
+  }
+  return tails;
+}();
+
+// Writes the `digits` last decimal digits of n so that they end at p;
+// returns where they start.
+template <typename U>
+char* put_digits(U n, int digits, char* p) {
+  for (; digits >= 2; digits -= 2, n /= 100) std::memcpy(p -= 2, &kDigitPairs[2 * (n % 100)], 2);
+  if (digits) *--p = static_cast<char>('0' + n % 10);
+  return p;
+}
+
+template <typename U>
+int count_digits(U n) {
+  int digits = 1;
+  for (; n >= 100; n /= 100) digits += 2;
+  return digits + (n >= 10);
+}
+
 // Fw.D for a magnitude already scaled and rounded to the integer n (the
 // value times 10^D): the digits are written from the right end of the field.
-template <int D>
-void put_fixed(std::uint64_t n, bool minus, int w, char* out) {
-  constexpr std::uint64_t kUnit = static_cast<std::uint64_t>(kPow10[D]);
-  std::uint64_t whole = n / kUnit;
-  int whole_digits = 1;
-  for (std::uint64_t rest = whole; rest >= 10; rest /= 10) ++whole_digits;
+template <int D, typename U>
+void put_fixed(U n, bool minus, int w, char* out) {
+  constexpr U kUnit = static_cast<U>(kPow10[D]);
+  U whole = n / kUnit;
+  int whole_digits = count_digits(whole);
   if (n == 0) minus = false;  // a negative value that shows as zero is zero
   int need = whole_digits + 1 + D + minus;
   if (need > w) {
@@ -227,44 +308,24 @@ void put_fixed(std::uint64_t n, bool minus, int w, char* out) {
     }
     whole_digits = 0, --need;  // the leading zero gives way
   }
-  char* p = out + w;
-  std::uint64_t fraction = n % kUnit;
-  for (int k = 0; k < D; ++k, fraction /= 10) *--p = static_cast<char>('0' + fraction % 10);
-  *--p = '.';
-  for (int k = 0; k < whole_digits; ++k, whole /= 10) *--p = static_cast<char>('0' + whole % 10);
-  if (minus) *--p = '-';
-  while (p > out) *--p = ' ';
+  fill_blanks(out, w);
+  auto fraction = static_cast<std::uint32_t>(n % kUnit);
+  char* p = out + w - (D + 1);
+  if constexpr (D == 3) {
+    std::memcpy(p, &kThousandths[4 * fraction], 4);
+  } else {
+    put_digits(fraction, D, out + w);
+    *p = '.';
+  }
+  p = put_digits(whole, whole_digits, p);
+  if (minus) p[-1] = '-';
 }
 
-void write_fixed(float v, int w, int d, char* out) {
-  d = std::clamp(d, 0, kMaxWidth);
-  double x = v;  // widened exactly
-  bool minus = x < 0;  // negative zero and NaN note no sign
-  double magnitude = std::fabs(x);
-
-  double scaled = magnitude * kPow10[std::min(d, 8)];
-  if (d <= 8 && scaled < 0x1p52) {
-    // magnitude * 10^d is exact here (24 + 19 significant bits at most), and
-    // adding and taking away 2^52 rounds it to an integer as the conversion
-    // does: to nearest, halves to even.
-    auto n = static_cast<std::uint64_t>((scaled + 0x1p52) - 0x1p52);
-    switch (d) {
-      case 0: return put_fixed<0>(n, minus, w, out);
-      case 1: return put_fixed<1>(n, minus, w, out);
-      case 2: return put_fixed<2>(n, minus, w, out);
-      case 3: return put_fixed<3>(n, minus, w, out);
-      case 4: return put_fixed<4>(n, minus, w, out);
-      case 5: return put_fixed<5>(n, minus, w, out);
-      case 6: return put_fixed<6>(n, minus, w, out);
-      case 7: return put_fixed<7>(n, minus, w, out);
-      default: return put_fixed<8>(n, minus, w, out);
-    }
-  }
-
-  // Everything else through the C library: the digit text with exactly d
-  // decimals and a point.
+// Any d, any magnitude, through the C library: the digit text with exactly
+// d decimals and a point.
+[[gnu::noinline]] void write_fixed_text(double magnitude, bool minus, int w, int d, char* out) {
   char text[kMaxWidth + 64];
-  int len = std::snprintf(text, sizeof text, "%#.*f", d, magnitude);
+  int len = std::snprintf(text, sizeof text, "%#.*f", std::clamp(d, 0, kMaxWidth), magnitude);
   if (std::strspn(text, "0.") == static_cast<std::size_t>(len)) minus = false;
   const char* digits = text;
   int need = len + (minus ? 1 : 0);
@@ -279,6 +340,37 @@ void write_fixed(float v, int w, int d, char* out) {
   std::memset(out, ' ', static_cast<std::size_t>(pad));
   if (minus) out[pad++] = '-';
   std::memcpy(out + pad, digits, static_cast<std::size_t>(len));
+}
+
+}  // namespace
+
+void write_fixed(float v, int w, int d, char* out) {
+  double x = v;  // widened exactly
+  bool minus = x < 0;  // negative zero and NaN note no sign
+  double magnitude = std::fabs(x);
+  if (d < 0 || d > 8) return write_fixed_text(magnitude, minus, w, d, out);
+  double scaled = magnitude * kPow10[d];
+  if (!(scaled < 0x1p52)) return write_fixed_text(magnitude, minus, w, d, out);
+  // magnitude * 10^d is exact here (24 + 19 significant bits at most), and
+  // adding and taking away 2^52 rounds it to an integer as the conversion
+  // does: to nearest, halves to even.
+  auto n = static_cast<std::uint64_t>((scaled + 0x1p52) - 0x1p52);
+  if (n <= UINT32_MAX) {  // the usual case, in cheaper 32-bit arithmetic
+    auto n32 = static_cast<std::uint32_t>(n);
+    if (d == 3) return put_fixed<3>(n32, minus, w, out);
+    if (d == 4) return put_fixed<4>(n32, minus, w, out);
+  }
+  switch (d) {
+    case 0: return put_fixed<0>(n, minus, w, out);
+    case 1: return put_fixed<1>(n, minus, w, out);
+    case 2: return put_fixed<2>(n, minus, w, out);
+    case 3: return put_fixed<3>(n, minus, w, out);
+    case 4: return put_fixed<4>(n, minus, w, out);
+    case 5: return put_fixed<5>(n, minus, w, out);
+    case 6: return put_fixed<6>(n, minus, w, out);
+    case 7: return put_fixed<7>(n, minus, w, out);
+    default: return put_fixed<8>(n, minus, w, out);
+  }
 }
 
 }  // namespace kvb

@@ -15,8 +15,9 @@
 namespace kvb {
 namespace {
 
-// Parsed formats; a run uses a handful of format texts, each many times,
-// so the address is tried first and the text confirms it.
+// Parsed formats. A format text is a constant of the program: it is parsed
+// the first time and found again by its address (the text confirms a new
+// address; the last one used is trusted).
 const Format& parsed(const char* text) {
   struct Entry {
     const char* address;
@@ -24,11 +25,18 @@ const Format& parsed(const char* text) {
     Format format;
   };
   static std::vector<Entry> cache;
-  for (const Entry& e : cache)
-    if (e.address == text && std::memcmp(e.text.c_str(), text, e.text.size() + 1) == 0) return e.format;
+  static const Entry* last = nullptr;
+  if (last && last->address == text) return last->format;
+  for (const Entry& e : cache) {
+    if (e.address == text && e.text == text) {
+      last = &e;
+      return e.format;
+    }
+  }
   std::optional<Format> format = parse_format(text);
   if (!format) io_error(100, "fmt");
   cache.push_back({text, text, std::move(*format)});
+  last = nullptr;  // the vector may have moved
   return cache.back().format;
 }
 
@@ -57,7 +65,8 @@ class Line {
 struct Statement {
   Unit* unit = nullptr;
   const Format* format = nullptr;
-  std::size_t next = 0;  // the next edit descriptor
+  const EditDescriptor* next = nullptr;  // the next edit descriptor
+  const EditDescriptor* last = nullptr;  // past the format's last one
   bool end_branch = false;
   bool writing = false;
   // Reading: the current record, and the column reached in it.
@@ -68,18 +77,18 @@ struct Statement {
 } st;
 
 // The next data descriptor; when writing, the literals before it are put out.
-const EditDescriptor& next_descriptor() {
+[[gnu::always_inline]] inline const EditDescriptor& next_descriptor() {
   // More items than the format has descriptors: this run-time does not
   // start the format again.
-  if (st.next == st.format->items.size()) io_error(100, "fmt");
-  const EditDescriptor& e = st.format->items[st.next++];
-  if (st.writing) st.line.append(e.before);
+  if (st.next == st.last) io_error(100, "fmt");
+  const EditDescriptor& e = *st.next++;
+  if (st.writing && !e.before.empty()) st.line.append(e.before);
   return e;
 }
 
 // Reading: the bytes of the record from the current column on, at least w
 // of them where the record has them.
-std::string_view rest_of_record(std::size_t w) {
+[[gnu::always_inline]] inline std::string_view rest_of_record(std::size_t w) {
   if (st.record.more && st.column + w > st.record.bytes.size())
     st.record = st.unit->reader().peek(st.column + w);
   return st.record.bytes.substr(std::min(st.column, st.record.bytes.size()));
@@ -98,7 +107,8 @@ int end_of_file(const char* context) {
 int start(const cilist& a, Direction direction) {
   st.unit = &begin_statement(a.unit, direction, a.format);
   st.format = &parsed(a.format);
-  st.next = 0;
+  st.next = st.format->items.data();
+  st.last = st.next + st.format->items.size();
   st.end_branch = a.end;
   st.writing = direction == Direction::kWrite;
   st.column = 0;
@@ -176,8 +186,7 @@ int e_rsfe() {
 
 int e_wsfe() {
   // The literals up to the next field, or to the end of the format.
-  const auto& items = st.format->items;
-  st.line.append(st.next < items.size() ? items[st.next].before : st.format->trailing);
+  st.line.append(st.next < st.last ? st.next->before : st.format->trailing);
   st.line.append("\n");
   write_record(*st.unit, st.line.view());
   end_statement();

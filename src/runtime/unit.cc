@@ -14,7 +14,7 @@
 namespace kvb {
 namespace {
 
-constexpr std::string_view kListIo = "list io";
+constexpr const char* kListIo = "list io";  // the format text of list-directed I/O
 
 Unit units[kUnits];
 
@@ -24,7 +24,7 @@ struct State {
   bool in_progress = false;
   bool closed = false;  // the exit-time closing has run
   int current_unit = -1;
-  std::optional<std::string_view> format;
+  const char* format = nullptr;  // the current format text, or none
   const char* direction = "writing";
   const char* access = "direct";
   const char* form = "unformatted";
@@ -47,9 +47,8 @@ IoSnapshot snapshot() {
   }
   if (state.format) {
     s.has_format = true;
-    s.format = *state.format == kListIo
-                   ? kListIo
-                   : state.format->substr(0, format_text_length(*state.format));
+    std::string_view text = state.format;
+    s.format = state.format == kListIo ? text : text.substr(0, format_text_length(text));
   }
   s.direction = state.direction;
   s.access = state.access;
@@ -141,7 +140,7 @@ Unit& begin_statement(int n, Direction direction, const char* format) {
   state.form = "formatted";
   state.place = "external";
   if (format) {
-    state.format = std::string_view(format);
+    state.format = format;
     state.access = "sequential";
   } else {
     state.format = kListIo;
@@ -156,7 +155,7 @@ Unit& begin_statement(int n, Direction direction, const char* format) {
 
 void end_statement(bool through_end_branch) {
   state.in_progress = false;
-  if (!through_end_branch && state.format != kListIo) state.format.reset();
+  if (!through_end_branch && state.format != kListIo) state.format = nullptr;
 }
 
 void write_record(Unit& u, std::string_view line) {
