@@ -276,20 +276,14 @@ constexpr auto kThousandths = [] {
   return tails;
 }();
 
-// Writes the `digits` last decimal digits of n so that they end at p;
+// Writes the decimal digits of n (at least one) so that they end at p;
 // returns where they start.
 template <typename U>
-char* put_digits(U n, int digits, char* p) {
-  for (; digits >= 2; digits -= 2, n /= 100) std::memcpy(p -= 2, &kDigitPairs[2 * (n % 100)], 2);
-  if (digits) *--p = static_cast<char>('0' + n % 10);
+char* put_whole(U n, char* p) {
+  for (; n >= 100; n /= 100) std::memcpy(p -= 2, &kDigitPairs[2 * (n % 100)], 2);
+  if (n >= 10) std::memcpy(p -= 2, &kDigitPairs[2 * n], 2);
+  else *--p = static_cast<char>('0' + n);
   return p;
-}
-
-template <typename U>
-int count_digits(U n) {
-  int digits = 1;
-  for (; n >= 100; n /= 100) digits += 2;
-  return digits + (n >= 10);
 }
 
 // Fw.D for a magnitude already scaled and rounded to the integer n (the
@@ -298,15 +292,13 @@ template <int D, typename U>
 void put_fixed(U n, bool minus, int w, char* out) {
   constexpr U kUnit = static_cast<U>(kPow10[D]);
   U whole = n / kUnit;
-  int whole_digits = count_digits(whole);
   if (n == 0) minus = false;  // a negative value that shows as zero is zero
-  int need = whole_digits + 1 + D + minus;
-  if (need > w) {
-    if (whole != 0 || need != w + 1) {
-      std::memset(out, '*', static_cast<std::size_t>(std::max(w, 0)));
-      return;
-    }
-    whole_digits = 0, --need;  // the leading zero gives way
+  // Columns left for the whole part. Without one, the leading zero of a
+  // value below 1 gives way; anything that does not fit is all asterisks.
+  int room = w - (D + 1) - minus;
+  if (room < 0 || (room < 20 && static_cast<double>(whole) >= kPow10[room])) {
+    std::memset(out, '*', static_cast<std::size_t>(std::max(w, 0)));
+    return;
   }
   fill_blanks(out, w);
   auto fraction = static_cast<std::uint32_t>(n % kUnit);
@@ -314,10 +306,10 @@ void put_fixed(U n, bool minus, int w, char* out) {
   if constexpr (D == 3) {
     std::memcpy(p, &kThousandths[4 * fraction], 4);
   } else {
-    put_digits(fraction, D, out + w);
+    for (int k = D; k > 0; --k, fraction /= 10) p[k] = static_cast<char>('0' + fraction % 10);
     *p = '.';
   }
-  p = put_digits(whole, whole_digits, p);
+  if (whole != 0 || room > 0) p = put_whole(whole, p);
   if (minus) p[-1] = '-';
 }
 

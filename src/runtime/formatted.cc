@@ -1,7 +1,9 @@
 // Formatted record statements: a format drives the items of one record.
 // A read looks at the current record through the unit's reader and consumes
 // it at the end; a write builds the record in memory and hands it over whole.
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,8 +46,8 @@ const Format& parsed(const char* text) {
 class Line {
  public:
   char* extend(std::size_t n) {
-    if (size_ + n > bytes_.size()) bytes_.resize(2 * (size_ + n));
-    char* p = bytes_.data() + size_;
+    if (size_ + n > capacity_) grow(size_ + n);
+    char* p = bytes_.get() + size_;
     size_ += n;
     return p;
   }
@@ -55,11 +57,19 @@ class Line {
     else std::memcpy(p, s.data(), s.size());
   }
   void clear() { size_ = 0; }
-  std::string_view view() const { return {bytes_.data(), size_}; }
+  std::string_view view() const { return {bytes_.get(), size_}; }
 
  private:
-  std::vector<char> bytes_;
+  void grow(std::size_t need) {
+    capacity_ = std::max<std::size_t>(2 * need, 128);
+    auto bigger = std::make_unique<char[]>(capacity_);
+    if (size_) std::memcpy(bigger.get(), bytes_.get(), size_);
+    bytes_ = std::move(bigger);
+  }
+
+  std::unique_ptr<char[]> bytes_;
   std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
 };
 
 struct Statement {
@@ -132,11 +142,12 @@ int s_wsfe(const cilist& a) { return start(a, Direction::kWrite); }
 
 int do_fio(float& item) {
   const EditDescriptor& e = next_descriptor();
-  if (e.code != 'F' && (st.writing || e.code != 'E')) io_error(117, "fmt");
   if (st.writing) {
+    if (e.code != 'F') io_error(117, "fmt");
     write_fixed(item, e.w, e.d, st.line.extend(static_cast<std::size_t>(e.w)));
     return 0;
   }
+  if (e.code == 'A') io_error(117, "fmt");
   RealField field = read_real(rest_of_record(static_cast<std::size_t>(e.w)), record_end(), e.w, e.d);
   st.column += field.used;
   if (field.outcome == FieldOutcome::kEndOfFile) return end_of_file("fmt");
@@ -171,7 +182,11 @@ int do_fio(char* text, std::size_t length) {
 }
 
 int e_rsfe() {
-  if (!st.unit->reader().skip_record()) {
+  RecordReader& reader = st.unit->reader();
+  if (!st.record.more && st.record.end == RecordEnd::kLineFeed) {
+    // The whole record and its line feed are in view already.
+    reader.consume(st.record.bytes.size() + 1);
+  } else if (!reader.skip_record()) {
     // The file ended before the record's line feed: the values are stored,
     // the next read meets the end at its start.
     st.unit->end_of_file = true;
