@@ -72,28 +72,25 @@ std::optional<float> read_plain(const char* p, int w, int d) {
   k += k < w && (p[k] == '-' || p[k] == '+');
 
   std::uint64_t mantissa = 0;
-  auto digits = [&] {  // a run of digits; returns its length
-    int start = k;
-    for (std::uint32_t four; k + 4 <= w; k += 4) {
-      // Four digits at once: (d0*10 + d1) and (d2*10 + d3) side by side,
-      // then the pair of pairs.
+  auto digit_run = [&] {  // digits one at a time
+    for (unsigned digit; k < w && (digit = static_cast<unsigned char>(p[k]) - static_cast<unsigned>('0')) <= 9; ++k)
+      mantissa = mantissa * 10 + digit;
+  };
+  digit_run();
+  int scale = d;
+  if (k < w && p[k] == '.') {
+    int start = ++k;
+    // The decimals, four at once while they last: (d0*10 + d1) and
+    // (d2*10 + d3) side by side, then the pair of pairs.
+    for (std::uint32_t four; std::endian::native == std::endian::little && k + 4 <= w; k += 4) {
       std::memcpy(&four, p + k, 4);
-      if (std::endian::native != std::endian::little || (four & 0xF0F0F0F0) != 0x30303030 ||
-          ((four + 0x06060606) & 0xF0F0F0F0) != 0x30303030)
-        break;
+      if ((four & 0xF0F0F0F0) != 0x30303030 || ((four + 0x06060606) & 0xF0F0F0F0) != 0x30303030) break;
       four -= 0x30303030;
       four = (four * 10 + (four >> 8)) & 0x00FF00FF;
       mantissa = mantissa * 10000 + (four & 0xFFFF) * 100 + (four >> 16);
     }
-    for (unsigned digit; k < w && (digit = static_cast<unsigned char>(p[k]) - static_cast<unsigned>('0')) <= 9; ++k)
-      mantissa = mantissa * 10 + digit;
-    return k - start;
-  };
-  digits();
-  int scale = d;
-  if (k < w && p[k] == '.') {
-    ++k;
-    scale = digits();
+    digit_run();
+    scale = k - start;
   }
   while (k < w && p[k] == ' ') ++k;
   if (k < w) return std::nullopt;

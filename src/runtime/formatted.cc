@@ -20,26 +20,30 @@ namespace {
 // Parsed formats. A format text is a constant of the program: it is parsed
 // the first time and found again by its address (the text confirms a new
 // address; the last one used is trusted).
-const Format& parsed(const char* text) {
-  struct Entry {
-    const char* address;
-    std::string text;
-    Format format;
-  };
-  static std::vector<Entry> cache;
-  static const Entry* last = nullptr;
-  if (last && last->address == text) return last->format;
-  for (const Entry& e : cache) {
+struct ParsedFormat {
+  const char* address;
+  std::string text;
+  Format format;
+};
+const ParsedFormat* last_format = nullptr;
+
+[[gnu::noinline]] const Format& look_up(const char* text) {
+  static std::vector<ParsedFormat> cache;
+  for (const ParsedFormat& e : cache) {
     if (e.address == text && e.text == text) {
-      last = &e;
+      last_format = &e;
       return e.format;
     }
   }
   std::optional<Format> format = parse_format(text);
   if (!format) io_error(100, "fmt");
+  last_format = nullptr;  // the cache may move
   cache.push_back({text, text, std::move(*format)});
-  last = nullptr;  // the vector may have moved
   return cache.back().format;
+}
+
+const Format& parsed(const char* text) {
+  return last_format && last_format->address == text ? last_format->format : look_up(text);
 }
 
 // The record being written. It grows to the longest record and stays.
