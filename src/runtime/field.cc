@@ -257,14 +257,17 @@ inline void fill_blanks(char* out, int w) {
 // "00" "01" ... "99": two digits at a time.
 constexpr auto kDigitPairs = [] {
   std::array<char, 200> pairs{};
-  for (int k = 0; k < 100; ++k) pairs[2 * k] = static_cast<char>('0' + k / 10), pairs[2 * k + 1] = static_cast<char>('0' + k % 10);
+  for (std::size_t k = 0; k < 100; ++k) {
+    pairs[2 * k] = static_cast<char>('0' + k / 10);
+    pairs[2 * k + 1] = static_cast<char>('0' + k % 10);
+  }
   return pairs;
 }();
 
 // ".000" ".001" ... ".999": the point and three decimals, the usual Fw.3 tail.
 constexpr auto kThousandths = [] {
   std::array<char, 4000> tails{};
-  for (int k = 0; k < 1000; ++k) {
+  for (std::size_t k = 0; k < 1000; ++k) {
     tails[4 * k] = '.';
     tails[4 * k + 1] = static_cast<char>('0' + k / 100);
     tails[4 * k + 2] = static_cast<char>('0' + k / 10 % 10);
