@@ -83,6 +83,7 @@ def component_seeds():
     whole = bytes([0, 0, 0, 0])  # every read gets all it asks for
     pieces = bytes([5, 1, 0, 0])  # pieces of up to 32 bytes, interrupted reads
     read_error = bytes([0, 2, 0x02, 0x00])  # a read error at byte 1024
+    full = ["HEADER"] * 5 + ["TITLE"] + ["HEADER"] * 36 + [""] * 4125  # 33000 zeros: the buffer full
     values = samples(80)
     data = data_records(values)
     lines = header() + data
@@ -104,6 +105,9 @@ def component_seeds():
         "title-short-unended": whole + component(header(records=5) + ["SHORT TITLE"], last_end=False),
         "title-long-tab": whole + component(header("TITLE\tWITH A TAB " + "X" * 80) + data[:2]),
         "bad-character": whole + component(header() + data[:2] + ["   1.0X   "] + data[2:4]),
+        "buffer-full": whole + component(full),
+        "buffer-full-ctrl-z": whole + component(full) + b"\x1a" + b"not read\n",
+        "buffer-full-but-one": whole + component(full[:-1]) + b"1.0,2.0,3.0",
     }
     for name, data in seeds.items():
         write("fuzz_component", name, data)
