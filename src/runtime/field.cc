@@ -27,6 +27,8 @@ constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+constexpr std::uint32_t kPow10U32[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+
 // The columns of one field, taken one at a time. Each take uses up a
 // column; past the record's bytes it yields the end of the record (or of
 // the file) without consuming anything.
@@ -296,7 +298,7 @@ void put_fixed(U n, bool minus, int w, char* out) {
   // Columns left for the whole part. Without one, the leading zero of a
   // value below 1 gives way; anything that does not fit is all asterisks.
   int room = w - (D + 1) - minus;
-  if (room < 0 || (room < 20 && static_cast<double>(whole) >= kPow10[room])) {
+  if (room < 0 || (room < 10 ? whole >= kPow10U32[room] : room < 20 && static_cast<double>(whole) >= kPow10[room])) {
     std::memset(out, '*', static_cast<std::size_t>(std::max(w, 0)));
     return;
   }

@@ -56,9 +56,8 @@ class Line {
     return p;
   }
   void append(std::string_view s) {
-    char* p = extend(s.size());
-    if (s.size() == 1) *p = s[0];  // the usual literal: one comma
-    else std::memcpy(p, s.data(), s.size());
+    if (s.size() == 1) *extend(1) = s[0];  // the usual literal: one comma
+    else if (!s.empty()) std::memcpy(extend(s.size()), s.data(), s.size());
   }
   void clear() { size_ = 0; }
   std::string_view view() const { return {bytes_.get(), size_}; }
