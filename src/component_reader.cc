@@ -35,7 +35,7 @@ void read_title(char* line) {
   e_rsfe();
 }
 
-int read_data(const char* name_field, float* samples, int& in) {
+[[gnu::flatten]] int read_data(const char* name_field, float* samples, int& in) {
   int i = 0;
   for (;; ++i) {
     in = kSamplesPerRecord * i + 1;

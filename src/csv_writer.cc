@@ -12,7 +12,7 @@ constexpr const char* kLineFormat = "(F7.3,3(\x02,\x02,F10.3))";
 
 }  // namespace
 
-void write_csv(const char* name_field, float dt, int nt, float* x, float* y, float* z) {
+[[gnu::flatten]] void write_csv(const char* name_field, float dt, int nt, float* x, float* y, float* z) {
   f_open({kCsvUnit, {name_field, 80}, "unknown"});
   for (int i = 1; i <= nt; ++i) {
     // (i-1)*dt is exact in double precision; it is rounded once, to float.

@@ -60,42 +60,42 @@ class Columns {
 // The value is the one the general read gives; any other field (embedded
 // blanks, an exponent, a comma) is left to it (nullopt).
 std::optional<float> read_plain(const char* p, int w, int d) {
-  int k = 0;
+  const char* const end = p + w;
   if (w >= 8) {
     // Leading blanks, eight columns at a glance: the first byte that is not
     // a blank is the lowest nonzero byte of the word XOR eight blanks.
     std::uint64_t word;
     std::memcpy(&word, p, 8);
     word ^= 0x2020202020202020;
-    if (std::endian::native == std::endian::little) k = word ? std::countr_zero(word) / 8 : 8;
+    if (std::endian::native == std::endian::little) p += word ? std::countr_zero(word) / 8 : 8;
   }
-  while (k < w && p[k] == ' ') ++k;
-  bool negative = k < w && p[k] == '-';
-  k += k < w && (p[k] == '-' || p[k] == '+');
+  while (p < end && *p == ' ') ++p;
+  bool negative = p < end && *p == '-';
+  p += p < end && (*p == '-' || *p == '+');
 
   std::uint64_t mantissa = 0;
   auto digit_run = [&] {  // digits one at a time
-    for (unsigned digit; k < w && (digit = static_cast<unsigned char>(p[k]) - static_cast<unsigned>('0')) <= 9; ++k)
+    for (unsigned digit; p < end && (digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0')) <= 9; ++p)
       mantissa = mantissa * 10 + digit;
   };
   digit_run();
   int scale = d;
-  if (k < w && p[k] == '.') {
-    int start = ++k;
+  if (p < end && *p == '.') {
+    const char* start = ++p;
     // The decimals, four at once while they last: (d0*10 + d1) and
     // (d2*10 + d3) side by side, then the pair of pairs.
-    for (std::uint32_t four; std::endian::native == std::endian::little && k + 4 <= w; k += 4) {
-      std::memcpy(&four, p + k, 4);
+    for (std::uint32_t four; std::endian::native == std::endian::little && end - p >= 4; p += 4) {
+      std::memcpy(&four, p, 4);
       if ((four & 0xF0F0F0F0) != 0x30303030 || ((four + 0x06060606) & 0xF0F0F0F0) != 0x30303030) break;
       four -= 0x30303030;
       four = (four * 10 + (four >> 8)) & 0x00FF00FF;
       mantissa = mantissa * 10000 + (four & 0xFFFF) * 100 + (four >> 16);
     }
     digit_run();
-    scale = k - start;
+    scale = static_cast<int>(p - start);
   }
-  while (k < w && p[k] == ' ') ++k;
-  if (k < w) return std::nullopt;
+  while (p < end && *p == ' ') ++p;
+  if (p < end) return std::nullopt;
 
   if (mantissa == 0) return 0.0f;
   if (mantissa > (std::uint64_t{1} << 53) || scale > 22) return std::nullopt;
