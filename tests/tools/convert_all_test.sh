@@ -6,20 +6,9 @@
 set -u
 convert_all=$1
 read_kvb=$2
-tmp=$(mktemp -d)
-trap 'rm -rf -- "$tmp"' EXIT
+. "$(dirname "$0")/checks.sh"
 cd "$tmp" || exit 1
 ulimit -c 0  # read-KVB aborts on a bad record
-failures=0
-
-check() {  # description, then a command that must succeed
-  what=$1
-  shift
-  if ! "$@"; then
-    echo "FAIL: $what"
-    failures=$((failures + 1))
-  fi
-}
 
 # A component file: 42 header records (the title on record 6), then n data
 # records of eight 10-column fields holding 0.000, 0.001, 0.002, ...
@@ -102,5 +91,4 @@ check "-j 2 runs two conversions at once: $out" [ $? -eq 0 ]
 out=$(READ_KVB=$tmp/fake-read-KVB "$convert_all" -j 1 r1 "r 2")
 check "-j 1 runs one at a time: $out" [ "$(printf '%s\n' "$out" | tail -n 1)" = "convert-all: converted 0 of 2 records, 2 failed" ]
 
-[ "$failures" -eq 0 ] && echo "convert-all: all checks passed"
-exit $((failures > 0))
+finish convert-all

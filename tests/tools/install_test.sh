@@ -5,18 +5,7 @@
 set -u
 cmake=$1
 build=$2
-tmp=$(mktemp -d)
-trap 'rm -rf -- "$tmp"' EXIT
-failures=0
-
-check() {  # description, then a command that must succeed
-  what=$1
-  shift
-  if ! "$@"; then
-    echo "FAIL: $what"
-    failures=$((failures + 1))
-  fi
-}
+. "$(dirname "$0")/checks.sh"
 
 "$cmake" --install "$build" --prefix "$tmp" >/dev/null
 check "cmake --install succeeds" [ $? -eq 0 ]
@@ -35,5 +24,4 @@ done
 "$tmp/bin/kvb-split" --help | grep -q '^Usage: kvb-split'
 check "the installed kvb-split runs" [ $? -eq 0 ]
 
-[ "$failures" -eq 0 ] && echo "install: all checks passed"
-exit $((failures > 0))
+finish install

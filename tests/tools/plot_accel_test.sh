@@ -8,19 +8,8 @@ if ! command -v gnuplot >/dev/null 2>&1; then
   echo "SKIP: gnuplot is not installed (Debian: apt-get install gnuplot-nox)"
   exit 77
 fi
-tmp=$(mktemp -d)
-trap 'rm -rf -- "$tmp"' EXIT
+. "$(dirname "$0")/checks.sh"
 cd "$tmp" || exit 1
-failures=0
-
-check() {  # description, then a command that must succeed
-  what=$1
-  shift
-  if ! "$@"; then
-    echo "FAIL: $what"
-    failures=$((failures + 1))
-  fi
-}
 
 # "WIDTH HEIGHT" from the PNG signature and IHDR chunk, or nothing.
 png_size() {
@@ -65,5 +54,4 @@ check "three arguments: exit status 2" [ $? -eq 2 ]
 "$plot" --help | grep -q '^Usage: plot-accel CSV \[PNG\]'
 check "--help" [ $? -eq 0 ]
 
-[ "$failures" -eq 0 ] && echo "plot-accel: all checks passed"
-exit $((failures > 0))
+finish plot-accel
