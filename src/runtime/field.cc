@@ -98,12 +98,11 @@ std::optional<float> read_plain(const char* p, int w, int d) {
   if (p < end) return std::nullopt;
 
   if (mantissa == 0) return 0.0f;
-  if (mantissa > (std::uint64_t{1} << 53) || scale > 22) return std::nullopt;
+  if (mantissa > (std::uint64_t{1} << 53) || scale < 0 || scale > 22) return std::nullopt;
   // One correctly rounded division, then the rounding to single precision.
   auto single = static_cast<float>(static_cast<double>(mantissa) / kPow10[scale]);
   return negative ? -single : single;
 }
-
 
 }  // namespace
 
@@ -237,7 +236,6 @@ RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
   }
   return read_general(rest, end, w, d);
 }
-
 
 namespace {
 
