@@ -77,7 +77,9 @@ std::string report_state_lines(const IoSnapshot& s) {
   std::string text;
   if (s.unit >= 0) {
     text = "apparent state: unit " + std::to_string(s.unit) + ' ';
-    text += s.unit_named ? "named " + std::string(s.unit_name) + '\n' : "(unnamed)\n";
+    // The name is printed as a C string: up to a NUL byte typed into it.
+    text += s.unit_named ? "named " + std::string(s.unit_name.substr(0, s.unit_name.find('\0'))) + '\n'
+                         : "(unnamed)\n";
   } else {
     text = "apparent state: internal I/O\n";
   }

@@ -56,6 +56,10 @@ TEST(ReportStateLines, UnitFormatAndLately) {
   EXPECT_EQ("apparent state: unit 11 named \nlately reading sequential formatted external IO\n",
             report_state_lines(s));
 
+  s.unit_name = std::string_view("out\0put.csv", 11);  // as open() saw it
+  EXPECT_EQ("apparent state: unit 11 named out\nlately reading sequential formatted external IO\n",
+            report_state_lines(s));
+
   s.unit = 5;
   s.unit_named = false;
   s.has_format = true;
