@@ -8,18 +8,18 @@
 namespace {
 
 constexpr int kComponentUnit = 11;
-constexpr int kNameLength = 80;
+constexpr int kFieldLength = 80;  // name fields and the title are 80 columns
 constexpr int kSamplesPerRecord = 8;
 
 std::string trimmed_name(const char* field) {
-  std::string name(field, kNameLength);
+  std::string name(field, kFieldLength);
   return name.substr(0, name.find_last_not_of(' ') + 1);
 }
 
 }  // namespace
 
 void open_component(const char* name_field) {
-  f_open({kComponentUnit, {name_field, kNameLength}, "old"});
+  f_open({kComponentUnit, {name_field, kFieldLength}, "old"});
 }
 
 void skip_records(int n) {
@@ -31,7 +31,7 @@ void skip_records(int n) {
 
 void read_title(char* line) {
   s_rsfe({kComponentUnit, false, "(a80)"});
-  do_fio(line, kNameLength);
+  do_fio(line, kFieldLength);
   e_rsfe();
 }
 
