@@ -7,15 +7,13 @@
 using namespace kvb;
 
 namespace {
-Unit* skip_unit = nullptr;
-bool skip_end_branch = false;
+Unit* skip_unit = nullptr;  // the unit of the skip in progress
 }  // namespace
 
 int s_rsle(const cilist& a) {
   skip_unit = &begin_statement(a.unit, Direction::kRead, nullptr);
-  skip_end_branch = a.end;
   if (skip_unit->end_of_file) {
-    if (!skip_end_branch) io_error(kEndOfFileError, "read start");
+    if (!a.end) io_error(kEndOfFileError, "read start");
     end_statement(true);
     return -1;
   }
