@@ -93,20 +93,22 @@ TEST_F(E2e, BrokenStdoutPipeChangesNothing) {
   EXPECT_EQ(small_csv(), read("out.csv"));
 }
 
+// Standard output, standard error, or both, closed when the program starts.
+struct ClosedCase {
+  std::string label;
+  bool stdout_closed;
+  bool stderr_closed;
+};
+const ClosedCase kClosedCases[] = {
+    {"stdout closed", true, false},
+    {"stderr closed", false, true},
+    {"stdout and stderr closed", true, true},
+};
+
 // A descriptor 0, 1 or 2 closed at the start must not become a component
 // file or the CSV: console lines and reports must never land in them.
 TEST_F(E2e, ClosedStandardDescriptorsTouchNoDataFile) {
-  struct Case {
-    std::string label;
-    bool stdout_closed;
-    bool stderr_closed;
-  };
-  const std::vector<Case> cases = {
-      {"stdout closed", true, false},
-      {"stderr closed", false, true},
-      {"stdout and stderr closed", true, true},
-  };
-  for (const Case& c : cases) {
+  for (const ClosedCase& c : kClosedCases) {
     SCOPED_TRACE(c.label);
     clear_dir();
     put_standard(kRecords);
@@ -129,18 +131,8 @@ TEST_F(E2e, ClosedStandardDescriptorsTouchNoDataFile) {
 // The abortive end writes out buffered console text and the report while
 // the third component file is still open: neither may land in it.
 TEST_F(E2e, ClosedDescriptorsKeepFatalEndOutOfComponentFile) {
-  struct Case {
-    std::string label;
-    bool stdout_closed;
-    bool stderr_closed;
-  };
-  const std::vector<Case> cases = {
-      {"stdout closed", true, false},
-      {"stderr closed", false, true},
-      {"stdout and stderr closed", true, true},
-  };
   const std::string bad_up = ComponentFile(kTitles[2]).header().fields({"1.0"}).fields({"2.0", "1.0X"}).bytes();
-  for (const Case& c : cases) {
+  for (const ClosedCase& c : kClosedCases) {
     SCOPED_TRACE(c.label);
     clear_dir();
     put_standard(kRecords);
