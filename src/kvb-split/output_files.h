@@ -3,14 +3,10 @@
 #pragma once
 
 #include <cstdio>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-// A failure the user can act on; what() is the whole message.
-struct SplitError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+#include "split_error.h"
 
 class OutputDir {
  public:

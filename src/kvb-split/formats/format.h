@@ -1,0 +1,26 @@
+// The formats kvb-split reads: each recognises its files from their first lines
+// and turns a file into channels.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/channel.h"
+#include "formats/text_file.h"
+
+struct Format {
+  std::string_view name;         // the --format name: "csmip-v2", "cosmos", "peer", ...
+  std::string_view description;  // one line for --help: "PEER NGA .AT2"
+  // True when the file's first lines (up to kHeadLines of them, without line
+  // ends; fewer when the file is shorter) are this format's.
+  bool (*recognise)(const std::vector<std::string>& head);
+  // Reads every channel of the file and appends it to channels; throws
+  // SplitError (through file.fail) naming file and line when it cannot.
+  void (*read)(TextFile& file, std::vector<Channel>& channels);
+};
+
+inline constexpr std::size_t kHeadLines = 64;
+
+// Every format, in the order they are tried.
+const std::vector<Format>& formats();

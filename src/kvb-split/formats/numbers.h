@@ -1,0 +1,16 @@
+// Numbers in agency files: Fortran fixed-width fields, sliced by column.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+// The value of one field, blanks around it trimmed: [sign] digits [point
+// [digits]] or [sign] point digits, then optionally an exponent E or e with a
+// signed or unsigned exponent of one to three digits. A field without a point
+// is an integer value (no implied decimals). Nothing for a blank field or
+// anything else.
+std::optional<double> parse_number(std::string_view field);
+
+// Column slice of line, 1-based first column, width columns; a line that is
+// shorter reads as padded with blanks.
+std::string_view columns(std::string_view line, std::size_t first, std::size_t width);
