@@ -27,8 +27,11 @@ void OutputBuffer::write(const char* bytes, std::size_t n) {
 }
 
 bool OutputBuffer::flush() {
-  write_through(buffer_, used_);
+  // Emptied first: a signal that ends the run during the write must not
+  // make the closing write these bytes a second time.
+  std::size_t n = used_;
   used_ = 0;
+  write_through(buffer_, n);
   return error_ == 0;
 }
 
