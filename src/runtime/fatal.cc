@@ -1,6 +1,7 @@
 // The fatal I/O report: its text, and the abortive end that follows it.
 #include "fatal.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -52,51 +53,87 @@ bool report_started = false;
 void (*exit_closing)() = nullptr;
 void (*abort_hook)() = nullptr;
 
-void write_stderr(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);  // stderr failures are silent
+// The text of a report, built without taking memory: a report must still
+// be written when memory has run out. Longer text is cut at the capacity.
+class ReportText {
+ public:
+  ReportText& operator<<(std::string_view s) {
+    std::size_t n = std::min(s.size(), sizeof bytes_ - size_);
+    std::memcpy(bytes_ + size_, s.data(), n);
+    size_ += n;
+    return *this;
+  }
+  ReportText& operator<<(int value) {
+    char digits[16];
+    int n = std::snprintf(digits, sizeof digits, "%d", value);
+    return *this << std::string_view(digits, static_cast<std::size_t>(n));
+  }
+  std::string_view view() const { return {bytes_, size_}; }
+
+ private:
+  char bytes_[512];
+  std::size_t size_ = 0;
+};
+
+void first_line(ReportText& text, int errnum, std::string_view context) {
+  text << context << ": ";
+  if (errnum >= 0 && errnum <= 99) {
+    text << std::strerror(errnum);  // the text perror() writes
+  } else if (errnum == kEndOfFileError) {
+    text << "end of file";
+  } else if (errnum >= kFirstMessage && errnum <= kLastMessage) {
+    text << kMessages[errnum - kFirstMessage];
+  } else {
+    text << "illegal error number " << errnum;
+  }
+  text << "\n";
+}
+
+void state_lines(ReportText& text, const IoSnapshot& s) {
+  if (s.unit >= 0) {
+    text << "apparent state: unit " << s.unit << " ";
+    // The name is printed as a C string: up to a NUL byte typed into it.
+    if (s.unit_named) text << "named " << s.unit_name.substr(0, s.unit_name.find('\0')) << "\n";
+    else text << "(unnamed)\n";
+  } else {
+    text << "apparent state: internal I/O\n";
+  }
+  if (s.has_format) text << "last format: " << s.format << "\n";
+  text << "lately " << s.direction << " " << s.access << " " << s.form << " " << s.place << " IO\n";
+}
+
+void write_stderr(const ReportText& text) {
+  std::fwrite(text.view().data(), 1, text.view().size(), stderr);  // stderr failures are silent
 }
 
 }  // namespace
 
 std::string report_first_line(int errnum, std::string_view context) {
-  std::string line(context);
-  line += ": ";
-  if (errnum >= 0 && errnum <= 99) {
-    line += std::strerror(errnum);  // the text perror() writes
-  } else if (errnum == kEndOfFileError) {
-    line += "end of file";
-  } else if (errnum >= kFirstMessage && errnum <= kLastMessage) {
-    line += kMessages[errnum - kFirstMessage];
-  } else {
-    line += "illegal error number " + std::to_string(errnum);
-  }
-  return line + '\n';
+  ReportText text;
+  first_line(text, errnum, context);
+  return std::string(text.view());
 }
 
 std::string report_state_lines(const IoSnapshot& s) {
-  std::string text;
-  if (s.unit >= 0) {
-    text = "apparent state: unit " + std::to_string(s.unit) + ' ';
-    // The name is printed as a C string: up to a NUL byte typed into it.
-    text += s.unit_named ? "named " + std::string(s.unit_name.substr(0, s.unit_name.find('\0'))) + '\n'
-                         : "(unnamed)\n";
-  } else {
-    text = "apparent state: internal I/O\n";
-  }
-  if (s.has_format) text += "last format: " + std::string(s.format) + '\n';
-  text += std::string("lately ") + s.direction + ' ' + s.access + ' ' + s.form + ' ' + s.place;
-  return text + " IO\n";
+  ReportText text;
+  state_lines(text, s);
+  return std::string(text.view());
 }
 
 void fatal_report(int errnum, std::string_view context, const IoSnapshot& state) {
-  write_stderr(report_first_line(errnum, context));
+  ReportText text;
+  first_line(text, errnum, context);
+  write_stderr(text);
   if (report_started) {
-    write_stderr("(fatal I/O report already started, aborting.)");
+    std::fputs("(fatal I/O report already started, aborting.)", stderr);
     if (abort_hook) abort_hook();
     std::abort();
   }
   report_started = true;
-  write_stderr(state.initialized ? report_state_lines(state) : std::string(" IO\n"));
+  ReportText rest;
+  if (state.initialized) state_lines(rest, state);
+  else rest << " IO\n";
+  write_stderr(rest);
   abortive_end();
 }
 

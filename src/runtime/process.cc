@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 
 #include "fatal.h"
@@ -53,6 +54,7 @@ void install_signal_reports() {
 }  // namespace
 
 void run_program(int, char**, void (*main_routine)()) {
+  std::set_new_handler(out_of_memory);
   open_missing_standard_descriptors();
   install_signal_reports();
   connect_standard_units();
@@ -65,11 +67,16 @@ void run_program(int, char**, void (*main_routine)()) {
 }  // namespace kvb
 
 void s_stop(std::string_view text) {
-  if (!text.empty()) kvb::write_stderr("STOP " + std::string(text) + " statement executed\n");
+  if (!text.empty()) {
+    kvb::write_stderr("STOP ");
+    kvb::write_stderr(text);
+    kvb::write_stderr(" statement executed\n");
+  }
   std::exit(0);
 }
 
 void stop_with_error(std::string_view message) {
-  kvb::write_stderr(std::string(message) + '\n');
+  kvb::write_stderr(message);
+  kvb::write_stderr("\n");
   std::exit(1);
 }

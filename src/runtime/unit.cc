@@ -31,6 +31,10 @@ struct State {
   const char* place = "internal";
 } state;
 
+// What the memory being taken is for, as a report names it when there is
+// none: a file name being stored, or a buffer or line being built.
+const char* memory_context = "malloc failure";
+
 std::string_view trim_trailing_blanks(std::string_view field) {
   std::size_t n = field.size();
   while (n > 0 && field[n - 1] == ' ') --n;
@@ -196,7 +200,9 @@ void open_unit(int n, std::string_view field, char status) {
     disconnect(u);
     if (failure.first) io_error(failure.first, failure.second);
   }
+  memory_context = "no space";
   u.name = std::string(trim_trailing_blanks(field));
+  memory_context = "malloc failure";
   const std::string& name = *u.name;
   if (name.empty()) io_error(107, "open");
 
@@ -254,6 +260,8 @@ void reset_units_for_tests() {
 }
 
 void io_error(int errnum, const char* context) { fatal_report(errnum, context, snapshot()); }
+
+void out_of_memory() { io_error(113, memory_context); }
 
 }  // namespace kvb
 

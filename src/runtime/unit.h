@@ -67,4 +67,8 @@ void reset_units_for_tests();
 // The fatal I/O report for the statement in progress.
 [[noreturn]] void io_error(int errnum, const char* context);
 
+// Memory that cannot be had ends the run with the fatal I/O report, error
+// 113; installed as the handler of operator new at start-up.
+[[noreturn]] void out_of_memory();
+
 }  // namespace kvb

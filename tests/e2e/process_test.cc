@@ -1,7 +1,9 @@
 // The process around the run: signals while waiting for the output name,
-// arguments, a broken stdout pipe, closed standard descriptors, memcheck.
+// arguments, a broken stdout pipe, closed standard descriptors, memory that
+// runs out, memcheck.
 
 #include <csignal>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,6 +65,48 @@ TEST_F(E2e, IgnoredInterruptStaysIgnored) {
   EXPECT_EQ("", result.err);
   EXPECT_EQ(console(kRecords), result.out);
   EXPECT_EQ(small_csv(), read("out.csv"));
+}
+
+// Memory that runs out, wherever in the run (an address space limit raised
+// step by step), ends it with the run-time's report, error 113: never a
+// crash or an uncaught exception. Limits too small to start the program at
+// all give no console line and are passed over.
+TEST_F(E2e, OutOfMemoryIsTheRunTimesReport) {
+#ifdef KVB_SANITIZED
+  GTEST_SKIP() << "AddressSanitizer needs far more address space than any limit tried here";
+#endif
+  put_standard(kRecords);
+  const std::string whole = console(kRecords);
+  int reports = 0;
+  bool succeeded = false;
+  for (rlim_t limit = 256 << 10; limit < (64 << 20) && !succeeded; limit += 16 << 10) {
+    SCOPED_TRACE(std::to_string(limit >> 10) + " KiB");
+    std::filesystem::remove(dir_.file("out.csv"));
+    RunOptions limited = options();
+    limited.memory_limit = limit;
+
+    const RunResult result = run(limited);
+
+    if (result.exited(0)) {
+      succeeded = true;
+      EXPECT_EQ("", result.err);
+      EXPECT_EQ(whole, result.out);
+      EXPECT_EQ(small_csv(), read("out.csv"));
+      continue;
+    }
+    const bool report = result.err.starts_with("malloc failure: out of free space\n") ||
+                        result.err.starts_with("no space: out of free space\n");
+    if (!report && result.out.empty()) continue;  // it never started
+    ++reports;
+    EXPECT_TRUE(report) << result.err;
+    EXPECT_TRUE(result.err.ends_with(" IO\n")) << result.err;
+    EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
+    EXPECT_EQ(whole.substr(0, result.out.size()), result.out);
+    const std::string csv = dir_.read("out.csv").value_or("");
+    EXPECT_EQ(small_csv().substr(0, csv.size()), csv);
+  }
+  EXPECT_TRUE(succeeded);
+  EXPECT_LT(0, reports);
 }
 
 TEST_F(E2e, ArgumentsChangeNothing) {

@@ -83,6 +83,10 @@ struct Plan {
     rlimit fsize{*options.file_size_limit, *options.file_size_limit};
     setrlimit(RLIMIT_FSIZE, &fsize);
   }
+  if (options.memory_limit) {
+    rlimit as{*options.memory_limit, *options.memory_limit};
+    setrlimit(RLIMIT_AS, &as);
+  }
   if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
   if (options.uid) {
     const uid_t id = *options.uid;

@@ -34,6 +34,7 @@ struct RunOptions {
   OutMode stdout_mode = OutMode::kFile;
   OutMode stderr_mode = OutMode::kFile;
   std::optional<rlim_t> file_size_limit;  // RLIMIT_FSIZE in bytes
+  std::optional<rlim_t> memory_limit;     // RLIMIT_AS in bytes
   std::vector<int> ignored_signals;       // e.g. SIGINT, SIGXFSZ
   std::optional<uid_t> uid;               // setresuid/setresgid, no groups
   std::chrono::milliseconds timeout{30000};
