@@ -50,6 +50,7 @@ constexpr int kFirstMessage = 100;
 constexpr int kLastMessage = kFirstMessage + sizeof kMessages / sizeof *kMessages - 1;
 
 bool report_started = false;
+volatile std::sig_atomic_t abortive_end_started = 0;
 void (*exit_closing)() = nullptr;
 void (*abort_hook)() = nullptr;
 
@@ -138,16 +139,20 @@ void fatal_report(int errnum, std::string_view context, const IoSnapshot& state)
 }
 
 void abortive_end() {
+  abortive_end_started = 1;
   std::fflush(stderr);
   if (exit_closing) exit_closing();
   std::fflush(stderr);
   std::signal(SIGABRT, SIG_DFL);  // so that no "IOT Trap" follows
   if (abort_hook) {
     report_started = false;
+    abortive_end_started = 0;
     abort_hook();
   }
   std::abort();
 }
+
+bool in_abortive_end() { return abortive_end_started != 0; }
 
 void set_exit_closing(void (*closing)()) { exit_closing = closing; }
 

@@ -37,6 +37,9 @@ std::string report_state_lines(const IoSnapshot& state);
 // The abortive end: flush standard error, exit-time closing, flush again,
 // SIGABRT back to its default, abort().
 [[noreturn]] void abortive_end();
+// Whether the abortive end has begun: a signal that comes during its
+// closing ends the process at once, as the abortive end would.
+bool in_abortive_end();
 
 // The exit-time closing that the abortive end runs; set at start-up.
 void set_exit_closing(void (*closing)());

@@ -1,7 +1,14 @@
 // The process around the run: signals while waiting for the output name,
-// arguments, a broken stdout pipe, closed standard descriptors, memory that
-// runs out, memcheck.
+// while writing the CSV and while the closing is blocked, arguments, a
+// broken stdout pipe, closed standard descriptors, memory that runs out,
+// memcheck.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -22,13 +29,15 @@ constexpr std::chrono::seconds kStartLimit{10};
 
 std::string small_csv() { return csv_from_milli(samples(0, 24), samples(1, 32), samples(2, 40), 32); }
 
+// The four reports end with status 1 and no CSV; SIGQUIT keeps its default.
 TEST_F(E2e, SignalWhileWaitingForName) {
   struct Case {
     std::string err;
     int sig;
   };
-  for (const Case& c : {Case{"Interrupt\n", SIGINT}, Case{"Killed\n", SIGTERM}}) {
-    SCOPED_TRACE(c.err);
+  for (const Case& c : {Case{"Interrupt\n", SIGINT}, Case{"Killed\n", SIGTERM}, Case{"Hangup\n", SIGHUP},
+                        Case{"", SIGQUIT}}) {
+    SCOPED_TRACE(strsignal(c.sig));
     clear_dir();
     put_standard(kRecords);
     RunOptions waiting = options();
@@ -39,32 +48,153 @@ TEST_F(E2e, SignalWhileWaitingForName) {
     child.send(c.sig);
     const RunResult result = child.finish();
 
-    EXPECT_TRUE(result.exited(1)) << result.describe();
+    EXPECT_TRUE(c.sig == SIGQUIT ? result.killed_by(SIGQUIT) : result.exited(1)) << result.describe();
     EXPECT_EQ(c.err, result.err);
-    EXPECT_EQ(console(kRecords), result.out);
+    EXPECT_EQ(c.sig == SIGQUIT ? "" : console(kRecords), result.out);  // no closing writes it out
     EXPECT_EQ(std::vector<std::string>{}, other_files());
   }
 }
 
+// Started with interrupts or hangups ignored (nohup), the run ignores them.
 TEST_F(E2e, IgnoredInterruptStaysIgnored) {
-  put_standard(kRecords);
-  RunOptions waiting = options();
-  waiting.stdin_mode = StdinMode::kPipe;
-  waiting.ignored_signals = {SIGINT};
-  ChildProcess child(waiting);
-  ASSERT_TRUE(child.wait_until_reading_stdin(kStartLimit)) << "never waited for the output name";
+  for (int sig : {SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(sig));
+    clear_dir();
+    put_standard(kRecords);
+    RunOptions waiting = options();
+    waiting.stdin_mode = StdinMode::kPipe;
+    waiting.ignored_signals = {sig};
+    ChildProcess child(waiting);
+    ASSERT_TRUE(child.wait_until_reading_stdin(kStartLimit)) << "never waited for the output name";
 
-  child.send(SIGINT);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_TRUE(child.wait_until_reading_stdin(std::chrono::milliseconds(500))) << "stopped waiting after SIGINT";
-  child.write_stdin("out.csv\n");
-  child.close_stdin();
-  const RunResult result = child.finish();
+    child.send(sig);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(child.wait_until_reading_stdin(std::chrono::milliseconds(500))) << "stopped waiting after the signal";
+    child.write_stdin("out.csv\n");
+    child.close_stdin();
+    const RunResult result = child.finish();
 
-  EXPECT_TRUE(result.exited(0)) << result.describe();
-  EXPECT_EQ("", result.err);
-  EXPECT_EQ(console(kRecords), result.out);
-  EXPECT_EQ(small_csv(), read("out.csv"));
+    EXPECT_TRUE(result.exited(0)) << result.describe();
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ(console(kRecords), result.out);
+    EXPECT_EQ(small_csv(), read("out.csv"));
+  }
+}
+
+// The descriptor (below 16) on which the child holds `path` open, or -1.
+int descriptor_of(pid_t pid, const std::string& path) {
+  const std::string dir = "/proc/" + std::to_string(pid) + "/fd/";
+  for (int fd = 0; fd < 16; ++fd) {
+    char link[4096];
+    ssize_t n = ::readlink((dir + std::to_string(fd)).c_str(), link, sizeof link);
+    if (n > 0 && path == std::string_view(link, static_cast<size_t>(n))) return fd;
+  }
+  return -1;
+}
+
+// Stops the child (SIGSTOP) as soon as the file at `path` has taken bytes
+// from it. False when the child closed the file or ended first.
+bool stop_while_writing(ChildProcess& child, const std::string& path) {
+  const std::string fdinfo = "/proc/" + std::to_string(child.pid()) + "/fdinfo/";
+  while (child.running()) {
+    int fd = descriptor_of(child.pid(), path);
+    if (fd < 0) continue;
+    std::optional<std::string> info = test_support::read_file(fdinfo + std::to_string(fd));
+    if (!info || info->compare(0, 5, "pos:\t") != 0 || std::stol(info->substr(5)) == 0) continue;
+    child.send(SIGSTOP);
+    return descriptor_of(child.pid(), path) == fd;
+  }
+  return false;
+}
+
+// True once no signal waits to be delivered to the child.
+bool signals_delivered(pid_t pid) {
+  const auto until = std::chrono::steady_clock::now() + kStartLimit;
+  while (std::chrono::steady_clock::now() < until) {
+    std::optional<std::string> status = test_support::read_file("/proc/" + std::to_string(pid) + "/status");
+    if (status && status->find("\nSigPnd:\t0000000000000000\n") != std::string::npos &&
+        status->find("\nShdPnd:\t0000000000000000\n") != std::string::npos)
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+// A signal that ends the run while the CSV is written over a longer file:
+// the report, status 1, and the file cut after the lines written so far.
+TEST_F(E2e, SignalWhileWritingCutsTheCsv) {
+  const std::array<int, 3> records = {2, 2, 4125};
+  const std::string csv = csv_from_milli(samples(0, 16), samples(1, 16), samples(2, 33000), 32992);
+  struct Case {
+    std::string err;
+    int sig;
+  };
+  for (const Case& c : {Case{"Interrupt\n", SIGINT}, Case{"Killed\n", SIGTERM}, Case{"Hangup\n", SIGHUP}}) {
+    SCOPED_TRACE(strsignal(c.sig));
+    bool caught = false;
+    for (int attempt = 0; attempt < 20 && !caught; ++attempt) {
+      clear_dir();
+      put_standard(records);
+      dir_.write("out.csv", std::string(csv.size() + 4096, '#'));
+      ChildProcess child(options());
+      if (!stop_while_writing(child, dir_.file("out.csv"))) continue;  // it was done first: try again
+      caught = true;
+      child.send(c.sig);
+      child.send(SIGCONT);
+      const RunResult result = child.finish();
+
+      EXPECT_TRUE(result.exited(1)) << result.describe();
+      EXPECT_EQ(c.err, result.err);
+      EXPECT_EQ(console(records), result.out);
+      const std::string left = read("out.csv");
+      EXPECT_EQ(0u, left.size() % kCsvLineBytes);
+      EXPECT_EQ(csv.substr(0, left.size()), left) << left.size() << " bytes left";
+    }
+    EXPECT_TRUE(caught) << "never stopped the run while it wrote the CSV";
+  }
+}
+
+// A run blocked in a write that never ends: the CSV is a FIFO that nobody
+// reads, or standard output a full pipe that the closing must write out.
+// The first signal gives its report; when the closing blocks in its turn,
+// a second one ends the process at once, with the status the first gives.
+TEST_F(E2e, SignalsEndABlockedRun) {
+  struct Case {
+    std::string err;
+    int first;
+    int second;  // 0: the first must be enough
+    bool csv_fifo;
+  };
+  for (const Case& c : {Case{"Killed\n", SIGTERM, 0, true}, Case{"Interrupt\n", SIGINT, 0, true},
+                        Case{"Killed\n", SIGTERM, SIGTERM, false}, Case{"Interrupt\n", SIGINT, SIGINT, false},
+                        Case{"Hangup\n", SIGHUP, SIGTERM, false}}) {
+    SCOPED_TRACE(c.err + (c.csv_fifo ? "CSV a FIFO" : "stdout full"));
+    clear_dir();
+    RunOptions blocked = options();
+    blocked.timeout = std::chrono::seconds(10);
+    int fd = STDOUT_FILENO;
+    if (c.csv_fifo) {
+      put_standard({2, 2, 1000});  // 7992 lines: more than the pipe and the buffer hold
+      ASSERT_EQ(0, ::mkfifo(dir_.file("out.csv").c_str(), 0644));
+      fd = -1;
+    } else {
+      put_standard(kRecords);
+      blocked.stdout_mode = OutMode::kFullPipe;
+    }
+    ChildProcess child(blocked);
+    ASSERT_TRUE(child.wait_until_in_syscall(SYS_write, fd, kStartLimit)) << "the write never blocked";
+
+    child.send(c.first);
+    if (c.second) {
+      ASSERT_TRUE(signals_delivered(child.pid()));
+      ASSERT_TRUE(child.wait_until_in_syscall(SYS_write, fd, kStartLimit)) << "the closing never blocked";
+      child.send(c.second);
+    }
+    const RunResult result = child.finish();
+
+    EXPECT_TRUE(result.exited(1)) << result.describe();
+    EXPECT_EQ(c.err, result.err);
+  }
 }
 
 // Memory that runs out, wherever in the run (an address space limit raised

@@ -140,13 +140,21 @@ ChildProcess::ChildProcess(const RunOptions& options) : options_(options) {
     if (modes[k] == OutMode::kFile) {
       plan.child_fd[k + 1] = anonymous_file(k == 0 ? "stdout" : "stderr");
       *keep[k] = plan.child_fd[k + 1];
-    } else if (modes[k] == OutMode::kPipe || modes[k] == OutMode::kBrokenPipe) {
+    } else if (modes[k] == OutMode::kPipe || modes[k] == OutMode::kBrokenPipe || modes[k] == OutMode::kFullPipe) {
       int ends[2];
       if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
       plan.child_fd[k + 1] = ends[1];
       if (modes[k] == OutMode::kPipe) {
         fcntl(ends[0], F_SETFL, O_NONBLOCK);
         *keep[k] = ends[0];
+        child_ends[k + 1] = ends[1];
+      } else if (modes[k] == OutMode::kFullPipe) {
+        fcntl(ends[1], F_SETFL, O_NONBLOCK);
+        const std::string block(4096, '.');
+        while (::write(ends[1], block.data(), block.size()) > 0) {
+        }
+        fcntl(ends[1], F_SETFL, 0);
+        *keep[k] = ends[0];  // held open and never read
         child_ends[k + 1] = ends[1];
       } else {
         close(ends[0]);  // nobody will ever read
@@ -230,8 +238,15 @@ bool ChildProcess::reap(bool block) {
 bool ChildProcess::running() { return !reap(false); }
 
 bool ChildProcess::wait_until_reading_stdin(std::chrono::milliseconds limit) {
+  return wait_until_in_syscall(SYS_read, 0, limit);
+}
+
+bool ChildProcess::wait_until_in_syscall(long number, int fd, std::chrono::milliseconds limit) {
   const auto until = std::chrono::steady_clock::now() + limit;
-  const std::string wanted = std::to_string(SYS_read) + " 0x0 ";
+  std::ostringstream prefix;
+  prefix << number << ' ';
+  if (fd >= 0) prefix << "0x" << std::hex << fd << ' ';
+  const std::string wanted = prefix.str();
   const std::string path = "/proc/" + std::to_string(pid_) + "/syscall";
   while (std::chrono::steady_clock::now() < until) {
     if (reap(false)) return false;

@@ -24,6 +24,7 @@ enum class OutMode {
   kPipe,        // a pipe that the test drains while waiting
   kBrokenPipe,  // a pipe whose reading end is already closed: writes get EPIPE
   kClosed,      // the descriptor closed when the program starts
+  kFullPipe,    // a pipe already full that nobody reads: writes block
 };
 
 struct RunOptions {
@@ -69,6 +70,9 @@ class ChildProcess {
   // True once the child is blocked in read() on descriptor 0; false when it
   // ended or the time ran out first.
   bool wait_until_reading_stdin(std::chrono::milliseconds limit);
+  // True once the child is blocked in system call `number` on descriptor
+  // `fd` (any descriptor when fd is -1).
+  bool wait_until_in_syscall(long number, int fd, std::chrono::milliseconds limit);
   bool running();
   void send(int sig);
   // Waits for the end (killing the child at the timeout) and collects output.
