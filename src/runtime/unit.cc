@@ -211,7 +211,11 @@ void open_unit(int n, std::string_view field, char status) {
   // existing file is never emptied here.
   bool old = status == 'o' || status == 'O';
   if (old && ::access(name.c_str(), F_OK) != 0) io_error(errno, "open");
-  int fd = open_file(name, O_RDWR);
+  // A file to read that is not a regular file (a FIFO, a device) is opened
+  // for reading only: held open for writing too, a FIFO would never end.
+  struct stat st;
+  bool read_only = old && ::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+  int fd = read_only ? -1 : open_file(name, O_RDWR);
   if (fd < 0) {
     fd = open_file(name, O_RDONLY);
     u.read_only = fd >= 0;

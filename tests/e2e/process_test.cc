@@ -1,7 +1,7 @@
 // The process around the run: signals while waiting for the output name,
 // while writing the CSV and while the closing is blocked, arguments, a
-// broken stdout pipe, closed standard descriptors, memory that runs out,
-// memcheck.
+// broken stdout pipe, closed standard descriptors, a FIFO component file,
+// memory that runs out, memcheck.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -195,6 +195,36 @@ TEST_F(E2e, SignalsEndABlockedRun) {
     EXPECT_TRUE(result.exited(1)) << result.describe();
     EXPECT_EQ(c.err, result.err);
   }
+}
+
+// A component file that is a FIFO is read until its writer closes it.
+TEST_F(E2e, FifoComponentEndsWithItsWriter) {
+  put_standard(kRecords);
+  const std::string fifo = dir_.file(kNames[1]);
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0644));
+  RunOptions reading = options();
+  reading.timeout = std::chrono::seconds(10);
+  ChildProcess child(reading);
+
+  // Opened without blocking, so only once the program has it open to read.
+  int fd = -1;
+  const auto until = std::chrono::steady_clock::now() + kStartLimit;
+  while (fd < 0 && child.running() && std::chrono::steady_clock::now() < until) {
+    fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_LE(0, fd) << "the program never opened the FIFO";
+  ::fcntl(fd, F_SETFL, 0);
+  const std::string bytes = standard(1, kRecords[1]);
+  EXPECT_EQ(static_cast<ssize_t>(bytes.size()), ::write(fd, bytes.data(), bytes.size()));
+  ::close(fd);
+  const RunResult result = child.finish();
+
+  EXPECT_TRUE(result.exited(0)) << result.describe();
+  EXPECT_EQ("", result.err);
+  EXPECT_EQ(console(kRecords), result.out);
+  EXPECT_EQ(small_csv(), read("out.csv"));
 }
 
 // Memory that runs out, wherever in the run (an address space limit raised
