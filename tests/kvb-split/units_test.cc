@@ -125,7 +125,23 @@ TEST(Selection, SendsTheHorizontalNearerNorthSouthToN00) {
        }) {
     EXPECT_EQ(c.pick, pick(c.words)) << c.words[0] << " " << c.words[1];
   }
-  for (const char* bad : {"NE", "361 Deg", "", "9x"}) EXPECT_FALSE(classify_orientation(bad)) << bad;
+}
+
+TEST(Orientation, ReadsAzimuthsWordsAndBearings) {
+  const int kUp = -2;  // vertical
+  struct Case { const char* text; int azimuth; };
+  for (const Case& c : std::vector<Case>{
+           {"360 Deg", 360}, {"0", 0}, {"UP", kUp}, {"down", kUp}, {"Vert", kUp}, {"UD", kUp},
+           {"U-D", kUp}, {"Z", kUp}, {"Long", -1}, {"TRAN", -1}, {"Radl", -1}, {"Tang", -1},
+           {"H1", -1}, {"h2", -1}, {"N-S", 0}, {"NS", 0}, {"n", 0}, {"E-W", 90}, {"EW", 90},
+           {"E", 90}, {"S16W", 196}, {"N28W", 332}, {"N45E", 45}, {"S90E", 90}, {"N0E", 0},
+       }) {
+    auto o = classify_orientation(c.text);
+    ASSERT_TRUE(o) << c.text;
+    EXPECT_EQ(c.azimuth, o->axis == Axis::kVertical ? kUp : o->azimuth) << c.text;
+  }
+  for (const char* bad : {"NE", "361 Deg", "", "9x", "S91W", "N16", "W16N", "N123E"})
+    EXPECT_FALSE(classify_orientation(bad)) << bad;
 }
 
 TEST(Selection, TakesTheChosenChannelsInN00N90UpOrder) {
