@@ -161,6 +161,13 @@ TEST(KvbSplit, Volume1UpperCaseNineColumnFieldsInGBecomeCmS2) {
   check_split(opt, 64);
 }
 
+TEST(KvbSplit, Volume1WithoutFormatReadsNineColumnFields) {
+  GenOptions opt;
+  opt.volume = 1;
+  opt.state_format = false;
+  check_split(opt, 30);
+}
+
 TEST(KvbSplit, Volume2WithoutFormatInTheDescriptor) {
   GenOptions opt;
   opt.state_format = false;
