@@ -23,6 +23,9 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr double kReadKvbInterval = 0.005;  // read-KVB's fixed time step
 constexpr long kReadKvbSamples = 33000;     // read-KVB's samples per component
+// The largest input read: a record of a million samples in three blocks of
+// 10-column fields is some 35 MB; anything far larger is not such a file.
+constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
 
 const char kUsage[] =
     "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90,UP] FILE...\n"
@@ -202,6 +205,9 @@ std::string slurp(const std::string& path) {
     std::size_t got = std::fread(block, 1, sizeof block, in.get());
     bytes.append(block, got);
     if (got < sizeof block) break;
+    if (bytes.size() > kMaxInputBytes)
+      throw SplitError(escaped(path) + ": larger than " + std::to_string(kMaxInputBytes >> 20) +
+                       " MiB; not a strong-motion text file");
   }
   if (std::ferror(in.get())) throw SplitError(escaped(path) + ": " + std::strerror(errno));
   return bytes;

@@ -338,6 +338,11 @@ TEST(KvbSplit, ReportsSystemFailures) {
   EXPECT_TRUE(r.exited(1));
   EXPECT_EQ("kvb-split: missing.v2: No such file or directory\n", r.err);
 
+  // An endless input is refused once it is far larger than any record.
+  r = kvb_split(dir, {"/dev/zero"});
+  EXPECT_TRUE(r.exited(1));
+  EXPECT_EQ("kvb-split: /dev/zero: larger than 256 MiB; not a strong-motion text file\n", r.err);
+
   r = kvb_split(dir, {"-o", "rec.v2", "rec.v2"});
   EXPECT_TRUE(r.exited(1));
   EXPECT_EQ("kvb-split: rec.v2: not a directory\n", r.err);
