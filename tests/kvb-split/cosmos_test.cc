@@ -25,9 +25,10 @@ std::vector<double> values(int count, long limit) {
 TEST(CosmosReader, ReadsEachLayoutInEitherUnit) {
   struct Case { const char* name; CosmosOptions opt; long limit; double factor; bool copied; };
   CosmosOptions one, nine, ten;
+  one.velocity = true;
   nine.data = Data::kEightNine, nine.units = 2, nine.six_reals = true, nine.eol = "\r\n";
   ten.data = Data::kEightTen, ten.csmip_end = true, ten.upper = true, ten.interval_ms = 10;
-  for (const Case& c : std::vector<Case>{{"one value per line, lower-case e", one, 1234567, 1, false},
+  for (const Case& c : std::vector<Case>{{"one value per line, lower-case e, velocity after", one, 1234567, 1, false},
                                          {"8f9.6 in g, touching, CR LF", nine, 9999, 980.665, false},
                                          {"8F10.5 in cm/s², upper case", ten, 99999, 1, true}}) {
     SCOPED_TRACE(c.name);

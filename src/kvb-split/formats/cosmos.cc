@@ -18,12 +18,6 @@ constexpr double kG = 980.665;
 constexpr std::size_t kKeptHeaderLines = 40;
 constexpr long kMostTextLines = 1000;
 
-std::string_view trim(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 bool blank(std::string_view line) { return trim(line).empty(); }
 
 // "Corrected acceleration    (Format v01.20 with 13 text lines)"

@@ -17,12 +17,6 @@ constexpr double kG = 980.665;
 constexpr FieldLayout kValues{5, 15};
 constexpr double kMostPoints = 1e8;
 
-std::string_view trim(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string upper(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

@@ -9,9 +9,16 @@ namespace {
 
 char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+
+bool is_blank(std::string_view text) { return trim(text).empty(); }
 
 }  // namespace
+
+std::string_view trim(std::string_view text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
 
 std::optional<FieldLayout> parse_field_format(std::string_view text) {
   std::size_t k = 0, n = text.size();

@@ -28,6 +28,9 @@ std::optional<FieldLayout> parse_field_format(std::string_view text);
 bool read_value_line(std::string_view line, FieldLayout layout, std::vector<double>& values,
                      std::string& why);
 
+// text without the blanks around it.
+std::string_view trim(std::string_view text);
+
 // Where needle stands in text, letters compared in any case; npos if nowhere.
 std::size_t find_word(std::string_view text, std::string_view needle);
 bool starts_with_word(std::string_view text, std::string_view prefix);

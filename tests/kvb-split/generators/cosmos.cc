@@ -90,6 +90,11 @@ void channel_lines(const CosmosChannel& ch, int number, const CosmosOptions& opt
   out.insert(out.end(), data.begin(), data.end());
   out.push_back(opt.csmip_end ? format("/&  ----------  End of data for channel %2d  ----------", number)
                               : format("End-of-data for Chan %2d acceleration", number));
+  if (opt.velocity) {
+    out.push_back(format("%8zu velocity pts, approx    1 secs, units=cm/sec(05),Format=(1E15.6)", n));
+    for (double v : ch.values) out.push_back(format("%15.6e", v / 10));
+    out.push_back(format("End-of-data for Chan %2d velocity", number));
+  }
 }
 
 }  // namespace

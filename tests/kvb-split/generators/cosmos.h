@@ -22,6 +22,7 @@ struct CosmosOptions {
   double interval_ms = 5.0;      // real header value 62; -999 for unset
   bool six_reals = false;        // reals (6F13.6) on 17 lines instead of (5F15.6) on 20
   bool csmip_end = false;        // "/&" end lines instead of "End-of-data"
+  bool velocity = false;         // a velocity block after the acceleration's end line
   bool upper = false;            // all in upper case
   const char* eol = "\n";
   long stated_points = -1;       // the data line's count; -1: the number of values
