@@ -7,7 +7,7 @@
 
 #include "formats/cosmos.h"
 #include "generators/cosmos.h"
-#include "reader_run.h"
+#include "read_format.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST(CosmosReader, ReadsEachLayoutInEitherUnit) {
                                         {90, "90 deg", "", values(8, c.limit)}};
     std::string text = cosmos_file(chans, c.opt);
     ASSERT_TRUE(kCosmosFormat.recognise(head_of(text)));
-    ReadResult r = read_with(kCosmosFormat, text);
+    ReadResult r = read_as(kCosmosFormat, text);
     ASSERT_EQ("", r.error);
     ASSERT_EQ(3u, r.channels.size());
     for (std::size_t k = 0; k < 3; ++k) {
@@ -83,13 +83,13 @@ TEST(CosmosReader, TakesTheOrientationFromCodeTextOrChannelCode) {
            {2000, "Other", "HNE", Axis::kHorizontal, 90, "1"},
        }) {
     SCOPED_TRACE(std::to_string(c.code) + " " + c.text);
-    ReadResult r = read_with(kCosmosFormat, cosmos_file({{c.code, c.text, c.scnl, values(3, 1)}}, {}));
+    ReadResult r = read_as(kCosmosFormat, cosmos_file({{c.code, c.text, c.scnl, values(3, 1)}}, {}));
     ASSERT_EQ("", r.error);
     EXPECT_EQ(c.axis, r.channels[0].orientation.axis);
     EXPECT_EQ(c.azimuth, r.channels[0].orientation.azimuth);
   }
   // "Sta Chan   ?:Up": no number there; the channel code stands in.
-  ReadResult r = read_with(kCosmosFormat, cosmos_file({{400, "Up", "HNZ", values(3, 1)}}, {}));
+  ReadResult r = read_as(kCosmosFormat, cosmos_file({{400, "Up", "HNZ", values(3, 1)}}, {}));
   ASSERT_EQ("", r.error);
   EXPECT_EQ("1", r.channels[0].number);
 }
@@ -109,14 +109,14 @@ TEST(CosmosReader, RefusesWhatItCannotConvertFaithfully) {
            {"rec:48: units code 50 is neither g (2) nor cm/s² (4)", counts},
            {"rec:1: no sample interval: real header value 62 (ms) is unset", no_interval},
            {"rec:48: units code 2 disagrees with integer header value 3 (4)", disagree},
-           {"rec:1: cannot tell the channel's orientation: integer header value 54 is 2000, the text says \"Other\"",
+           {"rec:1: cannot tell the channel's orientation: integer header value 54 is 2000, the text says 'Other'",
             unknown, 2000},
        }) {
-    EXPECT_EQ(c.want, read_with(kCosmosFormat, cosmos_file({{c.code, "Other", "", values(10, 1)}}, c.opt)).error);
+    EXPECT_EQ(c.want, read_as(kCosmosFormat, cosmos_file({{c.code, "Other", "", values(10, 1)}}, c.opt)).error);
   }
   std::string text = cosmos_file({{360, "360 deg", "", values(4, 1)}}, {});
   text.replace(text.find("e-03"), 1, "\x1b");
-  EXPECT_EQ("rec:49: field 1: \"  -1.000000\\x1b-03\" is not a number", read_with(kCosmosFormat, text).error);
+  EXPECT_EQ("rec:49: not a number: '  -1.000000\\x1b-03'", read_as(kCosmosFormat, text).error);
 }
 
 }  // namespace

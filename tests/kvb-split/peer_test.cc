@@ -7,7 +7,7 @@
 
 #include "formats/peer.h"
 #include "generators/peer.h"
-#include "reader_run.h"
+#include "read_format.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST(PeerReader, ReadsBothStylesAndTheComponent) {
     const std::vector<double> g = values(c.count);
     std::string text = peer_file(g, opt);
     ASSERT_TRUE(kPeerFormat.recognise(head_of(text)));
-    ReadResult r = read_with(kPeerFormat, text, c.path);
+    ReadResult r = read_as(kPeerFormat, text, c.path);
     ASSERT_EQ("", r.error);
     ASSERT_EQ(1u, r.channels.size());
     const Channel& ch = r.channels[0];
@@ -59,7 +59,7 @@ TEST(PeerReader, ReadsEachFormOfTheCountLine) {
     std::string text = peer_file(values(3), {});
     std::size_t at = text.find("NPTS");
     text.replace(at, text.find('\n', at) - at, line);
-    ReadResult r = read_with(kPeerFormat, text);
+    ReadResult r = read_as(kPeerFormat, text);
     ASSERT_EQ("", r.error) << line;
     EXPECT_EQ(3u, r.channels[0].samples.size()) << line;
     EXPECT_DOUBLE_EQ(0.005, r.channels[0].interval) << line;
@@ -72,17 +72,17 @@ TEST(PeerReader, RefusesCountsUnitsAndComponentsItCannotTrust) {
     opt.stated_points = stated, opt.component = component;
     std::string text = peer_file(values(7), opt);
     if (*from) text.replace(text.find(from), std::string(from).size(), to);
-    return read_with(kPeerFormat, text, "rec.AT2").error;
+    return read_as(kPeerFormat, text, "rec.AT2").error;
   };
   EXPECT_EQ("rec.AT2:6: the file ends after 7 of the values NPTS= 8 on line 4 announces", with(8, "", ""));
   EXPECT_EQ("rec.AT2:6: more values than NPTS= 6 on line 4 (7 in the file)", with(6, "", ""));
-  EXPECT_EQ("rec.AT2:3: expected \"ACCELERATION TIME SERIES IN UNITS OF G\", found \"VELOCITY TIME SERIES IN UNITS OF CM/SEC\"",
+  EXPECT_EQ("rec.AT2:3: expected 'ACCELERATION TIME SERIES IN UNITS OF G', found 'VELOCITY TIME SERIES IN UNITS OF CM/SEC'",
             with(-1, "ACCELERATION TIME SERIES IN UNITS OF G", "VELOCITY TIME SERIES IN UNITS OF CM/SEC"));
-  EXPECT_EQ("rec.AT2:3: units \"IN\" are not g, cm/s² or m/s²", with(-1, "UNITS OF G", "UNITS OF IN"));
-  EXPECT_EQ("rec.AT2:4: expected \"NPTS= N, DT= S SEC\", found \"NPTS=      7, DT=   SEC,\"", with(-1, ".0050", ""));
-  EXPECT_EQ("rec.AT2:2: cannot tell the component's orientation from \"L\\x1b\" nor from the file's name",
+  EXPECT_EQ("rec.AT2:3: units 'IN' are not g, cm/s² or m/s²", with(-1, "UNITS OF G", "UNITS OF IN"));
+  EXPECT_EQ("rec.AT2:4: expected 'NPTS= N, DT= S SEC', found 'NPTS=      7, DT=   SEC,'", with(-1, ".0050", ""));
+  EXPECT_EQ("rec.AT2:2: cannot tell the component's orientation from 'L\\x1b' nor from the file's name",
             with(-1, "", "", "L\x1b"));
-  EXPECT_EQ("rec.AT2:5: field 2 follows a blank field", with(-1, "  -.1000000E+00", "               "));
+  EXPECT_EQ("rec.AT2:5: value after a blank field: '   .9160000E-01'", with(-1, "  -.1000000E+00", "               "));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -9,9 +10,13 @@
 #include <vector>
 
 #include "formats/numbers.h"
-#include "formats/value_lines.h"
+#include "formats/field_format.h"
+#include "formats/text_fields.h"
 
 namespace {
+
+// A line of the input as a message quotes it: cut at 60 columns, trimmed.
+std::string shown(std::string_view line) { return quoted(trim(line.substr(0, 60))); }
 
 constexpr double kUnset = -999.0;
 constexpr double kG = 980.665;
@@ -22,12 +27,12 @@ bool blank(std::string_view line) { return trim(line).empty(); }
 
 // "Corrected acceleration    (Format v01.20 with 13 text lines)"
 bool is_first_line(std::string_view line) {
-  return find_word(line, "(format v") != std::string_view::npos &&
-         find_word(line, "text lines)") != std::string_view::npos;
+  return find_nocase(line, "(format v") != std::string_view::npos &&
+         find_nocase(line, "text lines)") != std::string_view::npos;
 }
 
 bool is_end_line(std::string_view line) {
-  return starts_with_word(trim(line), "end-of-data") || starts_with_word(line, "/&");
+  return starts_with_nocase(trim(line), "end-of-data") || starts_with_nocase(line, "/&");
 }
 
 // The file's lines, one of which can be put back: a channel without an end
@@ -68,9 +73,9 @@ struct Announcement {
 };
 
 std::optional<Announcement> parse_announcement(std::string_view line, std::string_view keyword) {
-  std::size_t on = find_word(line, " on ");
-  std::size_t format = find_word(line, "format=");
-  if (find_word(line, keyword) == std::string_view::npos || on == std::string_view::npos ||
+  std::size_t on = find_nocase(line, " on ");
+  std::size_t format = find_nocase(line, "format=");
+  if (find_nocase(line, keyword) == std::string_view::npos || on == std::string_view::npos ||
       format == std::string_view::npos) {
     return std::nullopt;
   }
@@ -91,7 +96,7 @@ struct DataLine {
 
 std::optional<DataLine> parse_data_line(std::string_view line) {
   std::optional<long> points = leading_integer(line);
-  std::size_t pts = find_word(line, " pts");
+  std::size_t pts = find_nocase(line, " pts");
   if (!points || pts == std::string_view::npos) return std::nullopt;
   DataLine d;
   d.points = *points;
@@ -99,9 +104,9 @@ std::optional<DataLine> parse_data_line(std::string_view line) {
   before.remove_prefix(std::min(before.find_first_not_of("0123456789"), before.size()));
   d.kind = std::string(trim(before));
   for (char& c : d.kind) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  std::size_t format = find_word(line, "format=");
+  std::size_t format = find_nocase(line, "format=");
   if (format != std::string_view::npos) d.layout = parse_field_format(line.substr(format + 7));
-  std::size_t units = find_word(line, "units=");
+  std::size_t units = find_nocase(line, "units=");
   if (units != std::string_view::npos) {
     std::string_view text = line.substr(units + 6, format == std::string_view::npos || format < units
                                                         ? std::string_view::npos
@@ -122,7 +127,7 @@ std::vector<double> read_header_values(Lines& in, const Announcement& a, const s
   for (long k = 0; k < a.lines; ++k) {
     std::string line = in.expect("line " + std::to_string(k + 1) + " of the " + what);
     std::string why;
-    if (!read_value_line(line, a.layout, values, why)) in.file().fail(what + ": " + why);
+    if (read_fields(line, a.layout.width, a.layout.per_line, values, why) < 0) in.file().fail(what + ": " + why);
     header.push_back(std::move(line));
   }
   if (static_cast<long>(values.size()) != a.count) {
@@ -139,7 +144,7 @@ std::optional<double> slot(const std::vector<double>& values, std::size_t k) {
 
 // Every value of a data block, checked against the data line's count; the
 // lines themselves go to raw.
-std::vector<double> read_block(Lines& in, const DataLine& d, long data_line, std::vector<std::string>* raw) {
+std::vector<double> read_values(Lines& in, const DataLine& d, long data_line, std::vector<std::string>* raw) {
   TextFile& file = in.file();
   const std::string announced = "the " + std::to_string(d.points) + " " + d.kind + " values that line " +
                                 std::to_string(data_line) + " announces";
@@ -148,7 +153,7 @@ std::vector<double> read_block(Lines& in, const DataLine& d, long data_line, std
   while (static_cast<long>(values.size()) < d.points) {
     if (!in.next(line)) file.fail("the file ends after " + std::to_string(values.size()) + " of " + announced);
     std::string why;
-    if (!read_value_line(line, *d.layout, values, why)) {
+    if (read_fields(line, d.layout->width, d.layout->per_line, values, why) < 0) {
       if (is_end_line(line) || is_first_line(line) || parse_data_line(line)) {
         file.fail("the data end after " + std::to_string(values.size()) + " of " + announced);
       }
@@ -172,17 +177,17 @@ void skip_to_next_channel(Lines& in, const DataLine& acceleration, long data_lin
     if (blank(line) || is_end_line(line)) continue;
     std::optional<DataLine> d = parse_data_line(line);
     if (d && d->layout && d->kind != "acceleration") {
-      read_block(in, *d, in.file().line_number(), nullptr);
+      read_values(in, *d, in.file().line_number(), nullptr);
       continue;
     }
     std::vector<double> values;
     std::string why;
-    if (read_value_line(line, *acceleration.layout, values, why)) {
+    if (read_fields(line, acceleration.layout->width, acceleration.layout->per_line, values, why) >= 0) {
       in.file().fail("more values than the " + std::to_string(acceleration.points) +
                      " acceleration values that line " + std::to_string(data_line) + " announces");
     }
     in.file().fail("expected the end of the channel or the next channel's first line, found " +
-                   quoted(line.substr(0, 60)));
+                   shown(line));
   }
 }
 
@@ -210,7 +215,7 @@ TextFacts read_text_facts(const std::vector<std::string>& text) {
   TextFacts facts;
   std::size_t chan_line = text.size() >= 9 ? 8 : text.size();
   for (std::size_t k = 0; k < text.size(); ++k) {
-    if (starts_with_word(trim(text[k]), "sta cha")) {
+    if (starts_with_nocase(trim(text[k]), "sta cha")) {
       chan_line = k;
       break;
     }
@@ -225,11 +230,11 @@ TextFacts read_text_facts(const std::vector<std::string>& text) {
       std::size_t blank_at = before.find_last_of(" :");
       facts.channel = std::string(blank_at == std::string_view::npos ? before : before.substr(blank_at + 1));
     }
-    std::size_t location = find_word(line, "location:");
+    std::size_t location = find_nocase(line, "location:");
     if (location != std::string_view::npos) facts.location = std::string(trim(line.substr(location + 9)));
   }
   for (std::string_view line : text) {
-    std::size_t code = find_word(line, "code:");
+    std::size_t code = find_nocase(line, "code:");
     if (code == std::string_view::npos) continue;
     std::string_view rest = trim(line.substr(code + 5));
     std::size_t end = std::min(rest.find(' '), rest.size());
@@ -246,7 +251,7 @@ TextFacts read_text_facts(const std::vector<std::string>& text) {
 // network, location), or "".
 std::string scnl_channel(const std::vector<std::string>& comments) {
   for (std::string_view line : comments) {
-    std::size_t at = find_word(line, "<scnl>");
+    std::size_t at = find_nocase(line, "<scnl>");
     if (at == std::string_view::npos) continue;
     std::string_view scnl = line.substr(at + 6);
     scnl = scnl.substr(0, scnl.find(' '));
@@ -283,18 +288,16 @@ void set_orientation(Channel& ch, std::optional<double> code, const TextFacts& f
   }
 }
 
+// Integer values 40-45 (year, day of the year, month, day, hour, minute) and
+// real value 30 (seconds); empty unless all are set.
 std::string start_time(const std::vector<double>& ints, const std::vector<double>& reals) {
   std::optional<double> year = slot(ints, 40), month = slot(ints, 42), day = slot(ints, 43),
                         hour = slot(ints, 44), minute = slot(ints, 45), second = slot(reals, 30);
-  if (!year || !month || !day || !hour || !minute) return {};
-  char text[64];
-  int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", static_cast<int>(*year),
-                        static_cast<int>(*month), static_cast<int>(*day), static_cast<int>(*hour),
-                        static_cast<int>(*minute));
-  if (second && *second >= 0 && *second < 60) {
-    std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), ":%06.3f", *second);
-  }
-  return text;
+  if (!year || !month || !day || !hour || !minute || !second || *second < 0 || *second >= 60) return {};
+  const long millis = std::lround(*second * 1000);
+  return civil_time(static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day),
+                    static_cast<int>(*hour), static_cast<int>(*minute), static_cast<int>(millis / 1000),
+                    static_cast<int>(millis % 1000));
 }
 
 // Data lines that read-KVB can take as they are: eight 10-column fields, each
@@ -321,35 +324,35 @@ Channel read_channel(Lines& in, const std::string& first) {
   ch.format = "cosmos";
   std::vector<std::string> header{first};
 
-  std::size_t with = find_word(first, " with ");
+  std::size_t with = find_nocase(first, " with ");
   std::optional<long> text_lines =
       with == std::string_view::npos ? std::nullopt : leading_integer(std::string_view(first).substr(with + 6));
   if (!text_lines || *text_lines < 1 || *text_lines > kMostTextLines) {
-    file.fail("the first line announces no count of text lines: " + quoted(first));
+    file.fail("the first line announces no count of text lines: " + shown(first));
   }
   for (long k = 1; k < *text_lines; ++k) header.push_back(in.expect("the text header"));
   std::string kind(trim(columns(first, 1, 25)));
   for (const char* other : {"raw", "velocity", "displacement", "response", "fourier"}) {
-    if (starts_with_word(kind, other)) file.fail_at(ch.line, "the channel holds " + quoted(kind) + ", not acceleration");
+    if (starts_with_nocase(kind, other)) file.fail_at(ch.line, "the channel holds " + quoted(kind) + ", not acceleration");
   }
   std::vector<std::string> text(header.begin(), header.end());
 
   std::string line = in.expect("the integer header");
   std::optional<Announcement> a = parse_announcement(line, "integer-header values");
-  if (!a) file.fail("expected \"100 Integer-header values follow on 10 lines, Format= (10I8)\", found " + quoted(line));
+  if (!a) file.fail("expected '100 Integer-header values follow on 10 lines, Format= (10I8)', found " + shown(line));
   header.push_back(line);
   std::vector<double> ints = read_header_values(in, *a, "integer header", header);
 
   line = in.expect("the real header");
   a = parse_announcement(line, "real-header values");
-  if (!a) file.fail("expected \"100 Real-header values follow on 20 lines, Format= (5F15.6)\", found " + quoted(line));
+  if (!a) file.fail("expected '100 Real-header values follow on 20 lines, Format= (5F15.6)', found " + shown(line));
   header.push_back(line);
   std::vector<double> reals = read_header_values(in, *a, "real header", header);
 
   line = in.expect("the comment count");
   std::optional<long> comment_count = leading_integer(line);
-  if (!comment_count || find_word(line, "comment line") == std::string_view::npos) {
-    file.fail("expected \"N Comment line(s) follow\", found " + quoted(line));
+  if (!comment_count || find_nocase(line, "comment line") == std::string_view::npos) {
+    file.fail("expected 'N Comment line(s) follow', found " + shown(line));
   }
   header.push_back(line);
   std::vector<std::string> comments;
@@ -361,9 +364,9 @@ Channel read_channel(Lines& in, const std::string& first) {
   line = in.expect("the acceleration data line");
   std::optional<DataLine> d = parse_data_line(line);
   if (!d || d->kind != "acceleration") {
-    file.fail("expected \"N acceleration pts, approx S secs, units=U(CC),Format=(F)\", found " + quoted(line));
+    file.fail("expected 'N acceleration pts, approx S secs, units=U(CC),Format=(F)', found " + shown(line));
   }
-  if (!d->layout) file.fail("the data line states no field format (\"Format=(8F10.5)\")");
+  if (!d->layout) file.fail("the data line states no field format ('Format=(8F10.5)')");
   if (d->points < 1) file.fail("the data line announces no acceleration values");
   header.push_back(line);
   const long data_line = file.line_number();
@@ -411,7 +414,7 @@ Channel read_channel(Lines& in, const std::string& first) {
   if (header.size() > kKeptHeaderLines) header.resize(kKeptHeaderLines);
   ch.header_lines = std::move(header);
   std::vector<std::string> raw;
-  ch.samples = read_block(in, *d, data_line, &raw);
+  ch.samples = read_values(in, *d, data_line, &raw);
   for (double& v : ch.samples) v *= ch.to_cm_s2;
   if (unit == 4 && copyable(raw, *d->layout)) {
     for (std::string& r : raw) r.resize(std::min<std::size_t>(r.size(), 80));
@@ -430,8 +433,8 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   while (in.next(line)) {
     if (blank(line)) continue;
     if (!is_first_line(line)) {
-      file.fail("expected a channel's first line (\"... (Format v01.20 with 13 text lines)\"), found " +
-                quoted(line.substr(0, 60)));
+      file.fail("expected a channel's first line ('... (Format v01.20 with 13 text lines)'), found " +
+                shown(line));
     }
     channels.push_back(read_channel(in, line));
   }

@@ -9,12 +9,15 @@
 #include <vector>
 
 #include "formats/numbers.h"
-#include "formats/value_lines.h"
+#include "formats/field_format.h"
+#include "formats/text_fields.h"
 
 namespace {
 
+// A line of the input as a message quotes it: cut at 60 columns, trimmed.
+std::string shown(std::string_view line) { return quoted(trim(line.substr(0, 60))); }
+
 constexpr double kG = 980.665;
-constexpr FieldLayout kValues{5, 15};
 constexpr double kMostPoints = 1e8;
 
 std::string upper(std::string_view text) {
@@ -25,7 +28,7 @@ std::string upper(std::string_view text) {
 
 // The number after key, an "=" and blanks: "NPTS=   7999," -> 7999.
 std::optional<double> number_after(std::string_view line, std::string_view key) {
-  std::size_t at = find_word(line, key);
+  std::size_t at = find_nocase(line, key);
   if (at == std::string_view::npos) return std::nullopt;
   std::string_view rest = trim(line.substr(at + key.size()));
   if (!rest.empty() && rest[0] == '=') rest = trim(rest.substr(1));
@@ -41,7 +44,7 @@ struct Count {
 // older "  7999   .0050    NPTS, DT" with the numbers first.
 std::optional<Count> parse_count_line(std::string_view line) {
   std::optional<double> points = number_after(line, "npts"), interval = number_after(line, "dt");
-  std::size_t words = find_word(line, "npts");
+  std::size_t words = find_nocase(line, "npts");
   if ((!points || !interval) && words != std::string_view::npos) {
     std::string_view numbers = trim(line.substr(0, words));
     std::size_t gap = numbers.find(' ');
@@ -57,8 +60,8 @@ std::optional<Count> parse_count_line(std::string_view line) {
 }
 
 bool recognise(const std::vector<std::string>& head) {
-  return head.size() >= 4 && starts_with_word(head[0], "PEER") && find_word(head[3], "npts") != std::string_view::npos &&
-         find_word(head[3], "dt") != std::string_view::npos;
+  return head.size() >= 4 && starts_with_nocase(head[0], "PEER") && find_nocase(head[3], "npts") != std::string_view::npos &&
+         find_nocase(head[3], "dt") != std::string_view::npos;
 }
 
 // A component as line 2 or the file's name gives it: an azimuth ("67",
@@ -107,9 +110,9 @@ std::string name_component(std::string_view path) {
 
 // The units on line 3: "ACCELERATION TIME SERIES IN UNITS OF G".
 void set_units(Channel& ch, std::string_view line, const TextFile& file) {
-  std::size_t at = find_word(line, "units of ");
-  if (!starts_with_word(trim(line), "acceleration") || at == std::string_view::npos) {
-    file.fail_at(3, "expected \"ACCELERATION TIME SERIES IN UNITS OF G\", found " + quoted(line.substr(0, 60)));
+  std::size_t at = find_nocase(line, "units of ");
+  if (!starts_with_nocase(trim(line), "acceleration") || at == std::string_view::npos) {
+    file.fail_at(3, "expected 'ACCELERATION TIME SERIES IN UNITS OF G', found " + shown(line));
   }
   std::string_view word = trim(line.substr(at + 9));
   word = word.substr(0, word.find_first_of(" ,"));
@@ -144,7 +147,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   const std::string& title = ch.header_lines[1];
   set_units(ch, ch.header_lines[2], file);
   std::optional<Count> count = parse_count_line(ch.header_lines[3]);
-  if (!count) file.fail_at(4, "expected \"NPTS= N, DT= S SEC\", found " + quoted(trim(std::string_view(ch.header_lines[3]).substr(0, 60))));
+  if (!count) file.fail_at(4, "expected 'NPTS= N, DT= S SEC', found " + shown(ch.header_lines[3]));
   ch.interval = count->interval;
 
   // Line 2: event, date, station, component, separated by commas.
@@ -175,7 +178,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   long first_extra = 0;
   while (file.next(line)) {
     std::string why;
-    if (!read_value_line(line, kValues, ch.samples, why)) file.fail(why);
+    if (read_fields(line, 15, 5, ch.samples, why) < 0) file.fail(why);
     if (first_extra == 0 && static_cast<long>(ch.samples.size()) > count->points) first_extra = file.line_number();
   }
   const long read_count = static_cast<long>(ch.samples.size());
