@@ -419,6 +419,7 @@ Channel read_channel(Lines& in, const std::string& first) {
   if (unit == 4 && copyable(raw, *d->layout)) {
     for (std::string& r : raw) r.resize(std::min<std::size_t>(r.size(), 80));
     ch.data_lines = std::move(raw);
+    ch.data_descriptor = line;  // the data line, which states count, units and format
   }
   skip_to_next_channel(in, *d, data_line);
   return ch;

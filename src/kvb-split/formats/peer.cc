@@ -169,11 +169,12 @@ void read(TextFile& file, std::vector<Channel>& channels) {
                         " nor from the file's name");
   }
   ch.orientation = *orientation;
-  ch.number = ch.orientation_text;
-  if (ch.number.size() == 5 && std::isdigit(static_cast<unsigned char>(ch.number[4]))) {
-    ch.location = ch.number.substr(3);
-    ch.number.resize(3);
+  // "BH100": channel BH1 at location 00.
+  if (ch.orientation_text.size() == 5 && std::isdigit(static_cast<unsigned char>(ch.orientation_text[4]))) {
+    ch.location = ch.orientation_text.substr(3);
+    ch.orientation_text.resize(3);
   }
+  ch.number = ch.orientation_text;
 
   long first_extra = 0;
   while (file.next(line)) {
