@@ -115,6 +115,11 @@ TEST(CosmosReader, RefusesWhatItCannotConvertFaithfully) {
        }) {
     EXPECT_EQ(c.want, read_as(kCosmosFormat, cosmos_file({{c.code, "Other", "", values(10, 1)}}, c.opt)).error);
   }
+  CosmosOptions in_g;
+  in_g.units = 2;
+  EXPECT_EQ("rec:50: the sample -1.96133e+06 cm/s² does not fit in a 10-column field with three decimals "
+            "(|value| below 10^6 cm/s², 10^5 when negative)",
+            read_as(kCosmosFormat, cosmos_file({{360, "360 deg", "", {0.5, -2000.0, 0.5}}}, in_g)).error);
   std::string text = cosmos_file({{360, "360 deg", "", values(4, 1)}}, {});
   text.replace(text.find("e-03"), 1, "\x1b");
   EXPECT_EQ("rec:49: not a number: '  -1.000000\\x1b-03'", read_as(kCosmosFormat, text).error);

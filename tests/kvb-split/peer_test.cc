@@ -82,6 +82,9 @@ TEST(PeerReader, RefusesCountsUnitsAndComponentsItCannotTrust) {
   EXPECT_EQ("rec.AT2:4: expected 'NPTS= N, DT= S SEC', found 'NPTS=      7, DT=   SEC,'", with(-1, ".0050", ""));
   EXPECT_EQ("rec.AT2:2: cannot tell the component's orientation from 'L\\x1b' nor from the file's name",
             with(-1, "", "", "L\x1b"));
+  EXPECT_EQ("rec.AT2:5: the sample 1.96133e+06 cm/s² does not fit in a 10-column field with three decimals "
+            "(|value| below 10^6 cm/s², 10^5 when negative)",
+            with(-1, "  -.1000000E+00", "   .2000000E+04"));
   EXPECT_EQ("rec.AT2:5: value after a blank field: '   .9160000E-01'", with(-1, "  -.1000000E+00", "               "));
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/numbers.h"
+#include "formats/samples.h"
 #include "formats/field_format.h"
 #include "formats/text_fields.h"
 
@@ -143,8 +144,9 @@ std::optional<double> slot(const std::vector<double>& values, std::size_t k) {
 }
 
 // Every value of a data block, checked against the data line's count; the
-// lines themselves go to raw.
-std::vector<double> read_values(Lines& in, const DataLine& d, long data_line, std::vector<std::string>* raw) {
+// values go to ch (in cm/s², each checked where it stands) and the lines to
+// raw, where they are given.
+void read_values(Lines& in, const DataLine& d, long data_line, Channel* ch, std::vector<std::string>* raw) {
   TextFile& file = in.file();
   const std::string announced = "the " + std::to_string(d.points) + " " + d.kind + " values that line " +
                                 std::to_string(data_line) + " announces";
@@ -153,6 +155,7 @@ std::vector<double> read_values(Lines& in, const DataLine& d, long data_line, st
   while (static_cast<long>(values.size()) < d.points) {
     if (!in.next(line)) file.fail("the file ends after " + std::to_string(values.size()) + " of " + announced);
     std::string why;
+    const std::size_t before = values.size();
     if (read_fields(line, d.layout->width, d.layout->per_line, values, why) < 0) {
       if (is_end_line(line) || is_first_line(line) || parse_data_line(line)) {
         file.fail("the data end after " + std::to_string(values.size()) + " of " + announced);
@@ -160,9 +163,9 @@ std::vector<double> read_values(Lines& in, const DataLine& d, long data_line, st
       file.fail(why);
     }
     if (static_cast<long>(values.size()) > d.points) file.fail("more values than " + announced);
+    for (std::size_t k = before; ch && k < values.size(); ++k) add_sample(*ch, values[k], file);
     if (raw) raw->push_back(line);
   }
-  return values;
 }
 
 // After the acceleration: velocity and displacement blocks, end lines, then
@@ -177,7 +180,7 @@ void skip_to_next_channel(Lines& in, const DataLine& acceleration, long data_lin
     if (blank(line) || is_end_line(line)) continue;
     std::optional<DataLine> d = parse_data_line(line);
     if (d && d->layout && d->kind != "acceleration") {
-      read_values(in, *d, in.file().line_number(), nullptr);
+      read_values(in, *d, in.file().line_number(), nullptr, nullptr);
       continue;
     }
     std::vector<double> values;
@@ -414,8 +417,7 @@ Channel read_channel(Lines& in, const std::string& first) {
   if (header.size() > kKeptHeaderLines) header.resize(kKeptHeaderLines);
   ch.header_lines = std::move(header);
   std::vector<std::string> raw;
-  ch.samples = read_values(in, *d, data_line, &raw);
-  for (double& v : ch.samples) v *= ch.to_cm_s2;
+  read_values(in, *d, data_line, &ch, &raw);
   if (unit == 4 && copyable(raw, *d->layout)) {
     for (std::string& r : raw) r.resize(std::min<std::size_t>(r.size(), 80));
     ch.data_lines = std::move(raw);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats/numbers.h"
+#include "formats/samples.h"
 #include "formats/field_format.h"
 #include "formats/text_fields.h"
 
@@ -177,9 +178,12 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   ch.number = ch.orientation_text;
 
   long first_extra = 0;
+  std::vector<double> values;
   while (file.next(line)) {
     std::string why;
-    if (read_fields(line, 15, 5, ch.samples, why) < 0) file.fail(why);
+    values.clear();
+    if (read_fields(line, 15, 5, values, why) < 0) file.fail(why);
+    for (double v : values) add_sample(ch, v, file);
     if (first_extra == 0 && static_cast<long>(ch.samples.size()) > count->points) first_extra = file.line_number();
   }
   const long read_count = static_cast<long>(ch.samples.size());
@@ -190,7 +194,6 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   if (read_count < count->points) {
     file.fail("the file ends after " + std::to_string(read_count) + " of the values " + announced + " announces");
   }
-  for (double& v : ch.samples) v *= ch.to_cm_s2;
   channels.push_back(std::move(ch));
 }
 
