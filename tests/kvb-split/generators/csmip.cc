@@ -1,23 +1,14 @@
 #include "generators/csmip.h"
 
 #include <cctype>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+
+#include "generators/text.h"
 
 namespace kvb_test {
 
 namespace {
-
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* fmt, ...) {
-  char text[256];
-  va_list args;
-  va_start(args, fmt);
-  std::vsnprintf(text, sizeof text, fmt, args);
-  va_end(args);
-  return text;
-}
 
 int width_of(const GenOptions& opt) { return opt.volume == 1 ? 9 : 10; }
 

@@ -1,0 +1,68 @@
+#include "formats/field_format.h"
+
+#include <cctype>
+
+namespace {
+
+char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::optional<FieldLayout> parse_field_format(std::string_view text) {
+  std::size_t k = 0, n = text.size();
+  auto skip_blanks = [&] {
+    while (k < n && text[k] == ' ') ++k;
+  };
+  auto number = [&]() -> std::size_t {
+    std::size_t value = 0, start = k;
+    while (k < n && is_digit(text[k]) && k - start < 4) value = value * 10 + static_cast<std::size_t>(text[k++] - '0');
+    return k == start ? 0 : value;
+  };
+  skip_blanks();
+  if (k == n || text[k++] != '(') return std::nullopt;
+  skip_blanks();
+  std::size_t repeat = k < n && is_digit(text[k]) ? number() : 1;
+  if (k == n || std::string_view("efgdi").find(lower(text[k])) == std::string_view::npos) return std::nullopt;
+  ++k;
+  std::size_t width = number();
+  if (k < n && text[k] == '.') {
+    ++k;
+    if (k == n || !is_digit(text[k])) return std::nullopt;
+    number();
+  }
+  skip_blanks();
+  if (k == n || text[k] != ')' || repeat == 0 || width == 0) return std::nullopt;
+  return FieldLayout{repeat, width};
+}
+
+std::optional<long> leading_integer(std::string_view text) {
+  std::size_t k = text.find_first_not_of(' ');
+  if (k == std::string_view::npos || !is_digit(text[k])) return std::nullopt;
+  long value = 0;
+  for (; k < text.size() && is_digit(text[k]); ++k) {
+    if (value > 100'000'000) return std::nullopt;
+    value = value * 10 + (text[k] - '0');
+  }
+  return value;
+}
+
+std::optional<Orientation> channel_code_orientation(std::string_view code) {
+  if (code.size() != 3 || !std::isalpha(static_cast<unsigned char>(code[0])) ||
+      !std::isalpha(static_cast<unsigned char>(code[1]))) {
+    return std::nullopt;
+  }
+  switch (lower(code[2])) {
+    case 'z':
+      return Orientation{Axis::kVertical, -1};
+    case 'n':
+      return Orientation{Axis::kHorizontal, 0};
+    case 'e':
+      return Orientation{Axis::kHorizontal, 90};
+    case '1':
+    case '2':
+      return Orientation{Axis::kHorizontal, -1};
+  }
+  return std::nullopt;
+}
+
