@@ -1,0 +1,124 @@
+#include "formats/text_fields.h"
+
+#include <cctype>
+#include <cstdio>
+#include <ctime>
+
+#include "formats/numbers.h"
+#include "formats/text_file.h"
+
+namespace {
+
+char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+
+}  // namespace
+
+bool starts_with_nocase(std::string_view text, std::string_view prefix) {
+  return find_nocase(text.substr(0, prefix.size()), prefix) == 0;
+}
+
+std::size_t find_nocase(std::string_view text, std::string_view needle) {
+  if (needle.size() > text.size()) return std::string_view::npos;
+  for (std::size_t at = 0; at + needle.size() <= text.size(); ++at) {
+    std::size_t k = 0;
+    while (k < needle.size() && lower(text[at + k]) == lower(needle[k])) ++k;
+    if (k == needle.size()) return at;
+  }
+  return std::string_view::npos;
+}
+
+std::string_view trim(std::string_view text) {
+  auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string quoted(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte >= 0x7f) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+      out += hex;
+    } else {
+      out += c;
+    }
+  }
+  return out + "'";
+}
+
+int read_fields(std::string_view line, std::size_t width, std::size_t count, std::vector<double>& values,
+                std::string& why) {
+  int read = 0;
+  bool ended = false;
+  for (std::size_t k = 0; k < count; ++k) {
+    std::string_view field = columns(line, 1 + k * width, width);
+    if (blank(field)) {
+      ended = true;
+      continue;
+    }
+    auto value = parse_number(field);
+    if (ended || !value) {
+      why = (ended ? "value after a blank field: " : "not a number: ") + quoted(field);
+      return -1;
+    }
+    values.push_back(*value);
+    ++read;
+  }
+  if (line.size() > count * width && !blank(line.substr(count * width))) {
+    why = "more than " + std::to_string(count) + " fields of " + std::to_string(width) + " columns";
+    return -1;
+  }
+  return read;
+}
+
+void read_lines(TextFile& file, std::size_t count, std::vector<std::string>& lines, std::string_view inside) {
+  std::string line;
+  while (lines.size() < count) {
+    if (!file.next(line)) file.fail("the file ends inside " + std::string(inside));
+    lines.push_back(line);
+  }
+}
+
+bool read_block(TextFile& file, std::size_t width, std::size_t per_line, std::size_t count,
+                std::vector<double>& values, std::vector<std::string>* lines) {
+  const std::size_t want = values.size() + count;
+  std::string line, why;
+  while (values.size() < want) {
+    if (!file.next(line) || (!line.empty() && line.find_first_not_of('\0') == std::string::npos)) {
+      return false;
+    }
+    if (read_fields(line, width, per_line, values, why) < 0) file.fail(why);
+    if (values.size() > want) {
+      file.fail("values past the " + std::to_string(count) + " the header counts");
+    }
+    if (lines) lines->push_back(line);
+  }
+  return true;
+}
+
+std::string civil_time(int year, int month, int day, int hour, int minute, int second, int millis) {
+  if (year < 1900 || year > 2999) return {};
+  std::tm fields{};
+  fields.tm_year = year - 1900;
+  fields.tm_mon = month - 1;
+  fields.tm_mday = day;
+  fields.tm_hour = hour;
+  fields.tm_min = minute;
+  fields.tm_sec = second;
+  std::time_t t = timegm(&fields);
+  std::tm out{};
+  if (t == static_cast<std::time_t>(-1) || !gmtime_r(&t, &out)) return {};
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", out.tm_year + 1900, out.tm_mon + 1,
+                out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec);
+  std::string result = text;
+  if (millis >= 0) {
+    std::snprintf(text, sizeof text, ".%03d", millis % 1000);
+    result += text;
+  }
+  return result;
+}

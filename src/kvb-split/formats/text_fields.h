@@ -1,0 +1,45 @@
+// Small pieces the readers share: keywords in any case, trimmed text, input
+// quoted safely in messages, and a line of fixed-width numeric fields.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// True when text begins with prefix, letters compared in any case.
+bool starts_with_nocase(std::string_view text, std::string_view prefix);
+// Where needle first stands in text, letters compared in any case; npos when not.
+std::size_t find_nocase(std::string_view text, std::string_view needle);
+
+// text without the blanks around it.
+std::string_view trim(std::string_view text);
+
+// text in quotes for a message, with control and non-ASCII bytes as \xNN.
+std::string quoted(std::string_view text);
+
+// Appends the numbers of line, read as up to count fields of width columns,
+// to values; returns how many it appended. Blank fields may only end the
+// line, and columns past the last field must be blank. Returns -1 and sets
+// why for anything else.
+int read_fields(std::string_view line, std::size_t width, std::size_t count, std::vector<double>& values,
+                std::string& why);
+
+class TextFile;
+
+// Reads lines until lines holds count of them; fails naming what the file
+// ends inside when it ends first.
+void read_lines(TextFile& file, std::size_t count, std::vector<std::string>& lines, std::string_view inside);
+
+// Reads lines of fields of width columns, up to per_line a line, until values
+// holds count more values, keeping the lines in lines when it is not null.
+// Returns false when the file (or a line of NUL bytes, which ends some files)
+// ends first; fails naming the line for a field that is not a number and for a
+// line holding values past the count.
+bool read_block(TextFile& file, std::size_t width, std::size_t per_line, std::size_t count,
+                std::vector<double>& values, std::vector<std::string>* lines = nullptr);
+
+// "yyyy-mm-dd hh:mm:ss", then ".mmm" when millis is not negative. Fields out
+// of range carry over (a day of the year as day with month 1, seconds below
+// zero); empty when year is not plausible.
+std::string civil_time(int year, int month, int day, int hour, int minute, int second, int millis = -1);

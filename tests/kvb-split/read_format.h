@@ -1,0 +1,43 @@
+// Runs one format's reader on bytes held in memory.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "formats/format.h"
+#include "line_reader.h"
+#include "split_error.h"
+
+namespace kvb_test {
+
+struct ReadResult {
+  std::vector<Channel> channels;
+  std::string error;  // the SplitError's message; empty when the read succeeded
+};
+
+inline ReadResult read_as(const Format& format, const std::string& bytes, const std::string& path = "rec") {
+  ReadResult result;
+  std::FILE* in = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
+  TextFile file(path, in);
+  try {
+    format.read(file, result.channels);
+  } catch (const SplitError& e) {
+    result.error = e.what();
+  }
+  std::fclose(in);
+  return result;
+}
+
+// The first lines of bytes, as a format's recognise sees them.
+inline std::vector<std::string> head_of(const std::string& bytes) {
+  std::vector<std::string> head;
+  std::FILE* in = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
+  LineReader lines(in);
+  std::string line;
+  while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
+  std::fclose(in);
+  return head;
+}
+
+}  // namespace kvb_test
