@@ -108,11 +108,7 @@ bool copyable(const std::vector<std::string>& lines, std::size_t values) {
 }
 
 void read(TextFile& file, std::vector<Channel>& channels) {
-  Channel ch;
-  ch.source = file.path();
-  ch.line = 1;
-  ch.format = "smc";
-  read_lines(file, kHeaderLines, ch.header_lines, "the header");
+  Channel ch = start_channel(file, "smc", kHeaderLines);
   std::string line;
   const std::string& kind = ch.header_lines[0];
   if (kind[0] != '1' && kind[0] != '2') {

@@ -6,6 +6,7 @@
 
 #include "formats/numbers.h"
 #include "formats/text_file.h"
+#include "model/channel.h"
 
 namespace {
 
@@ -81,6 +82,15 @@ void read_lines(TextFile& file, std::size_t count, std::vector<std::string>& lin
     if (!file.next(line)) file.fail("the file ends inside " + std::string(inside));
     lines.push_back(line);
   }
+}
+
+Channel start_channel(TextFile& file, std::string_view format, std::size_t count) {
+  Channel ch;
+  ch.source = file.path();
+  ch.line = file.line_number() + 1;
+  ch.format = format;
+  read_lines(file, count, ch.header_lines, "the header");
+  return ch;
 }
 
 bool read_block(TextFile& file, std::size_t width, std::size_t per_line, std::size_t count,

@@ -26,6 +26,10 @@ int read_fields(std::string_view line, std::size_t width, std::size_t count, std
                 std::string& why);
 
 class TextFile;
+struct Channel;
+
+// A channel of the named format whose header is the file's next count lines.
+Channel start_channel(TextFile& file, std::string_view format, std::size_t count);
 
 // Reads lines until lines holds count of them; fails naming what the file
 // ends inside when it ends first.
