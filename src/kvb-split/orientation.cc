@@ -1,12 +1,7 @@
 #include "orientation.h"
 
 #include <cctype>
-
-namespace {
-
-bool is_north(const Orientation& o) { return o.azimuth == 0 || o.azimuth == 360; }
-
-}  // namespace
+#include <string>
 
 std::optional<Orientation> classify_orientation(std::string_view text) {
   std::string word;
@@ -31,20 +26,4 @@ std::optional<Orientation> classify_orientation(std::string_view text) {
     if (word == w) return Orientation{Axis::kHorizontal, -1};
   }
   return std::nullopt;
-}
-
-std::optional<std::array<std::size_t, 3>> assign_components(const std::vector<Orientation>& channels,
-                                                            std::string& why) {
-  std::vector<std::size_t> horizontal, vertical;
-  for (std::size_t k = 0; k < channels.size(); ++k) {
-    (channels[k].axis == Axis::kVertical ? vertical : horizontal).push_back(k);
-  }
-  if (vertical.size() != 1 || horizontal.size() != 2) {
-    why = "need one vertical and two horizontal channels, found " + std::to_string(vertical.size()) +
-          " vertical and " + std::to_string(horizontal.size()) + " horizontal";
-    return std::nullopt;
-  }
-  std::size_t first = horizontal[0], second = horizontal[1];
-  if (!is_north(channels[first]) && is_north(channels[second])) std::swap(first, second);
-  return std::array<std::size_t, 3>{first, second, vertical[0]};
 }

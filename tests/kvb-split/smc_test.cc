@@ -80,7 +80,7 @@ TEST(SmcReader, ReadsEachLayout) {
     EXPECT_EQ(c.axis, ch.orientation.axis);
     EXPECT_EQ(c.azimuth, ch.orientation.azimuth);
     EXPECT_EQ(c.copied, !ch.data_lines.empty());
-    EXPECT_EQ("SYN0A", ch.station_code);
+    EXPECT_EQ("SYN0", ch.station_code);
     EXPECT_EQ("Synthetic Flats", ch.station_name);
     EXPECT_EQ("1999-12-31 23:59:58.250", ch.start_time);
     ASSERT_TRUE(ch.stated_peak);

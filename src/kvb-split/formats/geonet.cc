@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "formats/numbers.h"
+#include "formats/samples.h"
 #include "formats/text_fields.h"
 
 namespace {
@@ -129,12 +130,12 @@ void read_component(TextFile& file, const std::string& first, std::vector<Channe
   ch.unit = "mm/s/s";
   ch.to_cm_s2 = units * kMillimetres;
 
-  std::vector<double> rest;
-  if (!read_block(file, kWidth, kPerLine, n, ch.samples) || !read_block(file, kWidth, kPerLine, velocity, rest) ||
-      !read_block(file, kWidth, kPerLine, displacement, rest)) {
+  auto sample = [&](double v) { add_sample(ch, v, file); };
+  auto skip = [](double) {};
+  if (!read_block(file, kWidth, kPerLine, n, sample) || !read_block(file, kWidth, kPerLine, velocity, skip) ||
+      !read_block(file, kWidth, kPerLine, displacement, skip)) {
     file.fail("the file ends inside component " + std::to_string(number) + "'s data");
   }
-  for (double& v : ch.samples) v *= ch.to_cm_s2;
 
   ch.station_code = second_word(text[kSiteLine]);
   ch.station_name = trim(text[kNameLine]);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "formats/numbers.h"
+#include "formats/samples.h"
 #include "formats/text_fields.h"
 
 namespace {
@@ -109,6 +110,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   // The counts carry an offset: the acceleration is the scaled count less the
   // record's mean.
   std::vector<double> counts;
+  std::vector<long> lines;  // the line of each count
   while (file.next(line)) {
     std::string_view rest = line;
     while (!(rest = trim(rest)).empty()) {
@@ -116,6 +118,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
       auto count = parse_number(word);
       if (!count) file.fail("not a count: " + quoted(word));
       counts.push_back(*count);
+      lines.push_back(file.line_number());
       rest.remove_prefix(word.size());
     }
   }
@@ -130,7 +133,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   for (double c : counts) sum += c;
   const double mean = sum / static_cast<double>(counts.size());
   ch.samples.reserve(counts.size());
-  for (double c : counts) ch.samples.push_back((c - mean) * ch.to_cm_s2);
+  for (std::size_t k = 0; k < counts.size(); ++k) add_sample_at(ch, counts[k] - mean, file, lines[k]);
   channels.push_back(std::move(ch));
 }
 

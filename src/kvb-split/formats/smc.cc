@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "formats/numbers.h"
+#include "formats/samples.h"
 #include "formats/text_fields.h"
 
 namespace {
@@ -80,20 +81,6 @@ Orientation orientation(TextFile& file, const std::vector<double>& ints, const s
   file.fail_at(6, "cannot tell the component's orientation from " + quoted(text));
 }
 
-// Film records hold time/value pairs: split them, the times never going back.
-void split_pairs(TextFile& file, Channel& ch, const std::vector<double>& values, long first_line) {
-  if (values.size() % 2 != 0) file.fail("an odd number of values in time/value pairs");
-  for (std::size_t k = 0; k < values.size(); k += 2) {
-    if (!ch.times.empty() && values[k] < ch.times.back()) {
-      char times[80];
-      std::snprintf(times, sizeof times, "the times go back from %g s to %g s", ch.times.back(), values[k]);
-      file.fail_at(first_line + static_cast<long>(k / kValuesPerLine), times);
-    }
-    ch.times.push_back(values[k]);
-    ch.samples.push_back(values[k + 1]);
-  }
-}
-
 // The data lines may go to a component file as they are when every value has
 // its decimal point (the component reader gives a field without one implied
 // decimals) and every line but the last is full.
@@ -133,28 +120,40 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     ch.header_lines.push_back(line);
   }
 
-  std::vector<double> values;
+  // Film records hold time/value pairs, the times never going back.
+  const double rate = reals[kRate];
+  const bool even = rate != reals[kRealUnset] && rate > 0;
+  if (!even && !film_pairs_possible) file.fail_at(18, "no sampling rate");
+  if (even) ch.interval = 1.0 / rate;
+  ch.unit = "cm/s/s";
+  ch.to_cm_s2 = 1.0;
+  std::size_t read = 0;
+  auto each = [&](double v) {
+    if (even || read++ % 2 == 1) return add_sample(ch, v, file);
+    if (!ch.times.empty() && v < ch.times.back()) {
+      char times[80];
+      std::snprintf(times, sizeof times, "the times go back from %g s to %g s", ch.times.back(), v);
+      file.fail(times);
+    }
+    ch.times.push_back(v);
+  };
   std::vector<std::string> lines;
   const auto n = static_cast<std::size_t>(count);
-  if (!read_block(file, kValueWidth, kValuesPerLine, n, values, &lines)) {
+  if (!read_block(file, kValueWidth, kValuesPerLine, n, each, &lines)) {
     file.fail("the header counts " + std::to_string(n) + " values, the data end after " +
-              std::to_string(values.size()));
+              std::to_string(ch.samples.size() + ch.times.size()));
+  }
+  if (!even && n % 2 != 0) file.fail("an odd number of values in time/value pairs");
+  if (even && copyable(lines, n)) {
+    ch.data_lines = std::move(lines);
+    char descriptor[120];
+    std::snprintf(descriptor, sizeof descriptor,
+                  "%6zu points of accel data equally spaced at %g sec, in cm/sec2.  (8e10.4)", n, ch.interval);
+    ch.data_descriptor = descriptor;
   }
 
-  const double rate = reals[kRate];
-  const bool rate_set = rate != reals[kRealUnset] && rate > 0;
-  if (rate_set) {
-    ch.interval = 1.0 / rate;
-    ch.samples = std::move(values);
-    if (copyable(lines, n)) ch.data_lines = std::move(lines);
-  } else if (film_pairs_possible) {
-    split_pairs(file, ch, values, static_cast<long>(ch.header_lines.size()) + 1);
-  } else {
-    file.fail_at(18, "no sampling rate");
-  }
-
-  std::string_view code = columns(ch.header_lines[2], 1, 80);
-  code = trim(code.substr(0, code.find(' ', code.find_first_not_of(' '))));
+  // The station code stands in columns 1 to 4 (a fifth character follows).
+  std::string_view code = trim(columns(ch.header_lines[2], 1, 4));
   if (code != "*") ch.station_code = code;
   std::string_view station = ch.header_lines[5];
   std::size_t name = find_nocase(station, "station"), component = find_nocase(station, "component");
@@ -174,8 +173,6 @@ void read(TextFile& file, std::vector<Channel>& channels) {
                                set(kMillis) ? static_cast<int>(ints[kMillis]) : -1);
   }
   if (auto peak = number_after(ch.header_lines[6], {"peak", "pk"})) ch.stated_peak = std::fabs(*peak);
-  ch.unit = "cm/s/s";
-  ch.to_cm_s2 = 1.0;
   channels.push_back(std::move(ch));
 }
 
