@@ -57,8 +57,10 @@ bool direction(std::string_view dir, std::string_view path, Channel& ch) {
   std::string word(dir);
   for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   int channel = 0;
+  ch.number = "1";  // a K-NET file holds one channel
   if (word.size() == 1 && word[0] >= '1' && word[0] <= '6') {
     channel = word[0] - '0';
+    ch.number = word;
     word = channel % 3 == 1 ? "N-S" : channel % 3 == 2 ? "E-W" : "U-D";
   }
   if (word == "N-S") {
@@ -99,7 +101,6 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   ch.unit = "counts";
   ch.to_cm_s2 = *factor;
   ch.orientation_text = value(header, kDirection);
-  ch.number = ch.orientation_text;
   if (!direction(ch.orientation_text, file.path(), ch)) {
     file.fail_at(kDirection + 1, "unknown direction " + quoted(ch.orientation_text));
   }

@@ -96,6 +96,7 @@ bool copyable(const std::vector<std::string>& lines, std::size_t values) {
 
 void read(TextFile& file, std::vector<Channel>& channels) {
   Channel ch = start_channel(file, "smc", kHeaderLines);
+  ch.number = "1";  // the file's one channel
   std::string line;
   const std::string& kind = ch.header_lines[0];
   if (kind[0] != '1' && kind[0] != '2') {
