@@ -179,4 +179,4 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kSmcFormat = {"smc", "USGS SMC (.smc)", recognise, read};
+const Format kSmcFormat = {"smc", "USGS SMC (.smc), Volume 1 or 2, one channel, cm/s²", recognise, read};
