@@ -23,6 +23,9 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr double kReadKvbInterval = 0.005;  // read-KVB's fixed time step
 constexpr long kReadKvbSamples = 33000;     // read-KVB's samples per component
+// The largest input read: a record of a million samples in three blocks of
+// 10-column fields is some 35 MB; anything far larger is not such a file.
+constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
 
 const char kUsage[] =
     "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90,UP] FILE...\n"
@@ -38,6 +41,7 @@ const char kUsage[] =
     "  -c, --channels A,B,C  the channels for N00, N90 and UP, numbered as in the\n"
     "                        list kvb-split shows when there are more than three\n"
     "  -h, --help            show this help and exit\n"
+    "      --version         show the version and exit\n"
     "\n"
     "The vertical channel goes to KVB-UP.txt, the horizontal nearer the north-south\n"
     "axis to KVB-N00.txt (the first horizontal when the file gives no azimuth), the\n"
@@ -96,7 +100,8 @@ int parse_options(int argc, char** argv, Options& opt) {
   static const option kLong[] = {
       {"output-dir", required_argument, nullptr, 'o'}, {"force", no_argument, nullptr, 'f'},
       {"format", required_argument, nullptr, 'F'},     {"channels", required_argument, nullptr, 'c'},
-      {"help", no_argument, nullptr, 'h'},             {nullptr, 0, nullptr, 0}};
+      {"help", no_argument, nullptr, 'h'},             {"version", no_argument, nullptr, 'V'},
+      {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (;;) {
     int c = getopt_long(argc, argv, ":o:fF:c:h", kLong, nullptr);
@@ -125,7 +130,10 @@ int parse_options(int argc, char** argv, Options& opt) {
         break;
       case 'h':
         print_usage();
-        return 0;
+        return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+      case 'V':
+        std::puts("kvb-split " KVB_VERSION);
+        return std::fflush(stdout) == 0 ? 0 : kExitFailure;
       case ':':
         return usage_error("option " + arg.substr(0, arg.find('=')) + " needs " +
                            (optopt == 'o' ? "a directory" : "a value"));
@@ -197,6 +205,9 @@ std::string slurp(const std::string& path) {
     std::size_t got = std::fread(block, 1, sizeof block, in.get());
     bytes.append(block, got);
     if (got < sizeof block) break;
+    if (bytes.size() > kMaxInputBytes)
+      throw SplitError(escaped(path) + ": larger than " + std::to_string(kMaxInputBytes >> 20) +
+                       " MiB; not a strong-motion text file");
   }
   if (std::ferror(in.get())) throw SplitError(escaped(path) + ": " + std::strerror(errno));
   return bytes;

@@ -94,6 +94,11 @@ void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& cha
   dir.write("rec.v", volume_file(channels, opt));
   RunResult split = run(KVB_SPLIT, {"-o", "rec", "rec.v"}, dir.path());
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  if (opt.pairs) {
+    EXPECT_EQ("kvb-split: warning: the sample times are uneven, but read-KVB's time column assumes 0.005 s\n",
+              split.err);
+    EXPECT_NE(std::string::npos, split.out.find(" points, g/10 × 98.0665 -> cm/s²\n")) << split.out;
+  }
 
   RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
   ASSERT_TRUE(conv.exited(0)) << conv.describe() << "\n" << conv.err;
@@ -101,11 +106,12 @@ void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& cha
   const std::string csv = dir.read("rec/accel.csv").value_or("(no CSV)");
   if (opt.volume == 2) {
     EXPECT_EQ(expected_csv(n00, n90, up), csv);
-  } else {  // in g: the samples times 980.665
+  } else {  // in g (millionths), or g/10 (thousandths) for pairs
+    const double scale = opt.pairs ? 98.0665e-3 : 980.665e-6;
     std::string want;
     const long lines = static_cast<long>((up.size() + 7) / 8) - 1;
-    auto at = [](const std::vector<long>& v, long i) {
-      return i < static_cast<long>(v.size()) ? static_cast<double>(v[static_cast<std::size_t>(i)]) * 980.665e-6 : 0.0;
+    auto at = [&](const std::vector<long>& v, long i) {
+      return i < static_cast<long>(v.size()) ? static_cast<double>(v[static_cast<std::size_t>(i)]) * scale : 0.0;
     };
     for (long i = 0; i < 8 * lines; ++i) {
       char row[80];
@@ -143,6 +149,23 @@ TEST(KvbSplitThroughReadKvb, Volume1UpperCaseNineColumnsInG) {
                                       {2, "0 Deg", samples(90, 5, limit)},
                                       {3, "270 Deg", samples(100, 6, limit)}};
   split_and_convert(opt, channels, channels[1].micro, channels[2].micro, channels[0].micro);
+}
+
+TEST(KvbSplitThroughReadKvb, FilmEraPairsInGTenthsAtUnevenTimes) {
+  GenOptions opt;
+  opt.volume = 1;
+  opt.pairs = true;
+  opt.upper = true;
+  opt.eol = "\r\n";
+  auto thousandths = [](int count, int seed) {
+    std::vector<long> v = samples(count, seed, 2'000'000);
+    for (long& x : v) x /= 1000;  // the pairs hold three decimals
+    return v;
+  };
+  std::vector<GenChannel> channels = {{1, "90 DEG", thousandths(43, 7)},
+                                      {2, "UP", thousandths(43, 8)},
+                                      {3, "360 DEG", thousandths(43, 9)}};
+  split_and_convert(opt, channels, channels[2].micro, channels[0].micro, channels[1].micro);
 }
 
 }  // namespace

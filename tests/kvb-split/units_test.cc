@@ -75,6 +75,8 @@ TEST(ChannelHeader, FindsStationChannelAndOrientation) {
            {{"STATION NO. 54321   35.000N, 121.000W     SYN-1", "PINE RIDGE 2", "CHAN  2: UP"},
             "PINE RIDGE 2, station 54321, channel 2: UP"},
            {{"Chan  2:  Long                      Location: Abutment 1"}, "channel 2: Long"},
+           {{"Corrected accelerogram   58667-L2866-14236.52       Chan  1:  H1         from"}, "channel 1: H1"},
+           {{"Chan  3: U-D"}, "channel 3: U-D"},
            {{"12345-S0001      Cedar Flat      Chan  3:  90 Deg"}, "channel 3: 90 Deg"},
            {{"Station No. 1", std::string(60, 'N') + "  Chan 12: Up"}, std::string(40, 'N') + ", station 1, channel 12: Up"},
        }) {
@@ -125,7 +127,23 @@ TEST(Selection, SendsTheHorizontalNearerNorthSouthToN00) {
        }) {
     EXPECT_EQ(c.pick, pick(c.words)) << c.words[0] << " " << c.words[1];
   }
-  for (const char* bad : {"NE", "361 Deg", "", "9x"}) EXPECT_FALSE(classify_orientation(bad)) << bad;
+}
+
+TEST(Orientation, ReadsAzimuthsWordsAndBearings) {
+  const int kUp = -2;  // vertical
+  struct Case { const char* text; int azimuth; };
+  for (const Case& c : std::vector<Case>{
+           {"360 Deg", 360}, {"0", 0}, {"UP", kUp}, {"down", kUp}, {"Vert", kUp}, {"UD", kUp},
+           {"U-D", kUp}, {"Z", kUp}, {"Long", -1}, {"TRAN", -1}, {"Radl", -1}, {"Tang", -1},
+           {"H1", -1}, {"h2", -1}, {"N-S", 0}, {"NS", 0}, {"n", 0}, {"E-W", 90}, {"EW", 90},
+           {"E", 90}, {"S16W", 196}, {"N28W", 332}, {"N45E", 45}, {"S90E", 90}, {"N0E", 0},
+       }) {
+    auto o = classify_orientation(c.text);
+    ASSERT_TRUE(o) << c.text;
+    EXPECT_EQ(c.azimuth, o->axis == Axis::kVertical ? kUp : o->azimuth) << c.text;
+  }
+  for (const char* bad : {"NE", "361 Deg", "", "9x", "S91W", "N16", "W16N", "N123E"})
+    EXPECT_FALSE(classify_orientation(bad)) << bad;
 }
 
 TEST(Selection, TakesTheChosenChannelsInN00N90UpOrder) {
