@@ -130,7 +130,8 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   ch.to_cm_s2 = 1.0;
   std::size_t read = 0;
   auto each = [&](double v) {
-    if (even || read++ % 2 == 1) return add_sample(ch, v, file);
+    const bool time = !even && read++ % 2 == 0;
+    if (!time) return add_sample(ch, v, file);
     if (!ch.times.empty() && v < ch.times.back()) {
       char times[80];
       std::snprintf(times, sizeof times, "the times go back from %g s to %g s", ch.times.back(), v);

@@ -108,7 +108,7 @@ std::string civil_time(int year, int month, int day, int hour, int minute, int s
   fields.tm_mday = day;
   fields.tm_hour = hour;
   fields.tm_min = minute;
-  fields.tm_sec = second;
+  fields.tm_sec = second + (millis > 0 ? millis / 1000 : 0);
   std::time_t t = timegm(&fields);
   std::tm out{};
   if (t == static_cast<std::time_t>(-1) || !gmtime_r(&t, &out)) return {};
@@ -117,7 +117,7 @@ std::string civil_time(int year, int month, int day, int hour, int minute, int s
                 out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec);
   std::string result = text;
   if (millis >= 0) {
-    std::snprintf(text, sizeof text, ".%03d", millis % 1000);
+    std::snprintf(text, sizeof text, ".%03d", millis % 1000);  // whole seconds carried above
     result += text;
   }
   return result;
