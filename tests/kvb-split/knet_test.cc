@@ -89,12 +89,16 @@ TEST(KnetReader, RefusesWhatItCannotScaleOrPlace) {
   cut.duration = 0.2;
   KnetOptions skew;
   skew.direction = "7\x1b";
+  KnetOptions huge;  // a sample past the component field, refused at its own line
+  huge.scale_gal = 200;
+  huge.scale_counts = 1;
   for (const Case& c : std::vector<Case>{
            {"zero divisor", zero, "rec:14: no scale factor A(gal)/B in '3920(gal)/0'"},
            {"cut short", cut, "rec:19: the header's duration of '0.2' s needs 20 values, the data end after 16"},
-           {"direction", skew, "rec:13: unknown direction '7\\x1b'"}}) {
+           {"direction", skew, "rec:13: unknown direction '7\\x1b'"},
+           {"too large", huge, "rec:19: the sample -107300 cm/s²"}}) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.error, read_as(kKnetFormat, knet_file(counts(16), c.opt)).error);
+    EXPECT_EQ(c.error, read_as(kKnetFormat, knet_file(counts(16), c.opt)).error.substr(0, c.error.size()));
   }
 }
 
