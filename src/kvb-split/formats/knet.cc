@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 
 #include "formats/numbers.h"
 #include "formats/samples.h"
@@ -125,10 +126,11 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   }
   if (counts.empty()) file.fail("no data");
   auto duration = parse_number(value(header, kDuration));
-  if (duration && *duration < 1e7 && *duration * *rate > static_cast<double>(counts.size()) + 0.5) {
-    file.fail("the header's duration of " + quoted(value(header, kDuration)) + " s needs " +
-              std::to_string(std::lround(*duration * *rate)) + " values, the data end after " +
-              std::to_string(counts.size()));
+  if (duration && *duration * *rate > static_cast<double>(counts.size()) + 0.5) {
+    char needs[48];
+    std::snprintf(needs, sizeof needs, "%.0f", *duration * *rate);
+    file.fail("the header's duration of " + quoted(value(header, kDuration)) + " s needs " + needs +
+              " values, the data end after " + std::to_string(counts.size()));
   }
   double sum = 0;
   for (double c : counts) sum += c;
