@@ -148,7 +148,7 @@ TEST(AgencyFormatsThroughReadKvb, KnetAndKiknetChannels) {
   // Six channels: kvb-split lists them and wants three.
   auto [listed, none] = split_and_convert(files, {});
   EXPECT_TRUE(listed.exited(1)) << listed.describe();
-  EXPECT_NE(std::string::npos, listed.err.find("6. SYN0010102030405.UD2 channel 6 (6, surface)")) << listed.err;
+  EXPECT_NE(std::string::npos, listed.err.find("6. SYN0010102030405.UD2 channel 6 (U-D, surface)")) << listed.err;
 
   auto [surface, csv] = split_and_convert(files, {"--channels", "4,5,6"});
   ASSERT_TRUE(surface.exited(0)) << surface.describe() << "\n" << surface.err;

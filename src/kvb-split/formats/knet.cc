@@ -54,8 +54,7 @@ std::string start_time(std::string_view text) {
 
 // K-NET names its directions; KiK-net numbers its channels, 1 to 3 in the
 // borehole and 4 to 6 at the surface (also told by the file name's last digit).
-bool direction(std::string_view dir, std::string_view path, Channel& ch) {
-  std::string word(dir);
+bool direction(std::string word, std::string_view path, Channel& ch) {
   for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   int channel = 0;
   ch.number = "1";  // a K-NET file holds one channel
@@ -63,6 +62,7 @@ bool direction(std::string_view dir, std::string_view path, Channel& ch) {
     channel = word[0] - '0';
     ch.number = word;
     word = channel % 3 == 1 ? "N-S" : channel % 3 == 2 ? "E-W" : "U-D";
+    ch.orientation_text = word;  // the direction the channel number stands for
   }
   if (word == "N-S") {
     ch.orientation = {Axis::kHorizontal, 0};
