@@ -4,13 +4,19 @@
 #include "formats/csmip_v1.h"
 #include "formats/csmip_v2.h"
 #include "formats/format.h"
+#include "formats/geonet.h"
+#include "formats/knet.h"
 #include "formats/peer.h"
+#include "formats/smc.h"
 
 const std::vector<Format>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<Format> all = {
+      kSmcFormat,
       kCosmosFormat,
+      kKnetFormat,
       kPeerFormat,
+      kGeonetFormat,
       kCsmipV2Format,
       kCsmipV1Format,
   };

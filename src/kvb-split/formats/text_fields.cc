@@ -7,6 +7,7 @@
 #include "formats/numbers.h"
 #include "formats/text_file.h"
 #include "model/channel.h"
+#include "split_error.h"
 
 namespace {
 
@@ -36,20 +37,7 @@ std::string_view trim(std::string_view text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string quoted(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte >= 0x7f) {
-      char hex[5];
-      std::snprintf(hex, sizeof hex, "\\x%02x", byte);
-      out += hex;
-    } else {
-      out += c;
-    }
-  }
-  return out + "'";
-}
+std::string quoted(std::string_view text) { return "'" + escaped(text) + "'"; }
 
 int read_fields(std::string_view line, std::size_t width, std::size_t count, std::vector<double>& values,
                 std::string& why) {
@@ -94,17 +82,19 @@ Channel start_channel(TextFile& file, std::string_view format, std::size_t count
 }
 
 bool read_block(TextFile& file, std::size_t width, std::size_t per_line, std::size_t count,
-                std::vector<double>& values, std::vector<std::string>* lines) {
-  const std::size_t want = values.size() + count;
+                const std::function<void(double)>& each, std::vector<std::string>* lines) {
+  std::size_t read = 0;
   std::string line, why;
-  while (values.size() < want) {
+  std::vector<double> values;
+  while (read < count) {
     if (!file.next(line) || (!line.empty() && line.find_first_not_of('\0') == std::string::npos)) {
       return false;
     }
+    values.clear();
     if (read_fields(line, width, per_line, values, why) < 0) file.fail(why);
-    if (values.size() > want) {
-      file.fail("values past the " + std::to_string(count) + " the header counts");
-    }
+    read += values.size();
+    if (read > count) file.fail("values past the " + std::to_string(count) + " the header counts");
+    for (double v : values) each(v);
     if (lines) lines->push_back(line);
   }
   return true;
@@ -118,7 +108,7 @@ std::string civil_time(int year, int month, int day, int hour, int minute, int s
   fields.tm_mday = day;
   fields.tm_hour = hour;
   fields.tm_min = minute;
-  fields.tm_sec = second;
+  fields.tm_sec = second + (millis > 0 ? millis / 1000 : 0);
   std::time_t t = timegm(&fields);
   std::tm out{};
   if (t == static_cast<std::time_t>(-1) || !gmtime_r(&t, &out)) return {};
@@ -127,7 +117,7 @@ std::string civil_time(int year, int month, int day, int hour, int minute, int s
                 out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec);
   std::string result = text;
   if (millis >= 0) {
-    std::snprintf(text, sizeof text, ".%03d", millis % 1000);
+    std::snprintf(text, sizeof text, ".%03d", millis % 1000);  // whole seconds carried above
     result += text;
   }
   return result;

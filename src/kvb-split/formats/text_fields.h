@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,7 @@ std::size_t find_nocase(std::string_view text, std::string_view needle);
 // text without the blanks around it.
 std::string_view trim(std::string_view text);
 
-// text in quotes for a message, with control and non-ASCII bytes as \xNN.
+// text in quotes for a message, its control bytes escaped (\x1b).
 std::string quoted(std::string_view text);
 
 // Appends the numbers of line, read as up to count fields of width columns,
@@ -35,13 +36,14 @@ Channel start_channel(TextFile& file, std::string_view format, std::size_t count
 // ends inside when it ends first.
 void read_lines(TextFile& file, std::size_t count, std::vector<std::string>& lines, std::string_view inside);
 
-// Reads lines of fields of width columns, up to per_line a line, until values
-// holds count more values, keeping the lines in lines when it is not null.
+// Reads lines of fields of width columns, up to per_line a line, until
+// count values have been read, handing each value to each while its line is
+// the file's current one, and keeping the lines in lines when it is not null.
 // Returns false when the file (or a line of NUL bytes, which ends some files)
 // ends first; fails naming the line for a field that is not a number and for a
 // line holding values past the count.
 bool read_block(TextFile& file, std::size_t width, std::size_t per_line, std::size_t count,
-                std::vector<double>& values, std::vector<std::string>* lines = nullptr);
+                const std::function<void(double)>& each, std::vector<std::string>* lines = nullptr);
 
 // "yyyy-mm-dd hh:mm:ss", then ".mmm" when millis is not negative. Fields out
 // of range carry over (a day of the year as day with month 1, seconds below

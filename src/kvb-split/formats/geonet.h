@@ -1,0 +1,6 @@
+// GeoNet V1A/V2A: three components a file, mm/s².
+#pragma once
+
+#include "formats/format.h"
+
+extern const Format kGeonetFormat;

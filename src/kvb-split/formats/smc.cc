@@ -1,0 +1,183 @@
+#include "formats/smc.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+#include "formats/numbers.h"
+#include "formats/samples.h"
+#include "formats/text_fields.h"
+
+namespace {
+
+// Lines 2 to 11 are text, 12 to 17 hold 48 integers (8 of 10 columns a line),
+// 18 to 27 hold 50 reals (5 of 15 columns a line); comment lines and the data
+// follow.
+constexpr std::size_t kTextLines = 11;
+constexpr std::size_t kIntegerLines = 6, kIntegersPerLine = 8, kIntegerWidth = 10;
+constexpr std::size_t kRealLines = 10, kRealsPerLine = 5, kRealWidth = 15;
+constexpr std::size_t kHeaderLines = kTextLines + kIntegerLines + kRealLines;
+constexpr std::size_t kValuesPerLine = 8, kValueWidth = 10;
+
+// Integer slots (0-based here): the unset marker, year, day of the year,
+// hour, minute, second, millisecond, angle from the vertical, azimuth, comment
+// lines, data values. Real slots: the unset marker, samples per second.
+enum { kIntUnset = 0, kYear = 1, kDayOfYear, kHour, kMinute, kSecond, kMillis };
+enum { kFromVertical = 12, kAzimuth = 13, kComments = 15, kValues = 16 };
+enum { kRealUnset = 0, kRate = 1 };
+
+bool integer_line(const std::string& line) {
+  std::vector<double> values;
+  std::string why;
+  return read_fields(line, kIntegerWidth, kIntegersPerLine, values, why) == kIntegersPerLine &&
+         line.find_first_of(".eE") == std::string::npos;
+}
+
+// Line 1 is the volume digit and the kind, "2 CORRECTED ACCELEROGRAM"; line
+// 12 is the first of the integer header.
+bool recognise(const std::vector<std::string>& head) {
+  if (head.size() < kTextLines + 1) return false;
+  const std::string& first = head[0];
+  return first.size() > 2 && std::isdigit(static_cast<unsigned char>(first[0])) && first[1] == ' ' &&
+         std::isalpha(static_cast<unsigned char>(first[2])) && integer_line(head[kTextLines]);
+}
+
+std::vector<double> numbers(TextFile& file, const std::vector<std::string>& header, std::size_t first,
+                            std::size_t lines, std::size_t width, std::size_t per_line) {
+  std::vector<double> values;
+  std::string why;
+  for (std::size_t k = first; k < first + lines; ++k) {
+    int read = read_fields(header[k], width, per_line, values, why);
+    if (read < 0) file.fail_at(static_cast<long>(k + 1), why);
+    if (static_cast<std::size_t>(read) != per_line) {
+      file.fail_at(static_cast<long>(k + 1), std::to_string(read) + " of " + std::to_string(per_line) +
+                                                 " header values");
+    }
+  }
+  return values;
+}
+
+// The number after "=" that follows the first of the words on line, if any.
+std::optional<double> number_after(std::string_view line, std::initializer_list<std::string_view> words) {
+  for (std::string_view word : words) {
+    std::size_t at = find_nocase(line, word);
+    if (at == std::string_view::npos) continue;
+    std::size_t equals = line.find('=', at);
+    if (equals == std::string_view::npos) continue;
+    std::string_view rest = trim(line.substr(equals + 1));
+    return parse_number(rest.substr(0, rest.find_first_of(" ,")));
+  }
+  return std::nullopt;
+}
+
+Orientation orientation(TextFile& file, const std::vector<double>& ints, const std::string& text) {
+  const double unset = ints[kIntUnset];
+  const double from_vertical = ints[kFromVertical], azimuth = ints[kAzimuth];
+  if (from_vertical == 0 || from_vertical == 180) return {Axis::kVertical, -1};
+  if (from_vertical == 90 && azimuth != unset && azimuth >= 0 && azimuth <= 360) {
+    return {Axis::kHorizontal, static_cast<int>(azimuth)};
+  }
+  if (auto o = classify_orientation(text)) return *o;
+  file.fail_at(6, "cannot tell the component's orientation from " + quoted(text));
+}
+
+// The data lines may go to a component file as they are when every value has
+// its decimal point (the component reader gives a field without one implied
+// decimals) and every line but the last is full.
+bool copyable(const std::vector<std::string>& lines, std::size_t values) {
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    for (std::size_t f = 0; f < kValuesPerLine && k * kValuesPerLine + f < values; ++f) {
+      std::string_view field = columns(lines[k], 1 + f * kValueWidth, kValueWidth);
+      if (field.find('.') == std::string_view::npos) return false;
+    }
+  }
+  return lines.size() == (values + kValuesPerLine - 1) / kValuesPerLine;
+}
+
+void read(TextFile& file, std::vector<Channel>& channels) {
+  Channel ch = start_channel(file, "smc", kHeaderLines);
+  ch.number = "1";  // the file's one channel
+  std::string line;
+  const std::string& kind = ch.header_lines[0];
+  if (kind[0] != '1' && kind[0] != '2') {
+    file.fail_at(1, "not an acceleration record: " + quoted(trim(kind)));
+  }
+  const bool film_pairs_possible = kind[0] == '1';
+  std::vector<double> ints = numbers(file, ch.header_lines, kTextLines, kIntegerLines, kIntegerWidth,
+                                     kIntegersPerLine);
+  std::vector<double> reals = numbers(file, ch.header_lines, kTextLines + kIntegerLines, kRealLines,
+                                      kRealWidth, kRealsPerLine);
+  const double int_unset = ints[kIntUnset];
+  // Set and small enough to be a date or time field.
+  auto set = [&](int slot) { return ints[slot] != int_unset && std::fabs(ints[slot]) < 1e5; };
+
+  const double comments = ints[kComments], count = ints[kValues];
+  if (comments == int_unset || comments < 0) file.fail_at(13, "no comment line count");
+  if (count == int_unset || count < 1) file.fail_at(14, "no data value count");
+  for (double k = 0; k < comments; ++k) {
+    if (!file.next(line) || line.empty() || line[0] != '|') {
+      file.fail("expected " + std::to_string(static_cast<long>(comments)) + " comment lines, each starting with '|'");
+    }
+    ch.header_lines.push_back(line);
+  }
+
+  // Film records hold time/value pairs, the times never going back.
+  const double rate = reals[kRate];
+  const bool even = rate != reals[kRealUnset] && rate > 0;
+  if (!even && !film_pairs_possible) file.fail_at(18, "no sampling rate");
+  if (even) ch.interval = 1.0 / rate;
+  ch.unit = "cm/s/s";
+  ch.to_cm_s2 = 1.0;
+  std::size_t read = 0;
+  auto each = [&](double v) {
+    const bool time = !even && read++ % 2 == 0;
+    if (!time) return add_sample(ch, v, file);
+    if (!ch.times.empty() && v < ch.times.back()) {
+      char times[80];
+      std::snprintf(times, sizeof times, "the times go back from %g s to %g s", ch.times.back(), v);
+      file.fail(times);
+    }
+    ch.times.push_back(v);
+  };
+  std::vector<std::string> lines;
+  const auto n = static_cast<std::size_t>(count);
+  if (!read_block(file, kValueWidth, kValuesPerLine, n, each, &lines)) {
+    file.fail("the header counts " + std::to_string(n) + " values, the data end after " +
+              std::to_string(ch.samples.size() + ch.times.size()));
+  }
+  if (!even && n % 2 != 0) file.fail("an odd number of values in time/value pairs");
+  if (even && copyable(lines, n)) {
+    ch.data_lines = std::move(lines);
+    char descriptor[120];
+    std::snprintf(descriptor, sizeof descriptor,
+                  "%6zu points of accel data equally spaced at %g sec, in cm/sec2.  (8e10.4)", n, ch.interval);
+    ch.data_descriptor = descriptor;
+  }
+
+  // The station code stands in columns 1 to 4 (a fifth character follows).
+  std::string_view code = trim(columns(ch.header_lines[2], 1, 4));
+  if (code != "*") ch.station_code = code;
+  std::string_view station = ch.header_lines[5];
+  std::size_t name = find_nocase(station, "station"), component = find_nocase(station, "component");
+  if (component != std::string_view::npos) {
+    std::size_t equals = station.find('=', component);
+    ch.orientation_text = trim(station.substr(equals == std::string_view::npos ? component + 9 : equals + 1));
+  }
+  if (name != std::string_view::npos && name < component) {
+    std::size_t equals = station.find('=', name);
+    if (equals < component) ch.station_name = trim(station.substr(equals + 1, component - equals - 1));
+  }
+  ch.orientation = orientation(file, ints, ch.orientation_text);
+  if (set(kYear) && set(kDayOfYear) && set(kHour) && set(kMinute) && set(kSecond)) {
+    ch.start_time = civil_time(static_cast<int>(ints[kYear]), 1, static_cast<int>(ints[kDayOfYear]),
+                               static_cast<int>(ints[kHour]), static_cast<int>(ints[kMinute]),
+                               static_cast<int>(ints[kSecond]),
+                               set(kMillis) ? static_cast<int>(ints[kMillis]) : -1);
+  }
+  if (auto peak = number_after(ch.header_lines[6], {"peak", "pk"})) ch.stated_peak = std::fabs(*peak);
+  channels.push_back(std::move(ch));
+}
+
+}  // namespace
+
+const Format kSmcFormat = {"smc", "USGS SMC (.smc), Volume 1 or 2, one channel, cm/s²", recognise, read};

@@ -1,0 +1,6 @@
+// USGS SMC: one component a file, cm/s², Volume 1 (also time/value pairs) or 2.
+#pragma once
+
+#include "formats/format.h"
+
+extern const Format kSmcFormat;

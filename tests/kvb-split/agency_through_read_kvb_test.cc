@@ -1,0 +1,168 @@
+// Generated SMC, GeoNet and K-NET/KiK-net files, split by kvb-split and
+// converted by read-KVB: the CSV holds the generated samples in cm/s².
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "child_process.h"
+#include "generators/geonet.h"
+#include "generators/knet.h"
+#include "generators/smc.h"
+#include "temp_dir.h"
+#include "writer/component_file.h"
+
+namespace {
+
+using namespace kvb_test;
+using test_support::RunOptions;
+using test_support::RunResult;
+using test_support::TempDir;
+
+using Files = std::vector<std::pair<std::string, std::string>>;  // name, bytes
+
+// A CSV field of a sample: as kvb-split writes it (when it does not copy the
+// file's own text, which reads back the same), read in single precision, F10.3.
+std::string csv_field(double cm_s2) {
+  float stored = std::strtof(component_field(cm_s2).value_or("*").c_str(), nullptr);
+  char text[32];
+  std::snprintf(text, sizeof text, "%10.3f", static_cast<double>(stored));
+  return std::string(text) == "    -0.000" ? "     0.000" : text;
+}
+
+// read-KVB's CSV: 8 lines fewer than the UP file's data lines hold, each
+// line's time at 0.005 s steps.
+std::string expected_csv(const std::vector<double>& n00, const std::vector<double>& n90,
+                         const std::vector<double>& up) {
+  std::string csv;
+  const std::size_t nt = (up.size() + 7) / 8 * 8 - 8;
+  for (std::size_t i = 0; i < nt; ++i) {
+    char time[16];
+    std::snprintf(time, sizeof time, "%7.3f", static_cast<double>(static_cast<float>(static_cast<double>(i) * 0.005)));
+    auto at = [i](const std::vector<double>& v) { return csv_field(i < v.size() ? v[i] : 0.0); };
+    csv += std::string(time) + "," + at(n00) + "," + at(n90) + "," + at(up) + "\n";
+  }
+  return csv;
+}
+
+// Writes the files, runs kvb-split on them with the options, then read-KVB on
+// the component files; the kvb-split run, and the CSV when it succeeded.
+std::pair<RunResult, std::string> split_and_convert(const Files& files, std::vector<std::string> options) {
+  TempDir dir;
+  RunOptions split;
+  split.argv = {KVB_SPLIT, "-o", "rec"};
+  split.argv.insert(split.argv.end(), options.begin(), options.end());
+  for (const auto& [name, bytes] : files) {
+    dir.write(name, bytes);
+    split.argv.push_back(name);
+  }
+  split.cwd = dir.path();
+  RunResult result = test_support::run(split);
+  if (!result.exited(0)) return {result, ""};
+  RunOptions convert;
+  convert.argv = {READ_KVB};
+  convert.cwd = dir.file("rec");
+  convert.stdin_bytes = "accel.csv\n";
+  RunResult conv = test_support::run(convert);
+  EXPECT_TRUE(conv.exited(0) && conv.err.empty()) << conv.describe() << "\n" << conv.err;
+  return {result, dir.read("rec/accel.csv").value_or("(no CSV)")};
+}
+
+// Samples of five significant digits with both signs, one of them zero.
+std::vector<double> smc_samples(int count, int seed) {
+  std::vector<double> v;
+  for (int k = 0; k < count; ++k) {
+    v.push_back(k % 9 == 4 ? 0.0 : (k % 2 ? -1 : 1) * (1.0 + 0.0137 * (k + seed)) * (k % 3 ? 100 : 10));
+  }
+  return v;
+}
+
+TEST(AgencyFormatsThroughReadKvb, SmcOneFilePerComponent) {
+  SmcOptions n90, up, n00;
+  n90.component = "90";
+  n90.azimuth = 90;
+  n90.values_after_count = 8;
+  up.component = "up";
+  up.from_vertical = 0;
+  up.azimuth = -32768;
+  up.nul_line = true;
+  up.eol = "\n";
+  up.pad = false;
+  std::vector<double> a = smc_samples(203, 1), b = smc_samples(203, 2), c = smc_samples(203, 3);
+  auto [split, csv] = split_and_convert({{"e.smc", smc_file(a, n90)}, {"z.smc", smc_file(b, up)},
+                                         {"n.smc", smc_file(c, n00)}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ("", split.err);
+  EXPECT_EQ(expected_csv(c, a, b), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, GeonetThreeComponentsOneFile) {
+  std::vector<GeonetComponent> components = {{"S74E", 106, {}}, {"Up", 0, {}}, {"S16W", 196, {}}};
+  std::vector<std::vector<double>> cm(3);
+  for (std::size_t k = 0; k < 3; ++k) {
+    for (long i = 0; i < 97; ++i) {
+      long tenths = (i % 2 ? -1 : 1) * (i * 1237 + static_cast<long>(k) * 5) % 110000;
+      components[k].tenths.push_back(tenths);
+      cm[k].push_back(static_cast<double>(tenths) / 10 * 0.1);
+    }
+  }
+  auto [split, csv] = split_and_convert({{"rec.V2A", geonet_file(components, {})}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_NE(std::string::npos, split.err.find("warning: the sample interval is 0.02 s")) << split.err;
+  // S16W (16 degrees off north-south) is N00, S74E N90.
+  EXPECT_EQ(expected_csv(cm[2], cm[0], cm[1]), csv);
+}
+
+// Counts about an offset; with A/B = 1/1000 the samples are whole thousandths of a gal.
+std::vector<long> counts(int count, int seed) {
+  std::vector<long> v;
+  for (int k = 0; k < count; ++k) v.push_back(5000 + (k % 2 ? -1 : 1) * ((k * 389 + seed) % 4000));
+  return v;
+}
+
+std::vector<double> gal(const std::vector<long>& counts) {
+  double mean = 0;
+  for (long c : counts) mean += static_cast<double>(c) / static_cast<double>(counts.size());
+  std::vector<double> v;
+  for (long c : counts) v.push_back((static_cast<double>(c) - mean) / 1000);
+  return v;
+}
+
+TEST(AgencyFormatsThroughReadKvb, KnetAndKiknetChannels) {
+  KnetOptions opt;
+  opt.rate = 200;
+  opt.scale_gal = 1;
+  opt.scale_counts = 1000;
+  Files files;
+  std::vector<std::vector<long>> data;
+  const char* dirs[] = {"1", "2", "3", "4", "5", "6"};
+  const char* suffixes[] = {"NS1", "EW1", "UD1", "NS2", "EW2", "UD2"};
+  for (int k = 0; k < 6; ++k) {
+    opt.direction = dirs[k];
+    data.push_back(counts(160 + 8 * k, k));
+    files.push_back({std::string("SYN0010102030405.") + suffixes[k], knet_file(data.back(), opt)});
+  }
+  // Six channels: kvb-split lists them and wants three.
+  auto [listed, none] = split_and_convert(files, {});
+  EXPECT_TRUE(listed.exited(1)) << listed.describe();
+  EXPECT_NE(std::string::npos, listed.err.find("6. SYN0010102030405.UD2 channel 6 (U-D, surface)")) << listed.err;
+
+  auto [surface, csv] = split_and_convert(files, {"--channels", "4,5,6"});
+  ASSERT_TRUE(surface.exited(0)) << surface.describe() << "\n" << surface.err;
+  EXPECT_EQ(expected_csv(gal(data[3]), gal(data[4]), gal(data[5])), csv);
+
+  // K-NET's three, by their directions.
+  Files knet;
+  for (int k = 0; k < 3; ++k) {
+    opt.direction = std::vector<std::string>{"E-W", "U-D", "N-S"}[static_cast<std::size_t>(k)];
+    knet.push_back({"SYN0010102030405." + opt.direction.substr(0, 1) + opt.direction.substr(2), knet_file(data[static_cast<std::size_t>(k)], opt)});
+  }
+  auto [k3, csv3] = split_and_convert(knet, {});
+  ASSERT_TRUE(k3.exited(0)) << k3.describe() << "\n" << k3.err;
+  EXPECT_EQ(expected_csv(gal(data[2]), gal(data[0]), gal(data[1])), csv3);
+}
+
+}  // namespace
