@@ -35,8 +35,8 @@ ordered_json component_json(const RecordComponent& c) {
     out["azimuth"] = ch->orientation.azimuth < 0 ? ordered_json(nullptr) : ordered_json(ch->orientation.azimuth);
     out["unit"] = text_or_null(ch->unit);
     out["to_cm_s2"] = ch->to_cm_s2;
-    out["source_interval"] = ch->times.empty() ? ordered_json(ch->interval) : ordered_json(nullptr);
-    out["source_samples"] = ch->samples.size();
+    out["source_interval"] = c.source_interval > 0 ? ordered_json(c.source_interval) : ordered_json(nullptr);
+    out["source_samples"] = c.source_samples;
   } else {
     out["source"] = nullptr;
     out["zeros"] = true;
@@ -49,10 +49,11 @@ ordered_json component_json(const RecordComponent& c) {
 
 }  // namespace
 
-Peak peak_of(const std::vector<double>& samples, double interval) {
-  Peak peak;
+Peak peak_of(const std::vector<double>& samples, double interval, double start) {
+  Peak peak{0.0, start};
   for (std::size_t k = 0; k < samples.size(); ++k) {
-    if (std::fabs(samples[k]) > std::fabs(peak.value)) peak = {samples[k], static_cast<double>(k) * interval};
+    if (std::fabs(samples[k]) > std::fabs(peak.value))
+      peak = {samples[k], start + static_cast<double>(k) * interval};
   }
   return peak;
 }

@@ -11,18 +11,21 @@
 
 inline constexpr const char* kRecordFileName = "KVB-record.json";
 
-// The largest |sample| and when it comes, in seconds from the first sample.
+// The largest |sample| and when it comes, in seconds from the record's
+// first sample when samples start at start seconds.
 struct Peak {
   double value = 0.0;  // signed, cm/s²
   double time = 0.0;
 };
-Peak peak_of(const std::vector<double>& samples, double interval);
+Peak peak_of(const std::vector<double>& samples, double interval, double start = 0.0);
 
 struct RecordComponent {
   std::string file;                  // "KVB-N00.txt"
   const Channel* channel = nullptr;  // nothing for a vertical of zeros
+  double source_interval = 0.0;      // as read; 0 for uneven times
+  std::size_t source_samples = 0;    // as read
   std::size_t samples = 0;           // real samples written (without the closing empty line)
-  Peak peak;                         // of the samples written, in the CSV's time
+  Peak peak;                         // of the samples written
 };
 
 struct RecordFacts {

@@ -11,6 +11,7 @@
 #include "split_error.h"
 #include "band_limited.h"
 #include "time/resample.h"
+#include "time/timing.h"
 #include "time/window.h"
 
 namespace {
@@ -123,9 +124,9 @@ TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
   n90.number = "3";
   n90.orientation = {Axis::kHorizontal, 90};
   RecordFacts facts;
-  facts.components = {RecordComponent{"KVB-N00.txt", &n00, 13, peak_of({0, 1, -3, 2}, 0.005)},
-                      RecordComponent{"KVB-N90.txt", &n90, 13, {}},
-                      RecordComponent{"KVB-UP.txt", nullptr, 13, {}}};
+  facts.components = {RecordComponent{"KVB-N00.txt", &n00, 0.02, 4, 13, peak_of({0, 1, -3, 2}, 0.005, 10.0)},
+                      RecordComponent{"KVB-N90.txt", &n90, 0.02, 4, 13, {}},
+                      RecordComponent{"KVB-UP.txt", nullptr, 0, 0, 13, {}}};
   facts.source_interval = 0.02;
   facts.resampled = true;
   facts.csv_time_step = 0.005;
@@ -146,10 +147,110 @@ TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
   EXPECT_EQ(0.02, c[0]["source_interval"]);
   EXPECT_EQ(4, c[0]["source_samples"]);
   EXPECT_EQ(-3.0, c[0]["peak"]["value"]);
-  EXPECT_EQ(0.01, c[0]["peak"]["time"]);
+  EXPECT_EQ(10.01, c[0]["peak"]["time"]);
   EXPECT_EQ("3", c[1]["channel"]);
   EXPECT_TRUE(c[2]["zeros"].get<bool>());
   EXPECT_TRUE(c[2]["source"].is_null());
+}
+
+// Three channels of n samples at interval, from file "r.v2" channels 1-3.
+std::array<Channel, 3> record_of(std::size_t n, double interval) {
+  std::array<Channel, 3> chosen;
+  for (std::size_t c = 0; c < 3; ++c) {
+    chosen[c].source = "r.v2";
+    chosen[c].number = std::to_string(c + 1);
+    chosen[c].interval = interval;
+    chosen[c].samples.assign(n, static_cast<double>(c + 1));
+    chosen[c].data_lines = {"kept"};
+  }
+  return chosen;
+}
+
+TEST(SettleTime, RefusesWhatWouldComeOutWrongAndSaysWhatHelps) {
+  struct Case { std::size_t n; double interval; IntervalChoice choice; double n90_interval; const char* message; };
+  for (const Case& c : std::vector<Case>{
+           {100, 0.02, IntervalChoice::kRefuse, 0.02,
+            "the sample interval is 0.02 s, but read-KVB's time column assumes 0.005 s; use --resample "
+            "to resample the record to 0.005 s, or --keep-interval to keep its samples (the CSV's time "
+            "column then needs scaling by interval/0.005)"},
+           {100, 0.005, IntervalChoice::kRefuse, 0.01,
+            "the sample interval is r.v2 channel 1 0.005 s, r.v2 channel 2 0.01 s, r.v2 channel 3 0.005 s, "
+            "but read-KVB's time column assumes 0.005 s; use --resample to resample the record to 0.005 s, "
+            "or --keep-interval to keep its samples (the CSV's time column then needs scaling by "
+            "interval/0.005)"},
+           {100, 0.02, IntervalChoice::kKeep, 0.01,
+            "the channels keep different intervals (r.v2 channel 1 0.02 s, r.v2 channel 2 0.01 s), but "
+            "the CSV has one time column; use --resample"},
+           {32993, 0.005, IntervalChoice::kRefuse, 0.005,
+            "the record lasts 164.960 s (32993 samples at 0.005 s), but read-KVB holds at most 32992 "
+            "samples a component (164.955 s); use --window auto (the strongest shaking) or --window "
+            "START:END (seconds)"},
+           {8300, 0.02, IntervalChoice::kResample, 0.02,
+            "the record lasts 165.980 s (33197 samples at 0.005 s), but read-KVB holds at most 32992 "
+            "samples a component (164.955 s); use --window auto (the strongest shaking) or --window "
+            "START:END (seconds)"}}) {
+    auto chosen = record_of(c.n, c.interval);
+    chosen[1].interval = c.n90_interval;
+    std::vector<std::string> warnings;
+    try {
+      settle_time(chosen, {c.choice, std::nullopt, false}, warnings);
+      ADD_FAILURE() << c.message;
+    } catch (const SplitError& e) {
+      EXPECT_STREQ(c.message, e.what());
+    }
+  }
+  auto uneven = record_of(3, 0.0);
+  for (Channel& ch : uneven) ch.times = {0.0, 0.004, 0.010};
+  std::vector<std::string> warnings;
+  try {
+    settle_time(uneven, {}, warnings);
+    ADD_FAILURE() << "uneven times accepted";
+  } catch (const SplitError& e) {
+    EXPECT_STREQ("r.v2 channel 1: the samples are at uneven times (steps of 0.004 s to 0.006 s), but "
+                 "read-KVB's time column assumes an even 0.005 s; use --resample (the samples are put on "
+                 "an even grid by linear interpolation, then resampled to 0.005 s) or --keep-interval "
+                 "(only the even grid)", e.what());
+  }
+}
+
+TEST(SettleTime, ResamplesKeepsCutsAndFillsAMissingVertical) {
+  std::vector<std::string> warnings;
+  auto as_read = record_of(100, 0.005);  // nothing to do: the lines stay for a byte copy
+  RecordFacts facts = settle_time(as_read, {}, warnings);
+  EXPECT_EQ(std::vector<std::string>{"kept"}, as_read[0].data_lines);
+  EXPECT_FALSE(facts.resampled || facts.kept_interval || facts.window);
+
+  auto resampled = record_of(100, 0.02);
+  facts = settle_time(resampled, {IntervalChoice::kResample, std::nullopt, true}, warnings);
+  EXPECT_TRUE(facts.resampled && facts.vertical_zeros);
+  EXPECT_EQ(397u, resampled[1].samples.size());
+  EXPECT_EQ(std::vector<double>(397, 0.0), resampled[2].samples);
+  EXPECT_TRUE(resampled[0].data_lines.empty());
+  EXPECT_EQ(0.02, facts.components[0].source_interval);
+  EXPECT_EQ(100u, facts.components[0].source_samples);
+  EXPECT_EQ(0.005, facts.csv_time_step);
+  EXPECT_TRUE(warnings.empty());
+
+  auto kept = record_of(100, 0.02);
+  facts = settle_time(kept, {IntervalChoice::kKeep, std::nullopt, false}, warnings);
+  EXPECT_EQ(100u, kept[0].samples.size());
+  EXPECT_EQ(std::vector<std::string>{"kept"}, kept[0].data_lines);
+  EXPECT_EQ(0.02, facts.csv_time_step);
+  EXPECT_EQ(std::vector<std::string>{"the sample interval 0.02 s is kept: multiply the CSV's time column "
+                                     "by 4 (0.02 s/0.005 s)"},
+            warnings);
+
+  // 200 s at 0.005 s with one burst at 150 s on N90: the window holds it and
+  // the peak is at its own time.
+  auto burst = record_of(40001, 0.005);
+  burst[1].samples[30000] = -500.0;
+  facts = settle_time(burst, {IntervalChoice::kRefuse, WindowRequest{true, 0, 0}, false}, warnings);
+  ASSERT_TRUE(facts.window);
+  EXPECT_EQ(32992u, burst[2].samples.size());
+  EXPECT_LE(facts.window->first_sample, 30000u);
+  EXPECT_EQ(-500.0, facts.components[1].peak.value);
+  EXPECT_DOUBLE_EQ(150.0, facts.components[1].peak.time);
+  EXPECT_TRUE(burst[1].data_lines.empty());
 }
 
 }  // namespace
