@@ -1,17 +1,21 @@
-// kvb-split: cuts distributed Volume 1/2 strong-motion files into the three
-// component files that read-KVB reads. Options, messages and exit statuses.
+// kvb-split: cuts agency strong-motion files into the three component files
+// that read-KVB reads. Options, messages and exit statuses.
+#include <getopt.h>
 #include <signal.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "orientation.h"
+#include "formats/format.h"
 #include "output_files.h"
-#include "volume_reader.h"
+#include "selection.h"
+#include "writer/component_file.h"
 
 namespace {
 
@@ -21,62 +25,119 @@ constexpr double kReadKvbInterval = 0.005;  // read-KVB's fixed time step
 constexpr long kReadKvbSamples = 33000;     // read-KVB's samples per component
 
 const char kUsage[] =
-    "Usage: kvb-split [-f] [-o DIR] FILE...\n"
-    "Split one three-channel Volume 1 or Volume 2 strong-motion file, or three\n"
-    "single-channel files, into KVB-N00.txt, KVB-N90.txt and KVB-UP.txt for read-KVB.\n"
+    "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90,UP] FILE...\n"
+    "Split the strong-motion files of one record (one file with all channels, or a\n"
+    "file per channel) into KVB-N00.txt, KVB-N90.txt and KVB-UP.txt for read-KVB,\n"
+    "with the acceleration in cm/s².\n"
     "\n"
     "  -o, --output-dir DIR  write the component files into DIR (default: the\n"
     "                        current directory; DIR is created if missing)\n"
     "  -f, --force           replace component files that exist already\n"
+    "  -F, --format NAME     read every FILE as format NAME instead of recognising\n"
+    "                        it from its content (names below)\n"
+    "  -c, --channels A,B,C  the channels for N00, N90 and UP, numbered as in the\n"
+    "                        list kvb-split shows when there are more than three\n"
     "  -h, --help            show this help and exit\n"
     "\n"
-    "The horizontal channel at 0 or 360 degrees (else the first horizontal) goes to\n"
-    "KVB-N00.txt, the other horizontal to KVB-N90.txt, the vertical to KVB-UP.txt.\n"
-    "Exit status: 0 success, 1 failure, 2 usage error.\n";
+    "The vertical channel goes to KVB-UP.txt, the horizontal nearer the north-south\n"
+    "axis to KVB-N00.txt (the first horizontal when the file gives no azimuth), the\n"
+    "other to KVB-N90.txt.\n"
+    "Exit status: 0 success, 1 failure, 2 usage error.\n"
+    "\n"
+    "Formats:\n";
 
 struct Options {
   std::string dir = ".";
   bool force = false;
+  const Format* format = nullptr;  // recognised from the content when null
+  std::vector<long> channels;      // --channels, 1-based
   std::vector<std::string> inputs;
 };
 
 int usage_error(const std::string& what) {
-  std::fprintf(stderr, "kvb-split: %s\nTry 'kvb-split --help' for more information.\n", what.c_str());
+  std::fprintf(stderr, "kvb-split: %s\nTry 'kvb-split --help' for more information.\n", escaped(what).c_str());
   return kExitUsage;
+}
+
+std::string format_names() {
+  std::string names;
+  for (const Format& f : formats()) names += (names.empty() ? "" : ", ") + std::string(f.name);
+  return names;
+}
+
+void print_usage() {
+  std::fputs(kUsage, stdout);
+  for (const Format& f : formats())
+    std::printf("  %-10s %.*s\n", std::string(f.name).c_str(), static_cast<int>(f.description.size()),
+                f.description.data());
+}
+
+// "4,5,6" -> {4, 5, 6}; empty when it is not three positive numbers.
+std::vector<long> channel_numbers(const char* text) {
+  std::vector<long> numbers;
+  const char* p = text;
+  for (;;) {
+    if (*p < '0' || *p > '9') return {};
+    char* end = nullptr;
+    errno = 0;
+    long n = std::strtol(p, &end, 10);
+    if (errno != 0 || n < 1) return {};
+    numbers.push_back(n);
+    if (*end == '\0') break;
+    if (*end != ',') return {};
+    p = end + 1;
+  }
+  if (numbers.size() != 3) return {};
+  return numbers;
 }
 
 // Returns -1 when the run should go on, else the exit status.
 int parse_options(int argc, char** argv, Options& opt) {
-  bool options_done = false;
-  for (int k = 1; k < argc; ++k) {
-    std::string arg = argv[k];
-    if (options_done || arg == "-" || arg.empty() || arg[0] != '-') {
-      opt.inputs.push_back(arg);
-    } else if (arg == "--") {
-      options_done = true;
-    } else if (arg == "-h" || arg == "--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (arg == "-f" || arg == "--force") {
-      opt.force = true;
-    } else if (arg == "-o" || arg == "--output-dir") {
-      if (++k == argc) return usage_error("option " + arg + " needs a directory");
-      opt.dir = argv[k];
-    } else if (arg.compare(0, 13, "--output-dir=") == 0) {
-      opt.dir = arg.substr(13);
-    } else if (arg.compare(0, 2, "-o") == 0 && arg.size() > 2) {
-      opt.dir = arg.substr(2);
-    } else {
-      return usage_error("unknown option " + arg);
+  static const option kLong[] = {
+      {"output-dir", required_argument, nullptr, 'o'}, {"force", no_argument, nullptr, 'f'},
+      {"format", required_argument, nullptr, 'F'},     {"channels", required_argument, nullptr, 'c'},
+      {"help", no_argument, nullptr, 'h'},             {nullptr, 0, nullptr, 0}};
+  opterr = 0;
+  for (;;) {
+    int c = getopt_long(argc, argv, ":o:fF:c:h", kLong, nullptr);
+    if (c == -1) break;
+    // The option just read (argv[optind - 1] after it), as the user wrote it.
+    std::string arg = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+    switch (c) {
+      case 'o':
+        opt.dir = optarg;
+        if (opt.dir.empty()) return usage_error("empty output directory name");
+        break;
+      case 'f':
+        opt.force = true;
+        break;
+      case 'F':
+        opt.format = nullptr;
+        for (const Format& f : formats())
+          if (f.name == optarg) opt.format = &f;
+        if (!opt.format)
+          return usage_error(std::string("unknown format ") + optarg + " (formats: " + format_names() + ")");
+        break;
+      case 'c':
+        opt.channels = channel_numbers(optarg);
+        if (opt.channels.empty())
+          return usage_error(std::string("--channels takes three channel numbers, as in 4,5,6, not ") + optarg);
+        break;
+      case 'h':
+        print_usage();
+        return 0;
+      case ':':
+        return usage_error("option " + arg.substr(0, arg.find('=')) + " needs " +
+                           (optopt == 'o' ? "a directory" : "a value"));
+      default:
+        return usage_error("unknown option " + (optopt != 0 && arg.compare(0, 2, "--") != 0
+                                                     ? std::string("-") + static_cast<char>(optopt)
+                                                     : arg.substr(0, arg.find('='))));
     }
   }
+  for (int k = optind; k < argc; ++k) opt.inputs.push_back(argv[k]);
   if (opt.inputs.empty()) return usage_error("no input file");
-  if (opt.dir.empty()) return usage_error("empty output directory name");
   return -1;
-}
-
-std::string describe(const Channel& ch) {
-  return ch.source + " channel " + std::to_string(ch.header.channel) + " (" + ch.header.orientation + ")";
 }
 
 void warn(const std::string& what) { std::fprintf(stderr, "kvb-split: warning: %s\n", what.c_str()); }
@@ -87,35 +148,87 @@ std::string seconds(double interval) {
   return text;
 }
 
-void warn_about(const std::vector<Channel>& channels, const std::array<std::size_t, 3>& pick) {
-  const Channel& n00 = channels[pick[kN00]];
-  const Channel& n90 = channels[pick[kN90]];
-  const Channel& up = channels[pick[kUp]];
+void warn_about(const std::vector<const Channel*>& picked) {
+  const Channel& n00 = *picked[kN00];
+  const Channel& n90 = *picked[kN90];
+  const Channel& up = *picked[kUp];
   auto off_step = [](const Channel& ch) {
-    return std::fabs(ch.descriptor.interval - kReadKvbInterval) > 1e-9;
+    return !ch.times.empty() || std::fabs(ch.interval - kReadKvbInterval) > 1e-9;
+  };
+  auto step = [](const Channel& ch) {
+    return ch.times.empty() ? "the sample interval is " + seconds(ch.interval) : std::string("the sample times are uneven");
   };
   const char* assumed = ", but read-KVB's time column assumes 0.005 s";
-  if (n00.descriptor.interval == up.descriptor.interval &&
-      n90.descriptor.interval == up.descriptor.interval) {
-    if (off_step(up))
-      warn("the sample interval is " + seconds(up.descriptor.interval) + assumed);
+  if (step(n00) == step(up) && step(n90) == step(up)) {
+    if (off_step(up)) warn(step(up) + assumed);
   } else {
-    for (const Channel* ch : {&n00, &n90, &up}) {
-      if (off_step(*ch))
-        warn(describe(*ch) + ": the sample interval is " + seconds(ch->descriptor.interval) + assumed);
+    for (const Channel* ch : picked) {
+      if (off_step(*ch)) warn(describe(*ch) + ": " + step(*ch) + assumed);
     }
   }
-  for (const Channel* ch : {&n00, &n90, &up}) {
-    if (ch->descriptor.points > kReadKvbSamples)
-      warn(describe(*ch) + ": " + std::to_string(ch->descriptor.points) +
+  for (const Channel* ch : picked) {
+    if (static_cast<long>(ch->samples.size()) > kReadKvbSamples)
+      warn(describe(*ch) + ": " + std::to_string(ch->samples.size()) +
            " points, but read-KVB holds at most " + std::to_string(kReadKvbSamples) +
            " samples per component");
   }
-  if (n00.descriptor.points != up.descriptor.points || n90.descriptor.points != up.descriptor.points)
-    warn("the components hold different numbers of points (N00 " +
-         std::to_string(n00.descriptor.points) + ", N90 " + std::to_string(n90.descriptor.points) +
-         ", UP " + std::to_string(up.descriptor.points) +
+  if (n00.samples.size() != up.samples.size() || n90.samples.size() != up.samples.size())
+    warn("the components hold different numbers of points (N00 " + std::to_string(n00.samples.size()) +
+         ", N90 " + std::to_string(n90.samples.size()) + ", UP " + std::to_string(up.samples.size()) +
          "); read-KVB writes as many lines as KVB-UP.txt gives");
+}
+
+// ", g × 980.665 -> cm/s²", or ", in cm/s²" where the file's unit is.
+std::string conversion(const Channel& ch) {
+  if (ch.to_cm_s2 == 1.0) return ", in cm/s²";
+  char factor[32];
+  std::snprintf(factor, sizeof factor, "%.10g", ch.to_cm_s2);
+  return ", " + escaped(ch.unit) + " × " + factor + " -> cm/s²";
+}
+
+// The whole of an input file; the reading is done on this copy, so that a
+// pipe can be read although its first lines are looked at twice.
+std::string slurp(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!in) throw SplitError(escaped(path) + ": " + std::strerror(errno));
+  std::string bytes;
+  char block[1 << 16];
+  for (;;) {
+    std::size_t got = std::fread(block, 1, sizeof block, in.get());
+    bytes.append(block, got);
+    if (got < sizeof block) break;
+  }
+  if (std::ferror(in.get())) throw SplitError(escaped(path) + ": " + std::strerror(errno));
+  return bytes;
+}
+
+using MemFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+MemFile open_bytes(std::string& bytes) {
+  MemFile f(fmemopen(bytes.data(), bytes.size(), "rb"), &std::fclose);
+  if (!f) throw SplitError(std::string("reading the input: ") + std::strerror(errno));
+  return f;
+}
+
+const Format& recognise(const std::string& path, std::string& bytes) {
+  MemFile in = open_bytes(bytes);
+  LineReader lines(in.get());
+  std::vector<std::string> head;
+  std::string line;
+  while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
+  for (const Format& f : formats())
+    if (f.recognise(head)) return f;
+  throw SplitError(escaped(path) + ": not a strong-motion file of a format kvb-split knows (" + format_names() +
+                   "); --format NAME reads it as one of them");
+}
+
+void read_input(const std::string& path, const Format* forced, std::vector<Channel>& channels) {
+  std::string bytes = slurp(path);
+  if (bytes.empty()) throw SplitError(escaped(path) + ": the file is empty");
+  const Format& format = forced ? *forced : recognise(path, bytes);
+  MemFile in = open_bytes(bytes);
+  TextFile file(path, in.get());
+  format.read(file, channels);
 }
 
 int split(const Options& opt) {
@@ -124,27 +237,23 @@ int split(const Options& opt) {
   out.check_free(names);
 
   std::vector<Channel> channels;
-  for (const std::string& input : opt.inputs) read_volume(input, out, channels);
+  for (const std::string& input : opt.inputs) read_input(input, opt.format, channels);
+  auto pick = select_components(channels, opt.channels);
+  std::vector<const Channel*> picked = {&channels[pick[kN00]], &channels[pick[kN90]], &channels[pick[kUp]]};
 
-  std::string list;
-  std::vector<Orientation> orientations;
-  for (const Channel& ch : channels) {
-    list += "\n  " + describe(ch);
-    orientations.push_back(ch.orientation);
+  warn_about(picked);
+  std::vector<std::size_t> temps;
+  for (const Channel* ch : picked) {
+    std::FILE* component = nullptr;
+    temps.push_back(out.create_temp(component));
+    write_component(*ch, component);
+    out.finish_temp(temps.back(), "the component file for " + escaped(ch->source));
   }
-  if (channels.size() != 3)
-    throw SplitError("need exactly three channels, found " + std::to_string(channels.size()) + ":" + list);
-  std::string why;
-  auto pick = assign_components(orientations, why);
-  if (!pick) throw SplitError(why + ":" + list);
-
-  warn_about(channels, *pick);
-  out.place({channels[(*pick)[kN00]].temp, channels[(*pick)[kN90]].temp, channels[(*pick)[kUp]].temp},
-            names);
+  out.place(temps, names);
   for (int c : {kN00, kN90, kUp}) {
-    const Channel& ch = channels[(*pick)[static_cast<std::size_t>(c)]];
-    std::printf("%s <- %s, %ld points\n", out.path(names[static_cast<std::size_t>(c)]).c_str(),
-                describe(ch).c_str(), ch.descriptor.points);
+    const Channel& ch = *picked[static_cast<std::size_t>(c)];
+    std::printf("%s <- %s, %zu points%s\n", escaped(out.path(names[static_cast<std::size_t>(c)])).c_str(),
+                describe(ch).c_str(), ch.samples.size(), conversion(ch).c_str());
   }
   return std::fflush(stdout) == 0 ? 0 : kExitFailure;
 }

@@ -1,10 +1,24 @@
 #include "orientation.h"
 
 #include <cctype>
+#include <string>
 
 namespace {
 
-bool is_north(const Orientation& o) { return o.azimuth == 0 || o.azimuth == 360; }
+// "S16W" -> 196, "N28W" -> 332, "N45E" -> 45: degrees east of north.
+std::optional<int> bearing(const std::string& word) {
+  if (word.size() < 3 || (word[0] != 'n' && word[0] != 's')) return std::nullopt;
+  char towards = word.back();
+  if (towards != 'e' && towards != 'w') return std::nullopt;
+  int degrees = 0;
+  for (std::size_t k = 1; k + 1 < word.size(); ++k) {
+    if (!std::isdigit(static_cast<unsigned char>(word[k])) || k > 2) return std::nullopt;
+    degrees = degrees * 10 + (word[k] - '0');
+  }
+  if (degrees > 90) return std::nullopt;
+  int from_north = word[0] == 'n' ? degrees : 180 - degrees;
+  return towards == 'e' ? from_north : (360 - from_north) % 360;
+}
 
 }  // namespace
 
@@ -23,28 +37,19 @@ std::optional<Orientation> classify_orientation(std::string_view text) {
     }
     return Orientation{Axis::kHorizontal, degrees};
   }
-  for (const char* w : {"up", "down", "vert", "vertical", "z"}) {
+  for (const char* w : {"up", "down", "vert", "vertical", "z", "ud", "u-d"}) {
     if (word == w) return Orientation{Axis::kVertical, -1};
   }
-  for (const char* w : {"long", "longitudinal", "tran", "trans", "transverse", "radial", "horiz",
-                        "horizontal"}) {
+  for (const char* w : {"long", "longitudinal", "tran", "trans", "transverse", "radl", "radial", "tang",
+                        "tangential", "horiz", "horizontal", "h1", "h2"}) {
     if (word == w) return Orientation{Axis::kHorizontal, -1};
   }
+  for (const char* w : {"n", "ns", "n-s"}) {
+    if (word == w) return Orientation{Axis::kHorizontal, 0};
+  }
+  for (const char* w : {"e", "ew", "e-w"}) {
+    if (word == w) return Orientation{Axis::kHorizontal, 90};
+  }
+  if (auto degrees = bearing(word)) return Orientation{Axis::kHorizontal, *degrees};
   return std::nullopt;
-}
-
-std::optional<std::array<std::size_t, 3>> assign_components(const std::vector<Orientation>& channels,
-                                                            std::string& why) {
-  std::vector<std::size_t> horizontal, vertical;
-  for (std::size_t k = 0; k < channels.size(); ++k) {
-    (channels[k].axis == Axis::kVertical ? vertical : horizontal).push_back(k);
-  }
-  if (vertical.size() != 1 || horizontal.size() != 2) {
-    why = "need one vertical and two horizontal channels, found " + std::to_string(vertical.size()) +
-          " vertical and " + std::to_string(horizontal.size()) + " horizontal";
-    return std::nullopt;
-  }
-  std::size_t first = horizontal[0], second = horizontal[1];
-  if (!is_north(channels[first]) && is_north(channels[second])) std::swap(first, second);
-  return std::array<std::size_t, 3>{first, second, vertical[0]};
 }

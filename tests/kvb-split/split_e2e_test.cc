@@ -17,7 +17,7 @@
 
 #include "child_process.h"
 #include "temp_dir.h"
-#include "volume_files.h"
+#include "generators/csmip.h"
 
 namespace {
 
@@ -64,10 +64,9 @@ std::vector<GenChannel> three_channels(const GenOptions& opt, int points) {
           {3, "360 Deg", samples(points, 3, limit)}};
 }
 
-// The component file kvb-split must make of one generated channel: header
-// lines 1-5, the title, header lines 6-40 (or empty records), the descriptor,
-// then the data in 10-column fields.
-std::string expected_component(const GenChannel& ch, const GenOptions& opt) {
+// The header records kvb-split must make of one generated channel: header
+// lines 1-5, the title, header lines 6-40 (or empty records), the descriptor.
+std::vector<std::string> expected_header(const GenChannel& ch, const GenOptions& opt) {
   auto cased = [&](std::string s) { return opt.upper ? upper(s) : s; };
   std::vector<std::string> header = header_lines(ch, opt);
   std::vector<std::string> records;
@@ -77,15 +76,50 @@ std::string expected_component(const GenChannel& ch, const GenOptions& opt) {
     records.push_back(k < header.size() ? cased(header[k]) : "");
   }
   records.push_back(cased(descriptor_line(ch, opt)));
+  return records;
+}
+
+// The component file of a Volume 2 channel: its data lines copied.
+std::string expected_component(const GenChannel& ch, const GenOptions& opt) {
+  std::vector<std::string> records = expected_header(ch, opt);
   for (const std::string& line : data_lines(ch.micro, 10)) records.push_back(line);
   return join(records);
+}
+
+// A component file made of data in g: the header as above but for the
+// descriptor, which says cm/s²; each sample times 980.665 in a 10-column
+// field with at least three decimals, rounded at its last one.
+void check_converted(const std::string& text, const GenChannel& ch, const GenOptions& opt) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+    lines.push_back(text.substr(at, end - at));
+  std::vector<std::string> header = expected_header(ch, opt);
+  ASSERT_EQ(42 + (ch.micro.size() + 7) / 8, lines.size());
+  EXPECT_EQ(std::vector<std::string>(header.begin(), header.end() - 1),
+            std::vector<std::string>(lines.begin(), lines.begin() + 41));
+  char descriptor[80];
+  std::snprintf(descriptor, sizeof descriptor, "%6zu points of accel data equally spaced at 0.005 sec, in cm/sec2.",
+                ch.micro.size());
+  EXPECT_EQ(0u, lines[41].find(descriptor)) << lines[41];
+  for (std::size_t k = 0; k < ch.micro.size(); ++k) {
+    const std::string& line = lines[42 + k / 8];
+    std::string field = line.substr(k % 8 * 10, 10);
+    ASSERT_EQ(10u, field.size()) << line;
+    std::size_t point = field.find('.');
+    ASSERT_NE(std::string::npos, point) << field;
+    const int decimals = static_cast<int>(field.size() - point - 1);
+    EXPECT_GE(decimals, 3) << field;
+    const double exact = static_cast<double>(ch.micro[k]) * 1e-6 * 980.665;
+    EXPECT_LE(std::fabs(std::strtod(field.c_str(), nullptr) - exact), 0.5000001 * std::pow(10.0, -decimals))
+        << field << " for " << exact;
+  }
 }
 
 std::string mapping(const std::string& out, const std::string& source, const GenChannel& ch,
                     const std::string& name, const GenOptions& opt) {
   return out + "/" + name + " <- " + source + " channel " + std::to_string(ch.number) + " (" +
          (opt.upper ? upper(ch.orientation) : ch.orientation) + "), " + std::to_string(ch.micro.size()) +
-         " points\n";
+         " points" + (opt.volume == 1 ? ", g × 980.665 -> cm/s²" : ", in cm/s²") + "\n";
 }
 
 // The split of one three-channel file, checked byte for byte.
@@ -102,9 +136,13 @@ void check_split(const GenOptions& opt, int points) {
             r.out);
   const int order[3] = {2, 0, 1};
   for (int c = 0; c < 3; ++c) {
-    EXPECT_EQ(expected_component(channels[static_cast<std::size_t>(order[c])], opt),
-              dir.read(std::string("out/") + kNames[c]).value_or("(missing)"))
-        << kNames[c];
+    const GenChannel& ch = channels[static_cast<std::size_t>(order[c])];
+    const std::string made = dir.read(std::string("out/") + kNames[c]).value_or("(missing)");
+    if (opt.volume == 1) {
+      check_converted(made, ch, opt);
+    } else {
+      EXPECT_EQ(expected_component(ch, opt), made) << kNames[c];
+    }
   }
   EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2]}), entries(dir.file("out")));
 }
@@ -116,7 +154,7 @@ TEST(KvbSplit, Volume2LowerCaseCrLfTouchingFieldsShortLastLineDosPadding) {
   check_split(opt, 101);
 }
 
-TEST(KvbSplit, Volume1UpperCaseNineColumnFieldsBecomeTen) {
+TEST(KvbSplit, Volume1UpperCaseNineColumnFieldsInGBecomeCmS2) {
   GenOptions opt;
   opt.volume = 1;
   opt.upper = true;
@@ -138,9 +176,9 @@ TEST(KvbSplit, SingleChannelFilesGoWhereTheirOrientationsSay) {
   for (const GenChannel& ch : channels) dir.write("chan00" + std::to_string(ch.number) + ".v2", volume_file({ch}, opt));
   RunResult r = kvb_split(dir, {"chan001.v2", "chan002.v2", "chan003.v2"});
   ASSERT_TRUE(r.exited(0)) << r.describe() << "\n" << r.err;
-  EXPECT_EQ("KVB-N00.txt <- chan002.v2 channel 2 (Long), 24 points\n"
-            "KVB-N90.txt <- chan003.v2 channel 3 (Tran), 24 points\n"
-            "KVB-UP.txt <- chan001.v2 channel 1 (Up), 24 points\n",
+  EXPECT_EQ("KVB-N00.txt <- chan002.v2 channel 2 (Long), 24 points, in cm/s²\n"
+            "KVB-N90.txt <- chan003.v2 channel 3 (Tran), 24 points, in cm/s²\n"
+            "KVB-UP.txt <- chan001.v2 channel 1 (Up), 24 points, in cm/s²\n",
             r.out);
   EXPECT_EQ(expected_component(channels[1], opt), dir.read("KVB-N00.txt").value_or(""));
   EXPECT_EQ(expected_component(channels[0], opt), dir.read("KVB-UP.txt").value_or(""));
@@ -227,16 +265,17 @@ TEST(KvbSplit, RefusesFilesItCannotUnderstandNamingFileAndLine) {
                 value_text(channels[0].micro[99], 10) + "\")"},
            {replaced(replaced(good, "Chan  1: 90 Deg", "Chan  1: NE"), "Chan  1: 90 Deg", "Chan  1: NE"),
             at_line(1) + "channel 1: unknown orientation \"NE\""},
-           {repeat("hello\n", 300), at_line(1) +
+           {repeat("hello\n", 300), "rec.v2: not a strong-motion file of a format kvb-split knows ("},
+           {"Corrected accelerogram   12345-S0001-24001.01       Chan  1: Up\n" + repeat("hello\n", 300), at_line(1) +
                 "no acceleration data line (\"N points of accel data ...\") within 200 lines of this channel's start"},
            {good.substr(0, good.find("   101 points of accel")),
             at_line(data1 - 2) + "the file ends before the acceleration data of the channel that starts at line 1"},
            {replaced(good, "equally spaced at 0.005 sec", "equally spaced"), at_line(data1 - 1) +
                 "no sample interval (\"at .005 sec\" or \"at 200 pts/sec\")"},
-           {std::string(5000, 'x') + "\n", at_line(1) + "line longer than 4096 bytes; not a Volume 1 or Volume 2 text file"},
-           {"", "rec.v2: no channel in this file"},
+           {good.substr(0, good.find('\n') + 1) + std::string(5000, 'x') + "\n", at_line(2) + "line longer than 4096 bytes"},
+           {"", "rec.v2: the file is empty"},
            {volume_file({channels[0], channels[1]}, opt),
-            "need exactly three channels, found 2:\n  rec.v2 channel 1 (90 Deg)\n  rec.v2 channel 2 (Up)"},
+            "need exactly three channels, found 2:\n  1. rec.v2 channel 1 (90 Deg)\n  2. rec.v2 channel 2 (Up)"},
            {volume_file({channels[0], channels[1], {4, "Down", channels[2].micro}}, opt),
             "need one vertical and two horizontal channels, found 2 vertical and 1 horizontal:"},
        }) {

@@ -1,95 +1,21 @@
-// The pieces of kvb-split on their own: fields, descriptors, channel lines,
-// orientations, line ends and the 42 header records.
+// The pieces of kvb-split on their own: descriptors, channel lines, the
+// choice of components, line ends, fields and the 42 header records.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "channel_header.h"
-#include "data_fields.h"
-#include "descriptor.h"
+#include "formats/csmip_descriptor.h"
+#include "formats/csmip_header.h"
 #include "line_reader.h"
 #include "orientation.h"
-#include "volume_reader.h"
+#include "selection.h"
+#include "split_error.h"
+#include "writer/component_file.h"
 
 namespace {
-
-TEST(FieldNumber, KeepsTheDigitsAndPlacesAMissingPoint) {
-  struct Case { const char* want; const char* field; int decimals; };
-  for (const Case& c : std::vector<Case>{
-           {"-.000010", "  -.000010", 6},
-           {"-999.00000", "-999.00000", 5},  // fills the field, touching the one before
-           {"1.5d+02", "  1.5d+02 ", 4},
-           {"1.0-03", "    1.0-03", 4},      // exponent given by its sign alone
-           {".123456", "    123456", 6},     // no point: the input's implied decimals
-           {"-.000012", "       -12", 6},
-           {"12.", "        12", 0},
-           {"1.2345E-1", "  12345E-1", 4},   // implied decimals hold with an exponent too
-       }) {
-    std::string why;
-    EXPECT_EQ(c.want, field_number(c.field, c.decimals, why).value_or("(none: " + why + ")")) << c.field;
-  }
-}
-
-TEST(FieldNumber, RejectsWhatIsNotANumber) {
-  for (const char* field : {"          ", "   1 2    ", "  1.0E    ", "  1.0-    ", "  1.0X    ",
-                            "   +      ", "   .      ", "   1..2   ", "  1.0\t   ", "  --1.0   "}) {
-    std::string why;
-    EXPECT_FALSE(field_number(field, 4, why)) << "\"" << field << "\"";
-    EXPECT_FALSE(why.empty());
-  }
-}
-
-// Runs lines through a DataWriter; returns what it wrote, or "error: why".
-std::string write_data(const DataLayout& layout, const std::vector<std::pair<std::string, int>>& lines) {
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  DataWriter writer(out, layout);
-  std::string why;
-  for (const auto& [line, count] : lines) {
-    if (!writer.add_line(line, count, why)) break;
-  }
-  writer.finish();
-  std::fclose(out);
-  std::string text(buffer, size);
-  std::free(buffer);
-  return why.empty() ? text : "error: " + why;
-}
-
-TEST(DataWriter, CopiesTenColumnLinesAndRewritesOthers) {
-  const std::string full = "  -.000010-12.345678   .000002   .000014   .000017  -.000002  -.000036  -.000057";
-  EXPECT_EQ(full + "\n" + "    -2.322    -2.446\n",
-            write_data({8, 10, 6, true}, {{full, 8}, {"    -2.322    -2.446", 2}}));
-  // Nine columns (Volume 1) become ten; the short last line stays short.
-  EXPECT_EQ("  -.000010 -1.234567   .000002   .000014   .000017  -.000002  -.000036  -.000057\n"
-            "   .000001\n",
-            write_data({8, 9, 6, true},
-                       {{" -.000010-1.234567  .000002  .000014  .000017 -.000002 -.000036 -.000057", 8},
-                        {"  .000001", 1}}));
-  // Five to a line in, eight to a line out.
-  EXPECT_EQ("       1.0       2.0       3.0       4.0       5.0       6.0       7.0       8.0\n"
-            "       9.0\n",
-            write_data({5, 6, 1, true}, {{"   1.0   2.0   3.0   4.0   5.0", 5},
-                                         {"   6.0   7.0   8.0   9.0", 4}}));
-  // A field without a point would get read-KVB's four implied decimals.
-  EXPECT_EQ("   .000010   .000020\n", write_data({8, 10, 6, true}, {{"        10        20", 2}}));
-  // Card sequence numbers after the last field are no data.
-  EXPECT_EQ("       1.0       2.0\n", write_data({2, 9, 1, true}, {{"      1.0      2.0CARD0001", 2}}));
-}
-
-TEST(DataWriter, NamesTheFieldThatIsWrong) {
-  EXPECT_EQ("error: field 2: \"1.0x\" is not a number",
-            write_data({8, 10, 6, true}, {{"       1.0      1.0x", 8}}));
-  EXPECT_EQ("error: more values than the descriptor's point count (field 3 holds \"       3.0\")",
-            write_data({8, 10, 6, true}, {{"       1.0       2.0       3.0", 2}}));
-  EXPECT_EQ("error: field 1: \"-1.2345678E+01\" does not fit in 10 columns",
-            write_data({1, 15, 7, true}, {{" -1.2345678E+01", 1}}));
-  std::string seven;
-  for (int k = 0; k < 7; ++k) seven += "       1.0";
-  EXPECT_EQ("error: field 8: blank field", write_data({8, 10, 6, true}, {{seven, 8}}));
-}
 
 TEST(Descriptor, ReadsCountIntervalAndFormatOfBothVolumes) {
   struct Case { const char* line; long points; double interval; DataLayout layout; };
@@ -129,6 +55,16 @@ TEST(Descriptor, TellsTheAccelerationLineFromOthers) {
   EXPECT_FALSE(parse_descriptor(" 0 points of accel data equally spaced at .005 sec", why));
 }
 
+Channel channel_of(const ChannelHeader& h) {
+  Channel ch;
+  ch.station_code = h.station_number;
+  ch.station_name = h.station_name;
+  ch.number = std::to_string(h.channel);
+  ch.orientation_text = h.orientation;
+  ch.orientation = classify_orientation(h.orientation).value_or(Orientation{});
+  return ch;
+}
+
 TEST(ChannelHeader, FindsStationChannelAndOrientation) {
   struct Case { std::vector<std::string> lines; std::string title; };
   for (const Case& c : std::vector<Case>{
@@ -144,29 +80,109 @@ TEST(ChannelHeader, FindsStationChannelAndOrientation) {
        }) {
     auto h = parse_channel_header(c.lines);
     ASSERT_TRUE(h) << c.title;
-    EXPECT_EQ(c.title, make_title(*h));
+    EXPECT_EQ(c.title, component_title(channel_of(*h)));
   }
   EXPECT_FALSE(parse_channel_header({"Station No. 1", "Chan: Up", "Channels: 3"}));
   ChannelHeader long_name{"1", std::string(70, 'x'), 1, "Up"};
-  EXPECT_EQ(80u, make_title(long_name).size());
+  EXPECT_EQ(80u, component_title(channel_of(long_name)).size());
 }
 
-TEST(Orientation, SendsNorthToN00ElseFirstHorizontal) {
-  auto pick = [](std::vector<const char*> words) {
-    std::vector<Orientation> o;
-    for (const char* w : words) o.push_back(classify_orientation(w).value());
-    std::string why;
-    auto p = assign_components(o, why);
-    return p ? std::to_string((*p)[0]) + std::to_string((*p)[1]) + std::to_string((*p)[2]) : why;
+// The components chosen for channels of these orientations ("012": N00 is the
+// first channel, N90 the second, UP the third), or the first line of the refusal.
+std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}) {
+  std::vector<Channel> channels;
+  for (const std::string& w : words) {
+    Channel ch;
+    ch.source = "f";
+    ch.number = std::to_string(channels.size() + 1);
+    ch.orientation_text = w;
+    ch.orientation = classify_orientation(w).value();
+    channels.push_back(ch);
+  }
+  try {
+    auto p = select_components(channels, chosen);
+    return std::to_string(p[0]) + std::to_string(p[1]) + std::to_string(p[2]);
+  } catch (const SplitError& e) {
+    std::string what = e.what();
+    return what.substr(0, what.find('\n'));
+  }
+}
+
+TEST(Selection, SendsTheHorizontalNearerNorthSouthToN00) {
+  struct Case { std::vector<std::string> words; std::string pick; };
+  for (const Case& c : std::vector<Case>{
+           {{"90 Deg", "Up", "360 Deg"}, "201"},
+           {{"UP", "0 DEG", "90 DEG"}, "120"},
+           {{"Up", "Long", "Tran"}, "120"},
+           {{"Up", "Tran", "0 Deg"}, "210"},
+           {{"90 Deg", "180 Deg", "vert"}, "102"},
+           {{"110 Deg", "20 Deg", "Up"}, "102"},
+           {{"270 Deg", "90 Deg", "Down"}, "102"},
+           {{"360 Deg", "0 Deg", "Down"}, "102"},
+           {{"Up", "90 Deg", "Down"}, "need one vertical and two horizontal channels, found 2 vertical and 1 horizontal:"},
+           {{"Up", "90 Deg"}, "need exactly three channels, found 2:"},
+           {{"Up", "90 Deg", "0 Deg", "Up"}, "found 4 channels; choose three with --channels N00,N90,UP (numbers from this list):"},
+       }) {
+    EXPECT_EQ(c.pick, pick(c.words)) << c.words[0] << " " << c.words[1];
+  }
+}
+
+TEST(Orientation, ReadsAzimuthsWordsAndBearings) {
+  const int kUp = -2;  // vertical
+  struct Case { const char* text; int azimuth; };
+  for (const Case& c : std::vector<Case>{
+           {"360 Deg", 360}, {"0", 0}, {"UP", kUp}, {"down", kUp}, {"Vert", kUp}, {"UD", kUp},
+           {"U-D", kUp}, {"Z", kUp}, {"Long", -1}, {"TRAN", -1}, {"Radl", -1}, {"Tang", -1},
+           {"H1", -1}, {"h2", -1}, {"N-S", 0}, {"NS", 0}, {"n", 0}, {"E-W", 90}, {"EW", 90},
+           {"E", 90}, {"S16W", 196}, {"N28W", 332}, {"N45E", 45}, {"S90E", 90}, {"N0E", 0},
+       }) {
+    auto o = classify_orientation(c.text);
+    ASSERT_TRUE(o) << c.text;
+    EXPECT_EQ(c.azimuth, o->axis == Axis::kVertical ? kUp : o->azimuth) << c.text;
+  }
+  for (const char* bad : {"NE", "361 Deg", "", "9x", "S91W", "N16", "W16N", "N123E"})
+    EXPECT_FALSE(classify_orientation(bad)) << bad;
+}
+
+TEST(Selection, TakesTheChosenChannelsInN00N90UpOrder) {
+  const std::vector<std::string> six = {"Up", "90 Deg", "0 Deg", "Up", "90 Deg", "0 Deg"};
+  EXPECT_EQ("543", pick(six, {6, 5, 4}));
+  EXPECT_EQ("120", pick(six, {2, 3, 1}));
+  EXPECT_EQ("--channels: there is no channel 7:", pick(six, {2, 3, 7}));
+  EXPECT_EQ("--channels: channel 2 is chosen twice:", pick(six, {2, 2, 1}));
+  EXPECT_EQ("--channels: UP needs the vertical channel, and 3 is horizontal:", pick(six, {2, 6, 3}));
+  EXPECT_EQ("--channels: N00 needs a horizontal channel, and 1 is vertical:", pick(six, {1, 2, 4}));
+}
+
+TEST(Selection, RefusesChannelsOfDifferentRecords) {
+  std::vector<Channel> channels(3);
+  const char* words[3] = {"0 Deg", "90 Deg", "Up"};
+  for (std::size_t k = 0; k < 3; ++k) {
+    channels[k].source = "c" + std::to_string(k + 1) + ".v2";
+    channels[k].format = "csmip-v2";
+    channels[k].number = "1";
+    channels[k].orientation_text = words[k];
+    channels[k].orientation = classify_orientation(words[k]).value();
+    channels[k].station_code = "12345";
+    channels[k].start_time = "1/2/24, 18:00:00.0 UTC";
+  }
+  EXPECT_NO_THROW(select_components(channels, {}));
+  auto refusal = [&] {
+    try {
+      select_components(channels, {});
+    } catch (const SplitError& e) {
+      return std::string(e.what());
+    }
+    return std::string("accepted");
   };
-  EXPECT_EQ("201", pick({"90 Deg", "Up", "360 Deg"}));
-  EXPECT_EQ("120", pick({"UP", "0 DEG", "90 DEG"}));
-  EXPECT_EQ("120", pick({"Up", "Long", "Tran"}));
-  EXPECT_EQ("012", pick({"270 Deg", "180 Deg", "vert"}));
-  EXPECT_EQ("012", pick({"360 Deg", "0 Deg", "Down"}));
-  EXPECT_EQ("need one vertical and two horizontal channels, found 2 vertical and 1 horizontal",
-            pick({"Up", "90 Deg", "Down"}));
-  for (const char* bad : {"NE", "361 Deg", "", "9x"}) EXPECT_FALSE(classify_orientation(bad)) << bad;
+  channels[2].start_time = "1/2/24, 18:00:05.0 UTC";
+  EXPECT_EQ("channels of records that start at different times: c1.v2 channel 1 (0 Deg) starts at "
+            "1/2/24, 18:00:00.0 UTC, c3.v2 channel 1 (Up) at 1/2/24, 18:00:05.0 UTC",
+            refusal());
+  channels[1].station_code = "5\x1b";
+  EXPECT_EQ("channels of different stations: c1.v2 channel 1 (0 Deg) is station 12345, "
+            "c2.v2 channel 1 (90 Deg) station 5\\x1b",
+            refusal());
 }
 
 std::vector<std::string> lines_of(const std::string& bytes, LineStatus* last = nullptr) {
@@ -192,6 +208,23 @@ TEST(LineReader, EndsLinesAtLfOrCrLfAndTheFileAt0x1A) {
   EXPECT_EQ(V{"ok"}, lines_of("ok\n" + std::string(LineReader::kMaxLine + 1, 'x') + "\n", &last));
   EXPECT_EQ(LineStatus::kTooLong, last);
   EXPECT_EQ(V{std::string(LineReader::kMaxLine, 'x')}, lines_of(std::string(LineReader::kMaxLine, 'x') + "\n"));
+}
+
+TEST(ComponentField, MostDecimalsThatReadBackInSinglePrecision) {
+  struct Case { double value; const char* field; };
+  for (const Case& c : std::vector<Case>{
+           {0.0, " .00000000"},
+           {-1e-10, " .00000000"},    // no sign on a value that shows as zero
+           {-1e-7, "-.00000010"},
+           {1.5, "1.50000000"},
+           {3.088975, " 3.0889750"},  // single precision holds 3.08897495
+           {-123.456, "-123.45600"},
+           {12345.6789, " 12345.679"},  // three decimals even where single precision blurs them
+           {999999.999, "999999.999"},
+       }) {
+    EXPECT_EQ(c.field, component_field(c.value).value_or("none")) << c.value;
+  }
+  for (double v : {1e6, -99999.9996, std::nan("")}) EXPECT_FALSE(component_field(v)) << v;
 }
 
 TEST(HeaderRecords, TitleOnSixDescriptorOnFortyTwo) {

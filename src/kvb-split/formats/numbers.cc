@@ -45,3 +45,15 @@ std::string_view columns(std::string_view line, std::size_t first, std::size_t w
   if (first < 1 || first > line.size()) return {};
   return line.substr(first - 1, width);
 }
+
+std::string lowered(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string trimmed(std::string_view text) {
+  std::size_t b = text.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  return std::string(text.substr(b, text.find_last_not_of(' ') - b + 1));
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 // The value of one field, blanks around it trimmed: [sign] digits [point
@@ -14,3 +15,9 @@ std::optional<double> parse_number(std::string_view field);
 // Column slice of line, 1-based first column, width columns; a line that is
 // shorter reads as padded with blanks.
 std::string_view columns(std::string_view line, std::size_t first, std::size_t width);
+
+// Text in lower case (ASCII), for keywords matched in any case.
+std::string lowered(std::string_view text);
+
+// Text without the blanks around it.
+std::string trimmed(std::string_view text);

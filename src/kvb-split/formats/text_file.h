@@ -26,12 +26,12 @@ class TextFile {
       case LineStatus::kReadError:
         break;
     }
-    throw SplitError(path_ + ": " + std::strerror(errno));
+    throw SplitError(escaped(path_) + ": " + std::strerror(errno));
   }
 
   [[noreturn]] void fail(const std::string& what) const { fail_at(lines_.line_number(), what); }
   [[noreturn]] void fail_at(long line, const std::string& what) const {
-    throw SplitError(path_ + ":" + std::to_string(line) + ": " + what);
+    throw SplitError(escaped(path_) + ":" + std::to_string(line) + ": " + what);
   }
   const std::string& path() const { return path_; }
   long line_number() const { return lines_.line_number(); }

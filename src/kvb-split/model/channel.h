@@ -36,6 +36,8 @@ struct Channel {
   // The file's own text for the component file's header (up to 40 lines are kept),
   // and, where the file's data lines already are eight 10-column fields in cm/s²,
   // those lines, so that the writer can copy them byte for byte.
+  // The descriptor line that introduced those data lines goes with them.
   std::vector<std::string> header_lines;
   std::vector<std::string> data_lines;
+  std::string data_descriptor;
 };

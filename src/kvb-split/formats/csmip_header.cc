@@ -1,31 +1,19 @@
-#include "channel_header.h"
+#include "formats/csmip_header.h"
 
 #include <cctype>
 
+#include "formats/numbers.h"
+
 namespace {
 
-constexpr std::size_t kTitleColumns = 80;
 constexpr std::size_t kNameColumns = 40;  // the station name field of the text header
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_alpha(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string trim(std::string_view s) {
-  std::size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  std::size_t e = s.find_last_not_of(' ');
-  return std::string(s.substr(b, e - b + 1));
-}
-
 // Parses "chan  1:  90 deg" from position at (the "c" of "chan").
 std::optional<ChannelHeader> channel_at(std::string_view line, std::size_t at) {
-  std::string low = lower(line);
+  std::string low = lowered(line);
   std::size_t i = at + 4;
   if (low.compare(i, 3, "nel") == 0) i += 3;  // "Channel  1:"
   auto blanks = [&] { while (i < line.size() && line[i] == ' ') ++i; };
@@ -58,11 +46,11 @@ std::optional<ChannelHeader> channel_at(std::string_view line, std::size_t at) {
 
 std::optional<ChannelHeader> find_channel(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
-    if (lower(line.substr(0, 4)) != "chan") continue;
+    if (lowered(line.substr(0, 4)) != "chan") continue;
     if (auto h = channel_at(line, 0)) return h;
   }
   for (const std::string& line : lines) {
-    std::string low = lower(line);
+    std::string low = lowered(line);
     for (std::size_t at = low.find("chan"); at != std::string::npos; at = low.find("chan", at + 1)) {
       if (auto h = channel_at(line, at)) return h;
     }
@@ -77,7 +65,7 @@ std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>
   if (!header) return std::nullopt;
   // "Station No. 12345   40.000N, ..." and on the next line the station name.
   for (std::size_t k = 0; k < lines.size(); ++k) {
-    std::string low = lower(lines[k]);
+    std::string low = lowered(lines[k]);
     std::size_t at = low.find_first_not_of(' ');
     if (at == std::string::npos || low.compare(at, 10, "station no") != 0) continue;
     std::size_t i = at + 10;
@@ -85,20 +73,8 @@ std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>
     std::size_t start = i;
     while (i < low.size() && is_digit(low[i])) ++i;
     header->station_number = lines[k].substr(start, i - start);
-    if (k + 1 < lines.size()) header->station_name = trim(std::string_view(lines[k + 1]).substr(0, kNameColumns));
+    if (k + 1 < lines.size()) header->station_name = trimmed(std::string_view(lines[k + 1]).substr(0, kNameColumns));
     break;
   }
   return header;
-}
-
-std::string make_title(const ChannelHeader& header) {
-  std::string title = header.station_name;
-  if (!header.station_number.empty()) {
-    if (!title.empty()) title += ", ";
-    title += "station " + header.station_number;
-  }
-  if (!title.empty()) title += ", ";
-  title += "channel " + std::to_string(header.channel) + ": " + header.orientation;
-  if (title.size() > kTitleColumns) title.resize(kTitleColumns);
-  return title;
 }

@@ -1,18 +1,14 @@
-#include "descriptor.h"
+#include "formats/csmip_descriptor.h"
 
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 
+#include "formats/numbers.h"
+
 namespace {
 
 constexpr long kMaxPoints = 10'000'000;
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -78,7 +74,7 @@ bool is_accel_descriptor(std::string_view line) {
   long count = 0;
   std::size_t i = leading_count(line, count);
   if (i == std::string_view::npos) return false;
-  std::string rest = lower(line.substr(skip_blanks(line, i)));
+  std::string rest = lowered(line.substr(skip_blanks(line, i)));
   return starts_with(rest, "points of accel") || starts_with(rest, "accelerogram points");
 }
 
@@ -118,7 +114,7 @@ std::optional<Descriptor> parse_descriptor(std::string_view line, std::string& w
     why = "the point count is missing, zero or too large";
     return std::nullopt;
   }
-  std::string text = lower(line);
+  std::string text = lowered(line);
   if (auto rate = number_with_unit(text, {"pts/sec", "samples/sec", "sps"})) {
     d.interval = 1.0 / *rate;
   } else if (auto interval = number_with_unit(text, {"sec", "s"})) {

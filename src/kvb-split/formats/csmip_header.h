@@ -1,5 +1,5 @@
 // What a channel's text header says about where it was recorded: station,
-// channel number and orientation, and the title line made from them.
+// channel number and orientation.
 #pragma once
 
 #include <optional>
@@ -18,7 +18,3 @@ struct ChannelHeader {
 // descriptor). The orientation comes from the "Chan  1: 360 Deg" line, looked
 // for first at the start of a line, then anywhere; nothing when there is none.
 std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>& lines);
-
-// The title record of a component file, at most 80 columns:
-//   "Cedar Flat, station 12345, channel 1: 360 Deg"
-std::string make_title(const ChannelHeader& header);

@@ -1,4 +1,4 @@
-#include "volume_files.h"
+#include "generators/csmip.h"
 
 #include <cctype>
 #include <cstdarg>
@@ -78,6 +78,7 @@ std::vector<std::string> header_lines(const GenChannel& ch, const GenOptions& op
   } else {
     h.push_back(format("No. of Points = %6zu", points));
     h.push_back("Units of uncor data are sec and g .");
+    h.push_back("Synthetic record: 13 text lines, as in the agency's files");
   }
   // Integer header (15 per line, 100 values) and real header (8 per line).
   for (int k = 0; k < 100; k += 15) {

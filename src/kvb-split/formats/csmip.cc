@@ -1,0 +1,284 @@
+#include "formats/csmip.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "formats/csmip_descriptor.h"
+#include "formats/csmip_header.h"
+#include "formats/numbers.h"
+#include "formats/samples.h"
+#include "orientation.h"
+
+namespace {
+
+// A channel header longer than this is not a Volume 1/2 header (they hold 27
+// to 45 lines); the limit keeps memory bounded on files of another kind.
+constexpr std::size_t kMaxHeaderLines = 200;
+// The film-era pairs have no descriptor: 13 text lines, 7 integer and 7 real
+// header lines, then the pairs, five to a line in 7-column fields.
+constexpr std::size_t kPairsHeaderLines = 27;
+constexpr int kPairFields = 10;
+constexpr int kPairWidth = 7;
+constexpr double kG = 980.665;
+
+bool is_blank(const std::string& line) { return line.find_first_not_of(' ') == std::string::npos; }
+bool is_channel_end(const std::string& line) { return line.compare(0, 2, "/&") == 0; }
+
+bool mentions_points(const std::string& line) { return lowered(line).find("points") != std::string::npos; }
+
+// A line of the film-era pairs: no letters, and fields of 7 columns that are
+// numbers, the first one at least.
+bool is_pairs_line(const std::string& line) {
+  for (char c : line)
+    if (std::isalpha(static_cast<unsigned char>(c))) return false;
+  return parse_number(columns(line, 1, kPairWidth)).has_value();
+}
+
+// The text after key (any case) on the first line that holds it, up to stop.
+std::string after(const std::vector<std::string>& lines, std::string_view key, std::string_view stop = {}) {
+  for (const std::string& line : lines) {
+    std::string low = lowered(line);
+    std::size_t at = low.find(key);
+    if (at == std::string::npos) continue;
+    std::string rest = line.substr(at + key.size());
+    if (!stop.empty()) {
+      std::size_t end = lowered(rest).find(stop);
+      if (end != std::string::npos) rest.resize(end + stop.size());
+    }
+    return trimmed(rest);
+  }
+  return {};
+}
+
+// The number after key on the first line that holds it.
+std::optional<double> number_after(const std::vector<std::string>& lines, std::string_view key) {
+  std::string rest = after(lines, key);
+  std::size_t end = rest.find_first_of(" ,");
+  return parse_number(rest.substr(0, end));
+}
+
+// The unit of the acceleration data as the descriptor states it, and its factor.
+bool descriptor_unit(const std::string& descriptor, Channel& ch) {
+  std::string low = lowered(descriptor);
+  struct Unit { const char* text; const char* name; double factor; };
+  for (const Unit& u : {Unit{"cm/sec2", "cm/sec2", 1.0}, Unit{"cm/sec/sec", "cm/sec/sec", 1.0},
+                        Unit{"units of g/10", "g/10", kG / 10}, Unit{"units: g/10", "g/10", kG / 10},
+                        Unit{"units of g", "g", kG}, Unit{"units: g", "g", kG}}) {
+    if (low.find(u.text) != std::string::npos) {
+      ch.unit = u.name;
+      ch.to_cm_s2 = u.factor;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Reads the header from first (already read) up to and including the
+// acceleration descriptor; or, for Volume 1, up to the first line of
+// time/value pairs, which leaves descriptor empty.
+std::vector<std::string> read_header(TextFile& file, CsmipVolume volume, const std::string& first,
+                                     long start, std::string& descriptor) {
+  std::vector<std::string> header;
+  std::string line = first;
+  for (;;) {
+    if (is_accel_descriptor(line)) {
+      descriptor = line;
+      return header;
+    }
+    if (volume == CsmipVolume::kOne && header.size() == kPairsHeaderLines && is_pairs_line(line)) {
+      descriptor.clear();
+      header.push_back(line);  // handed back as the first data line
+      return header;
+    }
+    if (header.size() == kMaxHeaderLines)
+      file.fail_at(start, "no acceleration data line (\"N points of accel data ...\") within " +
+                              std::to_string(kMaxHeaderLines) + " lines of this channel's start");
+    header.push_back(line);
+    if (!file.next(line))
+      file.fail("the file ends before the acceleration data of the channel that starts at line " +
+                std::to_string(start));
+  }
+}
+
+// One value of a data line, or a failure naming the field.
+double field_value(const TextFile& file, std::string_view field, int k) {
+  auto value = parse_number(field);
+  if (!value) {
+    std::string shown = trimmed(field);
+    file.fail("field " + std::to_string(k + 1) + ": " +
+              (shown.empty() ? std::string("blank field") : "\"" + escaped(shown) + "\" is not a number"));
+  }
+  return *value;
+}
+
+// Fields after the last value of a line must be blank.
+void check_rest_blank(const TextFile& file, const std::string& line, int from, int fields, int width) {
+  for (int k = from; k < fields; ++k) {
+    std::string_view field = columns(line, static_cast<std::size_t>(k * width) + 1, static_cast<std::size_t>(width));
+    if (!trimmed(field).empty())
+      file.fail("more values than the descriptor's point count (field " + std::to_string(k + 1) +
+                " holds \"" + escaped(field) + "\")");
+  }
+}
+
+void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
+  const DataLayout& layout = d.layout;
+  const std::size_t width = static_cast<std::size_t>(layout.width);
+  // Lines already in read-KVB's layout, in cm/s², every value with its point,
+  // are copied as they are.
+  bool copy = layout.width == kFieldWidth && layout.per_line == kFieldsPerLine && ch.to_cm_s2 == 1.0;
+  long left = d.points;
+  std::string line;
+  ch.samples.reserve(static_cast<std::size_t>(d.points));
+  while (left > 0) {
+    if (!file.next(line))
+      file.fail("the file ends after " + std::to_string(d.points - left) + " of " +
+                std::to_string(d.points) + " acceleration points");
+    int count = left < layout.per_line ? static_cast<int>(left) : layout.per_line;
+    for (int k = 0; k < count; ++k) {
+      std::string_view field = columns(line, static_cast<std::size_t>(k) * width + 1, width);
+      add_sample(ch, field_value(file, field, k), file);
+      copy = copy && field.find('.') != std::string_view::npos;
+    }
+    check_rest_blank(file, line, count, layout.per_line, layout.width);
+    if (copy) ch.data_lines.push_back(line);
+    left -= count;
+  }
+  if (!copy) ch.data_lines.clear();
+}
+
+// After the acceleration data: the velocity and displacement blocks (Volume 2)
+// up to the channel's end line "/&", which Volume 1 has right away.
+void skip_to_channel_end(TextFile& file, const Descriptor& d) {
+  std::string line;
+  if (!file.next(line) || is_channel_end(line)) return;
+  if (!is_blank(line) && !mentions_points(line))
+    file.fail("more acceleration data than the " + std::to_string(d.points) +
+              " points its descriptor announces");
+  while (file.next(line) && !is_channel_end(line)) {
+    if (is_accel_descriptor(line))
+      file.fail("a second acceleration block before this channel's end line (\"/&\")");
+  }
+}
+
+// The film-era pairs: "NO. OF POINTS =  11999" pairs of time (s) and value
+// (g/10), five pairs a line, then the end line.
+void read_pairs(TextFile& file, const std::string& first, long start, Channel& ch) {
+  auto stated = number_after(ch.header_lines, "no. of points =");
+  if (!stated || *stated < 1 || *stated != std::floor(*stated) || *stated > 1e7)
+    file.fail_at(start, "no point count (\"No. of points = N\") in this channel's header");
+  const long points = static_cast<long>(*stated);
+  ch.unit = "g/10";
+  ch.to_cm_s2 = kG / 10;
+  if (lowered(after(ch.header_lines, "units of uncor accel are")).find("g/10") == std::string::npos) {
+    ch.unit = "g";
+    ch.to_cm_s2 = kG;
+  }
+  ch.interval = 0.0;
+  std::string line = first;
+  long values = 0;  // times and accelerations
+  for (bool have = true;; have = file.next(line)) {
+    if (!have || is_channel_end(line)) break;
+    if (values == 2 * points)
+      file.fail("more pairs than the " + std::to_string(points) + " its header announces");
+    int count = 2 * points - values < kPairFields ? static_cast<int>(2 * points - values) : kPairFields;
+    for (int k = 0; k < count; ++k) {
+      std::string_view field = columns(line, static_cast<std::size_t>(k * kPairWidth) + 1, kPairWidth);
+      if (k % 2 == 0) {
+        if (trimmed(field).empty() && k > 0) {  // a short last line
+          count = k;
+          break;
+        }
+        double t = field_value(file, field, k);
+        if (!ch.times.empty() && t <= ch.times.back())
+          file.fail("field " + std::to_string(k + 1) + ": the time " + trimmed(field) +
+                    " s does not follow the one before it");
+        ch.times.push_back(t);
+      } else {
+        add_sample(ch, field_value(file, field, k), file);
+      }
+    }
+    if (count % 2 != 0) file.fail("a time without its value");
+    check_rest_blank(file, line, count, kPairFields, kPairWidth);
+    values += count;
+  }
+  if (values != 2 * points)
+    file.fail("the channel that starts at line " + std::to_string(start) + " holds " +
+              std::to_string(values / 2) + " pairs, its header announces " + std::to_string(points));
+}
+
+void describe_channel(const TextFile& file, long start, Channel& ch) {
+  auto parsed = parse_channel_header(ch.header_lines);
+  if (!parsed) file.fail_at(start, "no channel line (\"Chan  1: 360 Deg\") in this channel's header");
+  ch.number = std::to_string(parsed->channel);
+  ch.orientation_text = parsed->orientation;
+  ch.station_code = parsed->station_number;
+  ch.station_name = parsed->station_name;
+  auto orientation = classify_orientation(ch.orientation_text);
+  if (!orientation)
+    file.fail_at(start, "channel " + ch.number + ": unknown orientation \"" + escaped(ch.orientation_text) + "\"");
+  ch.orientation = *orientation;
+  ch.start_time = after(ch.header_lines, "start time:", "utc");
+  if (ch.start_time.empty()) ch.start_time = after(ch.header_lines, "trigger time:");
+  std::string location = after(ch.header_lines, "location:");
+  ch.location = location.substr(0, location.find("  "));
+}
+
+// The peak the header states: "Peak acceleration =  77.280 cm/sec/sec"
+// (Volume 2), "Max  =   .079 g" (Volume 1, in g also for the pairs).
+void stated_peak(Channel& ch, CsmipVolume volume) {
+  if (volume == CsmipVolume::kTwo) {
+    if (auto peak = number_after(ch.header_lines, "peak acceleration =")) ch.stated_peak = *peak;
+  } else if (auto peak = number_after(ch.header_lines, "max  =")) {
+    ch.stated_peak = *peak * kG;
+  }
+}
+
+}  // namespace
+
+bool first_line_starts(const std::vector<std::string>& head, std::string_view prefix) {
+  return !head.empty() && lowered(head[0]).compare(0, prefix.size(), prefix) == 0;
+}
+
+void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name, std::vector<Channel>& channels) {
+  std::size_t found = 0;
+  std::string line;
+  while (file.next(line)) {
+    if (is_blank(line)) continue;  // between channels, and at the end
+
+    Channel ch;
+    ch.source = file.path();
+    ch.format = format_name;
+    ch.line = file.line_number();
+    std::string descriptor;
+    ch.header_lines = read_header(file, volume, line, ch.line, descriptor);
+    std::string first_pair;
+    if (descriptor.empty()) {
+      first_pair = ch.header_lines.back();
+      ch.header_lines.pop_back();
+    }
+    const long descriptor_line = file.line_number();
+    describe_channel(file, ch.line, ch);
+    stated_peak(ch, volume);
+
+    if (descriptor.empty()) {
+      read_pairs(file, first_pair, ch.line, ch);
+    } else {
+      std::string why;
+      auto d = parse_descriptor(descriptor, why);
+      if (!d) file.fail_at(descriptor_line, why);
+      if (volume == CsmipVolume::kOne && !d->layout.stated) d->layout.width = 9;
+      if (!descriptor_unit(descriptor, ch)) {
+        ch.unit = volume == CsmipVolume::kTwo ? "cm/sec2" : "g";
+        ch.to_cm_s2 = volume == CsmipVolume::kTwo ? 1.0 : kG;
+      }
+      ch.interval = d->interval;
+      ch.data_descriptor = descriptor;
+      read_equally_spaced(file, *d, ch);
+      skip_to_channel_end(file, *d);
+    }
+    channels.push_back(std::move(ch));
+    ++found;
+  }
+  if (found == 0) throw SplitError(escaped(file.path()) + ": no channel in this file");
+}

@@ -1,0 +1,6 @@
+// CSMIP/CDMG Volume 1 files.
+#pragma once
+
+#include "formats/format.h"
+
+extern const Format kCsmipV1Format;

@@ -1,0 +1,6 @@
+// CSMIP/CDMG Volume 2 files.
+#pragma once
+
+#include "formats/format.h"
+
+extern const Format kCsmipV2Format;

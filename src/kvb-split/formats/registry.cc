@@ -1,0 +1,14 @@
+// Every format kvb-split reads, in the order they are tried: look-alikes
+// that begin the same way are told apart by the more particular test first.
+#include "formats/csmip_v1.h"
+#include "formats/csmip_v2.h"
+#include "formats/format.h"
+
+const std::vector<Format>& formats() {
+  // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
+  static const std::vector<Format> all = {
+      kCsmipV2Format,
+      kCsmipV1Format,
+  };
+  return all;
+}

@@ -1,0 +1,24 @@
+// Adding a sample to a channel, in cm/s², as every reader does.
+#pragma once
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "formats/text_file.h"
+#include "model/channel.h"
+#include "writer/component_file.h"
+
+// Appends value (in the file's unit) times ch.to_cm_s2 to ch.samples. Fails
+// at the file's current line when the result cannot be written in a 10-column
+// field with three decimals.
+inline void add_sample(Channel& ch, double value, const TextFile& file) {
+  double cm_s2 = value * ch.to_cm_s2;
+  if (!std::isfinite(cm_s2) || !component_field(cm_s2)) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6g", cm_s2);
+    file.fail("the sample " + std::string(text) + " cm/s² does not fit in a 10-column field with three "
+              "decimals (|value| below 10^6 cm/s², 10^5 when negative)");
+  }
+  ch.samples.push_back(cm_s2);
+}

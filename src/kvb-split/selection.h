@@ -1,0 +1,32 @@
+// Which channels become the three component files.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "model/channel.h"
+
+// The component files, in the order read-KVB reads them.
+enum Component { kN00 = 0, kN90 = 1, kUp = 2 };
+inline constexpr std::array<const char*, 3> kComponentNames = {"KVB-N00.txt", "KVB-N90.txt",
+                                                               "KVB-UP.txt"};
+
+// "rec.v2 channel 1 (360 Deg)", with the location where the file states one.
+std::string describe(const Channel& ch);
+
+// For each component the index of the channel that goes there.
+//
+// With chosen empty, the channels must be three: one vertical (to UP) and two
+// horizontals, of which the one nearer the north-south axis goes to N00 (a
+// tie to the smaller azimuth) and the other to N90; when either has no
+// azimuth the one at 0 or 360 degrees, else the first, goes to N00. With
+// chosen (1-based numbers of the channel list, in N00, N90, UP order) those
+// three, which must be two horizontals and then a vertical.
+//
+// Throws SplitError, with the numbered list of every channel, when the
+// channels cannot be assigned, and also when the three are of different
+// stations or start at different times where the files say so.
+std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels,
+                                             const std::vector<long>& chosen);

@@ -1,0 +1,40 @@
+// The component files read-KVB reads: 42 header records (the title on record
+// 6, the acceleration descriptor on record 42), then the samples in cm/s² as
+// eight 10-column fields a line.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/channel.h"
+
+inline constexpr int kHeaderRecords = 42;
+inline constexpr int kTitleRecord = 6;
+inline constexpr int kFieldWidth = 10;
+inline constexpr int kFieldsPerLine = 8;
+
+// One value as a field: right-justified, with the most decimals (three at
+// least) that fit in 10 columns and that read-KVB, which keeps a sample in
+// single precision, reads back to the same digits. A leading zero is dropped
+// ("-.1234567"). Nothing when the value does not fit with three decimals
+// (from 10^6 cm/s², or 10^5 below zero).
+std::optional<std::string> component_field(double value);
+
+// The title record, at most 80 columns: station name and code, channel number
+// and orientation as the file gives them, and the azimuth where the words do
+// not show it: "Cedar Flat, station 12345, channel 1: 360 Deg".
+std::string component_title(const Channel& ch);
+
+// The 42 header records: the channel's header lines 1 to 5, the title, its
+// header lines 6 to 40 (empty records where it has fewer), the descriptor.
+std::vector<std::string> header_records(const std::vector<std::string>& header,
+                                        const std::string& title, const std::string& descriptor);
+
+// Writes the component file of ch to out. Where the channel kept the file's
+// own data lines (already eight 10-column fields in cm/s²) they are copied
+// byte for byte; otherwise the samples are written as component fields.
+// Throws SplitError for a sample that does not fit. Write errors are the
+// caller's to find (ferror).
+void write_component(const Channel& ch, std::FILE* out);
