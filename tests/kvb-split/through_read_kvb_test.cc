@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "band_limited.h"
 #include "child_process.h"
 #include "temp_dir.h"
 #include "generators/csmip.h"
@@ -143,6 +146,77 @@ TEST(KvbSplitThroughReadKvb, Volume1UpperCaseNineColumnsInG) {
                                       {2, "0 Deg", samples(90, 5, limit)},
                                       {3, "270 Deg", samples(100, 6, limit)}};
   split_and_convert(opt, channels, channels[1].micro, channels[2].micro, channels[0].micro);
+}
+
+// A 15 s record at 0.01 s of band-limited samples (peak near 90 cm/s²),
+// resampled: read-KVB's CSV at 0.005 s holds the signal itself to 0.1 % of
+// its peak away from the first and last second, and every resampled sample.
+TEST(KvbSplitThroughReadKvb, ResampledRecordHoldsTheSignalAndItsRecordFileSaysSo) {
+  const double from = 0.01, scale = 0.45;
+  const int n = 1501;
+  std::vector<GenChannel> channels = {{1, "360 Deg", {}}, {2, "90 Deg", {}}, {3, "Up", {}}};
+  for (GenChannel& ch : channels) {
+    for (int k = 0; k < n; ++k)
+      ch.micro.push_back(std::lround(1e6 * scale * band_limited(k * from + ch.number, 0.5 / from)));
+  }
+  GenOptions opt;
+  opt.interval = from;
+  TempDir dir;
+  dir.write("rec.v2", volume_file(channels, opt));
+  RunResult split = run(KVB_SPLIT, {"--resample", "-o", "rec", "rec.v2"}, dir.path());
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ("", split.err);
+  RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
+  ASSERT_TRUE(conv.exited(0)) << conv.describe() << "\n" << conv.err;
+
+  auto rows = numbers(dir.read("rec/accel.csv").value_or(""));
+  ASSERT_EQ(3008u, rows.size());  // 3001 samples at 0.005 s, rounded up to whole lines of eight
+  double peak = 0, error = 0, csv_peak = 0;
+  for (std::size_t i = 0; i < 3001; ++i) {
+    const double t = static_cast<double>(i) * 0.005;
+    ASSERT_NEAR(t, rows[i][0], 0.0005);
+    csv_peak = std::max(csv_peak, std::fabs(rows[i][1]));
+    for (std::size_t c = 0; c < 3; ++c) {
+      const double exact = scale * band_limited(t + channels[c].number, 0.5 / from);
+      peak = std::max(peak, std::fabs(exact));
+      if (t >= 1.0 && t <= 14.0) error = std::max(error, std::fabs(rows[i][c + 1] - exact));
+    }
+  }
+  EXPECT_LT(error, 1e-3 * peak + 0.0005) << error << " of " << peak;
+
+  auto record = nlohmann::json::parse(dir.read("rec/KVB-record.json").value_or("{}"));
+  EXPECT_EQ(0.005, record["csv_time_step"]);
+  EXPECT_FALSE(record["done"]["resampled"].is_null());
+  const auto& n00 = record["components"][0];
+  EXPECT_EQ("KVB-N00.txt", n00["file"]);
+  EXPECT_EQ(0.01, n00["source_interval"]);
+  EXPECT_EQ(n, n00["source_samples"]);
+  EXPECT_EQ(3001, n00["samples"]);
+  EXPECT_NEAR(csv_peak, std::fabs(n00["peak"]["value"].get<double>()), 0.0006);
+}
+
+// Two horizontals and no vertical: refused, or with --missing-vertical zeros
+// an UP of zeros whose title says so.
+TEST(KvbSplitThroughReadKvb, MissingVerticalBecomesZerosWhenAsked) {
+  const long limit = 100'000'000;
+  std::vector<GenChannel> channels = {{1, "90 Deg", samples(20, 1, limit)}, {2, "360 Deg", samples(20, 2, limit)}};
+  TempDir dir;
+  dir.write("rec.v2", volume_file(channels, GenOptions{}));
+  RunResult refused = run(KVB_SPLIT, {"-o", "rec", "rec.v2"}, dir.path());
+  EXPECT_TRUE(refused.exited(1)) << refused.describe();
+  EXPECT_EQ("kvb-split: the record has no vertical channel, only rec.v2 channel 1 (90 Deg) and rec.v2 channel "
+            "2 (360 Deg); --missing-vertical zeros writes a KVB-UP.txt of zeros\n",
+            refused.err);
+  RunResult split = run(KVB_SPLIT, {"--missing-vertical", "zeros", "-o", "rec", "rec.v2"}, dir.path());
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
+  ASSERT_TRUE(conv.exited(0)) << conv.describe();
+  EXPECT_NE(std::string::npos, conv.out.find("channel UP: zeros, the record has no vertical")) << conv.out;
+  EXPECT_EQ(expected_csv(channels[1].micro, channels[0].micro, std::vector<long>(20, 0)),
+            dir.read("rec/accel.csv").value_or(""));
+  auto record = nlohmann::json::parse(dir.read("rec/KVB-record.json").value_or("{}"));
+  EXPECT_EQ("zeros", record["done"]["missing_vertical"]);
+  EXPECT_TRUE(record["components"][2]["zeros"].get<bool>());
 }
 
 }  // namespace
