@@ -23,6 +23,9 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// The largest input read: a record of a million samples in three blocks of
+// 10-column fields is some 35 MB; anything far larger is not such a file.
+constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
 
 const char kUsage[] =
     "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90,UP]\n"
@@ -49,6 +52,7 @@ const char kUsage[] =
     "      --missing-vertical zeros  for a record of two horizontals, write a\n"
     "                        KVB-UP.txt of zeros\n"
     "  -h, --help            show this help and exit\n"
+    "      --version         show the version and exit\n"
     "\n"
     "Beside the component files, KVB-record.json tells what they hold and what was\n"
     "done: station, units, intervals, window, the CSV's real time step, peaks.\n"
@@ -113,7 +117,8 @@ int parse_options(int argc, char** argv, Options& opt) {
   static const option kLong[] = {
       {"output-dir", required_argument, nullptr, 'o'}, {"force", no_argument, nullptr, 'f'},
       {"format", required_argument, nullptr, 'F'},     {"channels", required_argument, nullptr, 'c'},
-      {"help", no_argument, nullptr, 'h'},             {"resample", no_argument, nullptr, kResample},
+      {"help", no_argument, nullptr, 'h'},             {"version", no_argument, nullptr, 'V'},
+      {"resample", no_argument, nullptr, kResample},
       {"keep-interval", no_argument, nullptr, kKeepInterval},
       {"window", required_argument, nullptr, kWindow},
       {"missing-vertical", required_argument, nullptr, kMissingVertical},
@@ -165,7 +170,10 @@ int parse_options(int argc, char** argv, Options& opt) {
         break;
       case 'h':
         print_usage();
-        return 0;
+        return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+      case 'V':
+        std::puts("kvb-split " KVB_VERSION);
+        return std::fflush(stdout) == 0 ? 0 : kExitFailure;
       case ':':
         return usage_error("option " + arg.substr(0, arg.find('=')) + " needs " +
                            (optopt == 'o' ? "a directory" : "a value"));
@@ -244,6 +252,9 @@ std::string slurp(const std::string& path) {
     std::size_t got = std::fread(block, 1, sizeof block, in.get());
     bytes.append(block, got);
     if (got < sizeof block) break;
+    if (bytes.size() > kMaxInputBytes)
+      throw SplitError(escaped(path) + ": larger than " + std::to_string(kMaxInputBytes >> 20) +
+                       " MiB; not a strong-motion text file");
   }
   if (std::ferror(in.get())) throw SplitError(escaped(path) + ": " + std::strerror(errno));
   return bytes;

@@ -164,6 +164,13 @@ TEST(KvbSplit, Volume1UpperCaseNineColumnFieldsInGBecomeCmS2) {
   check_split(opt, 64);
 }
 
+TEST(KvbSplit, Volume1WithoutFormatReadsNineColumnFields) {
+  GenOptions opt;
+  opt.volume = 1;
+  opt.state_format = false;
+  check_split(opt, 30);
+}
+
 TEST(KvbSplit, Volume2WithoutFormatInTheDescriptor) {
   GenOptions opt;
   opt.state_format = false;
@@ -185,6 +192,39 @@ TEST(KvbSplit, SingleChannelFilesGoWhereTheirOrientationsSay) {
             r.out);
   EXPECT_EQ(expected_component(channels[1], opt), dir.read("KVB-N00.txt").value_or(""));
   EXPECT_EQ(expected_component(channels[0], opt), dir.read("KVB-UP.txt").value_or(""));
+}
+
+TEST(KvbSplit, MoreThanThreeChannelsNeedChoosing) {
+  TempDir dir;
+  GenOptions opt;
+  std::vector<GenChannel> channels = three_channels(opt, 12);
+  for (int k = 4; k <= 6; ++k) channels.push_back({k, channels[static_cast<std::size_t>(k - 4)].orientation, samples(12, k, 1000)});
+  dir.write("rec.v2", volume_file(channels, opt));
+  RunResult r = kvb_split(dir, {"rec.v2"});
+  EXPECT_TRUE(r.exited(1)) << r.describe();
+  EXPECT_EQ("kvb-split: found 6 channels; choose three with --channels N00,N90,UP (numbers from this list):\n"
+            "  1. rec.v2 channel 1 (90 Deg)\n  2. rec.v2 channel 2 (Up)\n  3. rec.v2 channel 3 (360 Deg)\n"
+            "  4. rec.v2 channel 4 (90 Deg)\n  5. rec.v2 channel 5 (Up)\n  6. rec.v2 channel 6 (360 Deg)\n",
+            r.err);
+  EXPECT_EQ(std::vector<std::string>{"rec.v2"}, dir.list());
+
+  r = kvb_split(dir, {"--channels=6,4,5", "rec.v2"});
+  EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
+  EXPECT_EQ(expected_component(channels[5], opt), dir.read(kNames[0]));
+  EXPECT_EQ(expected_component(channels[3], opt), dir.read(kNames[1]));
+  EXPECT_EQ(expected_component(channels[4], opt), dir.read(kNames[2]));
+}
+
+TEST(KvbSplit, FormatOptionReadsAFileItDoesNotRecognise) {
+  TempDir dir;
+  GenOptions opt;
+  auto channels = three_channels(opt, 9);
+  std::string bytes = volume_file(channels, opt);
+  dir.write("rec.v2", "Copied by hand" + bytes.substr(bytes.find('\n')));
+  EXPECT_TRUE(kvb_split(dir, {"rec.v2"}).exited(1));
+  RunResult r = kvb_split(dir, {"--format", "csmip-v2", "rec.v2"});
+  EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
+  EXPECT_EQ(expected_component(channels[1], opt), dir.read(kNames[2]));  // the second channel is as made
 }
 
 TEST(KvbSplit, RefusesWhatReadKvbWouldShowWrongAndWarnsOfTheRest) {
@@ -280,8 +320,10 @@ TEST(KvbSplit, RefusesFilesItCannotUnderstandNamingFileAndLine) {
   auto at_line = [](long line) { return "rec.v2:" + std::to_string(line) + ": "; };
   struct Case { std::string bytes; std::string err; };
   for (const Case& c : std::vector<Case>{
-           {replaced(good, first_value, "  -.0x0010"),
-            at_line(data1 + 1) + "field 1: \"-.0x0010\" is not a number"},
+           {replaced(good, first_value, "  -.0\x1b" "0010"),
+            at_line(data1 + 1) + "field 1: \"-.0\\x1b0010\" is not a number"},
+           {replaced(good, first_value, "1000000.00"), at_line(data1 + 1) +
+                "the sample 1e+06 cm/s² does not fit in a 10-column field with three decimals"},
            {cut_after(data1 + 4), at_line(data1 + 4) + "the file ends after 40 of 101 acceleration points"},
            {replaced(good, "   101 points of accel", "    88 points of accel"),
             at_line(data1 + 11) + "more acceleration data than the 88 points its descriptor announces"},
@@ -320,6 +362,11 @@ TEST(KvbSplit, ReportsSystemFailures) {
   RunResult r = kvb_split(dir, {"missing.v2"});
   EXPECT_TRUE(r.exited(1));
   EXPECT_EQ("kvb-split: missing.v2: No such file or directory\n", r.err);
+
+  // An endless input is refused once it is far larger than any record.
+  r = kvb_split(dir, {"/dev/zero"});
+  EXPECT_TRUE(r.exited(1));
+  EXPECT_EQ("kvb-split: /dev/zero: larger than 256 MiB; not a strong-motion text file\n", r.err);
 
   r = kvb_split(dir, {"-o", "rec.v2", "rec.v2"});
   EXPECT_TRUE(r.exited(1));
@@ -383,15 +430,27 @@ TEST(KvbSplit, UsageErrorsExitWithTwo) {
            {{"-x", "a.v2"}, 2, "kvb-split: unknown option -x\n"},
            {{"a.v2", "-o"}, 2, "kvb-split: option -o needs a directory\n"},
            {{"--output-dir=", "a.v2"}, 2, "kvb-split: empty output directory name\n"},
+           {{"--frobnicate", "a.v2"}, 2, "kvb-split: unknown option --frobnicate\n"},
+           {{"--format=peer2", "a.v2"}, 2, "kvb-split: unknown format peer2 (formats: csmip-v2, "},
+           {{"a.v2", "--format"}, 2, "kvb-split: option --format needs a value\n"},
+           {{"--channels", "1,2", "a.v2"}, 2,
+            "kvb-split: --channels takes three channel numbers, as in 4,5,6, not 1,2\n"},
+           {{"-c", "1,2,x", "a.v2"}, 2, "kvb-split: --channels takes three channel numbers"},
            {{"--help"}, 0, ""},
+           {{"--version"}, 0, ""},
        }) {
     RunResult r = kvb_split(dir, c.args);
     EXPECT_TRUE(r.exited(c.status)) << r.describe() << " " << c.err;
     EXPECT_EQ(0u, r.err.find(c.err)) << r.err;
     if (c.status == 2) {
       EXPECT_NE(std::string::npos, r.err.find("Try 'kvb-split --help'"));
-    } else {
+    } else if (c.args[0] == "--help") {
       EXPECT_EQ(0u, r.out.find("Usage: kvb-split"));
+      for (const char* option : {"--output-dir", "--force", "--format", "--channels", "--help", "--version",
+                                 "csmip-v2", "csmip-v1"})
+        EXPECT_NE(std::string::npos, r.out.find(option)) << option;
+    } else {
+      EXPECT_TRUE(r.out.size() > 12 && r.out.compare(0, 10, "kvb-split ") == 0 && r.out.back() == '\n') << r.out;
     }
   }
   EXPECT_EQ(std::vector<std::string>{}, dir.list());

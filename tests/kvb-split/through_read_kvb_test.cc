@@ -95,8 +95,17 @@ void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& cha
                        const std::vector<long>& n00, const std::vector<long>& n90, const std::vector<long>& up) {
   TempDir dir;
   dir.write("rec.v", volume_file(channels, opt));
-  RunResult split = run(KVB_SPLIT, {"-o", "rec", "rec.v"}, dir.path());
+  if (opt.pairs) {  // uneven times: refused, or put on an even grid
+    RunResult refused = run(KVB_SPLIT, {"-o", "rec", "rec.v"}, dir.path());
+    EXPECT_TRUE(refused.exited(1)) << refused.describe();
+    EXPECT_EQ(0u, refused.err.find("kvb-split: rec.v channel 3: the samples are at uneven times")) << refused.err;
+  }
+  RunResult split = run(KVB_SPLIT, {"-o", "rec", "--keep-interval", "rec.v"}, dir.path());
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  if (opt.pairs) {
+    EXPECT_EQ("", split.err);  // the grid's step is the median step, 0.005 s
+    EXPECT_NE(std::string::npos, split.out.find(" at uneven times), g/10 × 98.0665 -> cm/s²\n")) << split.out;
+  }
 
   RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
   ASSERT_TRUE(conv.exited(0)) << conv.describe() << "\n" << conv.err;
@@ -104,11 +113,22 @@ void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& cha
   const std::string csv = dir.read("rec/accel.csv").value_or("(no CSV)");
   if (opt.volume == 2) {
     EXPECT_EQ(expected_csv(n00, n90, up), csv);
-  } else {  // in g: the samples times 980.665
+  } else {  // in g (millionths), or g/10 (thousandths) for pairs
+    const double scale = opt.pairs ? 98.0665e-3 : 980.665e-6;
     std::string want;
-    const long lines = static_cast<long>((up.size() + 7) / 8);
-    auto at = [](const std::vector<long>& v, long i) {
-      return i < static_cast<long>(v.size()) ? static_cast<double>(v[static_cast<std::size_t>(i)]) * 980.665e-6 : 0.0;
+    // Pairs: at each instant of the 0.005 s grid, the line between the
+    // samples around it.
+    const std::vector<long> ms = pair_times(up.size());
+    const std::size_t count = opt.pairs ? static_cast<std::size_t>(ms.back() / 5 + 1) : up.size();
+    const long lines = static_cast<long>((count + 7) / 8);
+    auto at = [&](const std::vector<long>& v, long i) {
+      if (i >= static_cast<long>(opt.pairs ? count : v.size())) return 0.0;
+      if (!opt.pairs) return static_cast<double>(v[static_cast<std::size_t>(i)]) * scale;
+      const double t = 5.0 * static_cast<double>(i);
+      std::size_t k = 0;
+      while (k + 2 < ms.size() && static_cast<double>(ms[k + 1]) <= t) ++k;
+      const double w = std::min(1.0, (t - static_cast<double>(ms[k])) / static_cast<double>(ms[k + 1] - ms[k]));
+      return (static_cast<double>(v[k]) + w * static_cast<double>(v[k + 1] - v[k])) * scale;
     };
     for (long i = 0; i < 8 * lines; ++i) {
       char row[80];
@@ -146,6 +166,23 @@ TEST(KvbSplitThroughReadKvb, Volume1UpperCaseNineColumnsInG) {
                                       {2, "0 Deg", samples(90, 5, limit)},
                                       {3, "270 Deg", samples(100, 6, limit)}};
   split_and_convert(opt, channels, channels[1].micro, channels[2].micro, channels[0].micro);
+}
+
+TEST(KvbSplitThroughReadKvb, FilmEraPairsInGTenthsAtUnevenTimes) {
+  GenOptions opt;
+  opt.volume = 1;
+  opt.pairs = true;
+  opt.upper = true;
+  opt.eol = "\r\n";
+  auto thousandths = [](int count, int seed) {
+    std::vector<long> v = samples(count, seed, 2'000'000);
+    for (long& x : v) x /= 1000;  // the pairs hold three decimals
+    return v;
+  };
+  std::vector<GenChannel> channels = {{1, "90 DEG", thousandths(43, 7)},
+                                      {2, "UP", thousandths(43, 8)},
+                                      {3, "360 DEG", thousandths(43, 9)}};
+  split_and_convert(opt, channels, channels[2].micro, channels[0].micro, channels[1].micro);
 }
 
 // A 15 s record at 0.01 s of band-limited samples (peak near 90 cm/s²),

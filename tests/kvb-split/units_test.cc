@@ -75,6 +75,8 @@ TEST(ChannelHeader, FindsStationChannelAndOrientation) {
            {{"STATION NO. 54321   35.000N, 121.000W     SYN-1", "PINE RIDGE 2", "CHAN  2: UP"},
             "PINE RIDGE 2, station 54321, channel 2: UP"},
            {{"Chan  2:  Long                      Location: Abutment 1"}, "channel 2: Long"},
+           {{"Corrected accelerogram   58667-L2866-14236.52       Chan  1:  H1         from"}, "channel 1: H1"},
+           {{"Chan  3: U-D"}, "channel 3: U-D"},
            {{"12345-S0001      Cedar Flat      Chan  3:  90 Deg"}, "channel 3: 90 Deg"},
            {{"Station No. 1", std::string(60, 'N') + "  Chan 12: Up"}, std::string(40, 'N') + ", station 1, channel 12: Up"},
        }) {

@@ -37,7 +37,7 @@ std::optional<ChannelHeader> channel_at(std::string_view line, std::size_t at) {
       i = number_end;
     }
   } else {
-    while (i < line.size() && is_alpha(line[i])) ++i;
+    while (i < line.size() && (is_alpha(line[i]) || (i > start && (is_digit(line[i]) || line[i] == '-')))) ++i;
   }
   if (i == start) return std::nullopt;
   h.orientation = std::string(line.substr(start, i - start));

@@ -77,7 +77,8 @@ std::vector<std::string> header_lines(const GenChannel& ch, const GenOptions& op
     for (int k = 17; k <= 25; ++k) h.push_back(format("Text header line %d", k));
   } else {
     h.push_back(format("No. of Points = %6zu", points));
-    h.push_back("Units of uncor data are sec and g .");
+    h.push_back(opt.pairs ? "Units of uncor accel are sec and g/10.     Max  =  -.200 g, at  11.576 sec."
+                          : "Units of uncor data are sec and g .");
     h.push_back("Synthetic record: 13 text lines, as in the agency's files");
   }
   // Integer header (15 per line, 100 values) and real header (8 per line).
@@ -108,8 +109,12 @@ std::string volume_file(const std::vector<GenChannel>& channels, const GenOption
   std::vector<std::string> lines;
   for (const GenChannel& ch : channels) {
     for (std::string& line : header_lines(ch, opt)) lines.push_back(line);
-    lines.push_back(descriptor_line(ch, opt));
-    for (std::string& line : data_lines(ch.micro, width_of(opt))) lines.push_back(line);
+    if (opt.pairs) {
+      for (std::string& line : pair_lines(ch.micro)) lines.push_back(line);
+    } else {
+      lines.push_back(descriptor_line(ch, opt));
+      for (std::string& line : data_lines(ch.micro, width_of(opt))) lines.push_back(line);
+    }
     if (opt.volume == 2) {
       for (const char* what : {"veloc", "displ"}) {
         lines.push_back(format("%6zu points of %s data equally spaced at %5.3f sec, in cm.  (8f10.7)",
@@ -123,6 +128,29 @@ std::string volume_file(const std::vector<GenChannel>& channels, const GenOption
   for (const std::string& line : lines) bytes.append(opt.upper ? upper(line) : line).append(opt.eol);
   bytes.append(static_cast<std::size_t>(opt.dos_padding), '\x1a');
   return bytes;
+}
+
+std::vector<long> pair_times(std::size_t count) {
+  static const long steps[] = {5, 5, 4, 5, 6, 5, 5};
+  std::vector<long> times;
+  for (std::size_t k = 0; k < count; ++k) times.push_back(k == 0 ? 0 : times.back() + steps[k % 7]);
+  return times;
+}
+
+std::vector<std::string> pair_lines(const std::vector<long>& milli) {
+  auto field = [](long thousandths) {
+    long mag = std::labs(thousandths);
+    std::string text = (thousandths < 0 ? "-" : "") + (mag >= 1000 ? std::to_string(mag / 1000) : "") +
+                       format(".%03ld", mag % 1000);
+    return std::string(text.size() < 7 ? 7 - text.size() : 0, ' ') + text;
+  };
+  const std::vector<long> times = pair_times(milli.size());
+  std::vector<std::string> lines;
+  for (std::size_t k = 0; k < milli.size(); ++k) {
+    if (k % 5 == 0) lines.emplace_back();
+    lines.back() += field(times[k]) + field(milli[k]);
+  }
+  return lines;
 }
 
 std::string upper(std::string s) {

@@ -11,7 +11,7 @@ namespace kvb_test {
 struct GenChannel {
   int number = 1;
   std::string orientation = "360 Deg";  // as it stands after "Chan  1:"
-  std::vector<long> micro;              // samples in millionths
+  std::vector<long> micro;              // samples in millionths (thousandths for pairs)
 };
 
 struct GenOptions {
@@ -21,6 +21,7 @@ struct GenOptions {
   double interval = 0.005;    // seconds
   bool state_format = true;   // "(8f10.6)" at the end of the descriptor
   int dos_padding = 0;        // 0x1A bytes after the last line
+  bool pairs = false;         // volume 1 of the film era: time/value pairs in g/10, no descriptor
 };
 
 // Deterministic samples with both signs; the first fills its whole field
@@ -38,6 +39,12 @@ std::vector<std::string> data_lines(const std::vector<long>& micro, int width);
 // descriptor itself, as volume_file writes them (before upper-casing).
 std::vector<std::string> header_lines(const GenChannel& ch, const GenOptions& opt);
 std::string descriptor_line(const GenChannel& ch, const GenOptions& opt);
+
+// The film-era pairs: each sample's time in milliseconds (steps of 4 to 6),
+// and the data lines of five pairs (time, value in thousandths) in 7-column
+// fields.
+std::vector<long> pair_times(std::size_t count);
+std::vector<std::string> pair_lines(const std::vector<long>& milli);
 
 // The whole file.
 std::string volume_file(const std::vector<GenChannel>& channels, const GenOptions& opt);
