@@ -431,7 +431,7 @@ TEST(KvbSplit, UsageErrorsExitWithTwo) {
            {{"a.v2", "-o"}, 2, "kvb-split: option -o needs a directory\n"},
            {{"--output-dir=", "a.v2"}, 2, "kvb-split: empty output directory name\n"},
            {{"--frobnicate", "a.v2"}, 2, "kvb-split: unknown option --frobnicate\n"},
-           {{"--format=peer2", "a.v2"}, 2, "kvb-split: unknown format peer2 (formats: csmip-v2, "},
+           {{"--format=peer2", "a.v2"}, 2, "kvb-split: unknown format peer2 (formats: "},
            {{"a.v2", "--format"}, 2, "kvb-split: option --format needs a value\n"},
            {{"--channels", "1,2", "a.v2"}, 2,
             "kvb-split: --channels takes three channel numbers, as in 4,5,6, not 1,2\n"},

@@ -14,7 +14,7 @@
 // field with three decimals.
 inline void add_sample(Channel& ch, double value, const TextFile& file) {
   double cm_s2 = value * ch.to_cm_s2;
-  if (!std::isfinite(cm_s2) || !component_field(cm_s2)) {
+  if (!fits_component_field(cm_s2)) {
     char text[64];
     std::snprintf(text, sizeof text, "%.6g", cm_s2);
     file.fail("the sample " + std::string(text) + " cm/s² does not fit in a 10-column field with three "

@@ -55,7 +55,7 @@ void put_line(const std::string& line, std::FILE* out) {
 }  // namespace
 
 std::optional<std::string> component_field(double value) {
-  if (!std::isfinite(value)) return std::nullopt;
+  if (!fits_component_field(value)) return std::nullopt;
   for (int d = kMostDecimals; d >= kFewestDecimals; --d) {
     std::string text = fixed(value, d);
     if (text.size() > static_cast<std::size_t>(kFieldWidth)) continue;

@@ -22,6 +22,9 @@ inline constexpr int kFieldsPerLine = 8;
 // (from 10^6 cm/s², or 10^5 below zero).
 std::optional<std::string> component_field(double value);
 
+// True when component_field has a field for value, without making it.
+inline bool fits_component_field(double value) { return value > -99999.9995 && value < 999999.9995; }
+
 // The title record, at most 80 columns: station name and code, channel number
 // and orientation as the file gives them, and the azimuth where the words do
 // not show it: "Cedar Flat, station 12345, channel 1: 360 Deg".
