@@ -178,6 +178,7 @@ TEST(SettleTime, RefusesWhatWouldComeOutWrongAndSaysWhatHelps) {
             "but read-KVB's time column assumes 0.005 s; use --resample to resample the record to 0.005 s, "
             "or --keep-interval to keep its samples (the CSV's time column then needs scaling by "
             "interval/0.005)"},
+           {100, 0.005, IntervalChoice::kResample, 0.0, "r.v2 channel 2: no usable sample interval (0 s)"},
            {100, 0.02, IntervalChoice::kKeep, 0.01,
             "the channels keep different intervals (r.v2 channel 1 0.02 s, r.v2 channel 2 0.01 s), but "
             "the CSV has one time column; use --resample"},

@@ -78,6 +78,11 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
     rc.source_samples = chosen[c].samples.size();
     rc.source_interval = chosen[c].times.empty() ? chosen[c].interval : 0.0;
   }
+  for (std::size_t c = 0; c < count; ++c) {
+    const double dt = chosen[c].interval;
+    if (chosen[c].times.empty() && !(std::isfinite(dt) && dt > 0))
+      throw SplitError(name_of(chosen[c]) + ": no usable sample interval (" + interval_text(dt) + ")");
+  }
   even_out(chosen, count, options, facts);
 
   // One interval for all, then read-KVB's or, when asked, the record's own.
