@@ -14,21 +14,23 @@
 
 #include "formats/format.h"
 #include "output_files.h"
+#include "record_file.h"
 #include "selection.h"
+#include "time/timing.h"
 #include "writer/component_file.h"
 
 namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr double kReadKvbInterval = 0.005;  // read-KVB's fixed time step
-constexpr long kReadKvbSamples = 33000;     // read-KVB's samples per component
 // The largest input read: a record of a million samples in three blocks of
 // 10-column fields is some 35 MB; anything far larger is not such a file.
 constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
 
 const char kUsage[] =
-    "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90,UP] FILE...\n"
+    "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90,UP]\n"
+    "                 [--resample | --keep-interval] [--window auto|START:END]\n"
+    "                 [--missing-vertical zeros] FILE...\n"
     "Split the strong-motion files of one record (one file with all channels, or a\n"
     "file per channel) into KVB-N00.txt, KVB-N90.txt and KVB-UP.txt for read-KVB,\n"
     "with the acceleration in cm/s².\n"
@@ -40,9 +42,20 @@ const char kUsage[] =
     "                        it from its content (names below)\n"
     "  -c, --channels A,B,C  the channels for N00, N90 and UP, numbered as in the\n"
     "                        list kvb-split shows when there are more than three\n"
+    "      --resample        resample a record whose interval is not 0.005 s, or\n"
+    "                        whose samples are at uneven times, to 0.005 s\n"
+    "      --keep-interval   keep such a record's samples as they are (the CSV's time\n"
+    "                        column then needs multiplying by interval/0.005)\n"
+    "      --window auto     of a record longer than read-KVB holds (32992 samples),\n"
+    "                        keep the 32992 with the strongest shaking\n"
+    "      --window START:END  keep the seconds START to END from the first sample\n"
+    "      --missing-vertical zeros  for a record of two horizontals, write a\n"
+    "                        KVB-UP.txt of zeros\n"
     "  -h, --help            show this help and exit\n"
     "      --version         show the version and exit\n"
     "\n"
+    "Beside the component files, KVB-record.json tells what they hold and what was\n"
+    "done: station, units, intervals, window, the CSV's real time step, peaks.\n"
     "The vertical channel goes to KVB-UP.txt, the horizontal nearer the north-south\n"
     "axis to KVB-N00.txt (the first horizontal when the file gives no azimuth), the\n"
     "other to KVB-N90.txt.\n"
@@ -55,8 +68,12 @@ struct Options {
   bool force = false;
   const Format* format = nullptr;  // recognised from the content when null
   std::vector<long> channels;      // --channels, 1-based
+  TimeOptions time;                // --resample, --keep-interval, --window, --missing-vertical
   std::vector<std::string> inputs;
 };
+
+// Long options without a letter of their own.
+enum LongOnly { kResample = 256, kKeepInterval, kWindow, kMissingVertical };
 
 int usage_error(const std::string& what) {
   std::fprintf(stderr, "kvb-split: %s\nTry 'kvb-split --help' for more information.\n", escaped(what).c_str());
@@ -101,6 +118,10 @@ int parse_options(int argc, char** argv, Options& opt) {
       {"output-dir", required_argument, nullptr, 'o'}, {"force", no_argument, nullptr, 'f'},
       {"format", required_argument, nullptr, 'F'},     {"channels", required_argument, nullptr, 'c'},
       {"help", no_argument, nullptr, 'h'},             {"version", no_argument, nullptr, 'V'},
+      {"resample", no_argument, nullptr, kResample},
+      {"keep-interval", no_argument, nullptr, kKeepInterval},
+      {"window", required_argument, nullptr, kWindow},
+      {"missing-vertical", required_argument, nullptr, kMissingVertical},
       {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (;;) {
@@ -128,6 +149,25 @@ int parse_options(int argc, char** argv, Options& opt) {
         if (opt.channels.empty())
           return usage_error(std::string("--channels takes three channel numbers, as in 4,5,6, not ") + optarg);
         break;
+      case kResample:
+      case kKeepInterval: {
+        const IntervalChoice choice = c == kResample ? IntervalChoice::kResample : IntervalChoice::kKeep;
+        if (opt.time.interval != IntervalChoice::kRefuse && opt.time.interval != choice)
+          return usage_error("--resample and --keep-interval exclude each other");
+        opt.time.interval = choice;
+        break;
+      }
+      case kWindow: {
+        std::string why;
+        opt.time.window = parse_window(optarg, why);
+        if (!opt.time.window) return usage_error(std::string("--window ") + optarg + ": " + why);
+        break;
+      }
+      case kMissingVertical:
+        if (std::strcmp(optarg, "zeros") != 0)
+          return usage_error(std::string("--missing-vertical takes zeros, not ") + optarg);
+        opt.time.vertical_zeros = true;
+        break;
       case 'h':
         print_usage();
         return std::fflush(stdout) == 0 ? 0 : kExitFailure;
@@ -150,40 +190,47 @@ int parse_options(int argc, char** argv, Options& opt) {
 
 void warn(const std::string& what) { std::fprintf(stderr, "kvb-split: warning: %s\n", what.c_str()); }
 
-std::string seconds(double interval) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g s", interval);
-  return text;
+// What read-KVB does with components of different lengths.
+void warn_about(const std::array<Channel, 3>& chosen) {
+  const std::size_t n00 = chosen[kN00].samples.size(), n90 = chosen[kN90].samples.size(),
+                    up = chosen[kUp].samples.size();
+  if (n00 != up || n90 != up)
+    warn("the components hold different numbers of points (N00 " + std::to_string(n00) + ", N90 " +
+         std::to_string(n90) + ", UP " + std::to_string(up) +
+         "); read-KVB writes as many lines as KVB-UP.txt gives");
 }
 
-void warn_about(const std::vector<const Channel*>& picked) {
-  const Channel& n00 = *picked[kN00];
-  const Channel& n90 = *picked[kN90];
-  const Channel& up = *picked[kUp];
-  auto off_step = [](const Channel& ch) {
-    return !ch.times.empty() || std::fabs(ch.interval - kReadKvbInterval) > 1e-9;
-  };
-  auto step = [](const Channel& ch) {
-    return ch.times.empty() ? "the sample interval is " + seconds(ch.interval) : std::string("the sample times are uneven");
-  };
-  const char* assumed = ", but read-KVB's time column assumes 0.005 s";
-  if (step(n00) == step(up) && step(n90) == step(up)) {
-    if (off_step(up)) warn(step(up) + assumed);
-  } else {
-    for (const Channel* ch : picked) {
-      if (off_step(*ch)) warn(describe(*ch) + ": " + step(*ch) + assumed);
-    }
-  }
-  for (const Channel* ch : picked) {
-    if (static_cast<long>(ch->samples.size()) > kReadKvbSamples)
-      warn(describe(*ch) + ": " + std::to_string(ch->samples.size()) +
-           " points, but read-KVB holds at most " + std::to_string(kReadKvbSamples) +
-           " samples per component");
-  }
-  if (n00.samples.size() != up.samples.size() || n90.samples.size() != up.samples.size())
-    warn("the components hold different numbers of points (N00 " + std::to_string(n00.samples.size()) +
-         ", N90 " + std::to_string(n90.samples.size()) + ", UP " + std::to_string(up.samples.size()) +
-         "); read-KVB writes as many lines as KVB-UP.txt gives");
+// With --missing-vertical zeros, a record of two horizontals and no vertical
+// gets a vertical channel of zeros (its samples come later, as many as the
+// horizontals have); without it such a record stops here. True when added.
+bool add_vertical_of_zeros(std::vector<Channel>& channels, bool zeros) {
+  std::size_t verticals = 0;
+  for (const Channel& ch : channels) verticals += ch.orientation.axis == Axis::kVertical;
+  if (verticals != 0 || channels.size() != 2) return false;
+  if (!zeros)
+    throw SplitError("the record has no vertical channel, only " + describe(channels[0]) + " and " +
+                     describe(channels[1]) + "; --missing-vertical zeros writes a KVB-UP.txt of zeros");
+  Channel up;
+  up.source = "zeros";
+  up.format = channels[0].format;
+  up.station_code = channels[0].station_code;
+  up.station_name = channels[0].station_name;
+  up.start_time = channels[0].start_time;
+  up.number = "UP";
+  up.orientation_text = "zeros, the record has no vertical";
+  up.orientation = {Axis::kVertical, -1};
+  up.interval = channels[0].times.empty() ? channels[0].interval : kReadKvbInterval;
+  channels.push_back(std::move(up));
+  return true;
+}
+
+// " (from 3251 at 0.02 s)" where the samples written are not the file's.
+std::string origin(const RecordComponent& rc, const Channel& ch) {
+  if (!rc.channel) return "";
+  if (rc.source_interval > 0 && rc.source_interval == ch.interval && rc.source_samples == ch.samples.size())
+    return "";
+  return " (from " + std::to_string(rc.source_samples) + " at " +
+         (rc.source_interval > 0 ? interval_text(rc.source_interval) : std::string("uneven times")) + ")";
 }
 
 // ", g × 980.665 -> cm/s²", or ", in cm/s²" where the file's unit is.
@@ -243,28 +290,50 @@ void read_input(const std::string& path, const Format* forced, std::vector<Chann
 }
 
 int split(const Options& opt) {
-  const std::vector<std::string> names(kComponentNames.begin(), kComponentNames.end());
+  std::vector<std::string> names(kComponentNames.begin(), kComponentNames.end());
+  names.push_back(kRecordFileName);
   OutputDir out(opt.dir, opt.force);
   out.check_free(names);
 
   std::vector<Channel> channels;
   for (const std::string& input : opt.inputs) read_input(input, opt.format, channels);
+  TimeOptions time = opt.time;
+  time.vertical_zeros = add_vertical_of_zeros(channels, opt.time.vertical_zeros);
   auto pick = select_components(channels, opt.channels);
-  std::vector<const Channel*> picked = {&channels[pick[kN00]], &channels[pick[kN90]], &channels[pick[kUp]]};
+  std::array<Channel, 3> chosen = {channels[pick[kN00]], channels[pick[kN90]], channels[pick[kUp]]};
+  channels.clear();
 
-  warn_about(picked);
+  std::vector<std::string> warnings;
+  RecordFacts facts = settle_time(chosen, time, warnings);
+  for (const std::string& w : warnings) warn(w);
+  warn_about(chosen);
   std::vector<std::size_t> temps;
-  for (const Channel* ch : picked) {
+  for (int c : {kN00, kN90, kUp}) {
+    const Channel& ch = chosen[static_cast<std::size_t>(c)];
+    facts.components[static_cast<std::size_t>(c)].file = kComponentNames[static_cast<std::size_t>(c)];
     std::FILE* component = nullptr;
     temps.push_back(out.create_temp(component));
-    write_component(*ch, component);
-    out.finish_temp(temps.back(), "the component file for " + escaped(ch->source));
+    write_component(ch, component);
+    out.finish_temp(temps.back(), "the component file for " + escaped(ch.source));
   }
+  std::FILE* record = nullptr;
+  temps.push_back(out.create_temp(record));
+  std::fputs(record_json(facts).c_str(), record);
+  out.finish_temp(temps.back(), kRecordFileName);
   out.place(temps, names);
+
   for (int c : {kN00, kN90, kUp}) {
-    const Channel& ch = *picked[static_cast<std::size_t>(c)];
-    std::printf("%s <- %s, %zu points%s\n", escaped(out.path(names[static_cast<std::size_t>(c)])).c_str(),
-                describe(ch).c_str(), ch.samples.size(), conversion(ch).c_str());
+    const Channel& ch = chosen[static_cast<std::size_t>(c)];
+    const RecordComponent& rc = facts.components[static_cast<std::size_t>(c)];
+    const std::string from = rc.channel ? describe(ch) : "zeros (the record has no vertical)";
+    std::printf("%s <- %s, %zu points%s%s\n", escaped(out.path(names[static_cast<std::size_t>(c)])).c_str(),
+                from.c_str(), ch.samples.size(), origin(rc, ch).c_str(), rc.channel ? conversion(ch).c_str() : "");
+  }
+  if (facts.window) {
+    const RecordFacts::Cut& w = *facts.window;
+    std::printf("window %.3f s to %.3f s of the record's %.3f s%s\n", w.start, w.end,
+                static_cast<double>(w.record_samples - 1) * facts.csv_time_step,
+                w.automatic ? " (--window auto: the strongest shaking)" : "");
   }
   return std::fflush(stdout) == 0 ? 0 : kExitFailure;
 }

@@ -55,9 +55,9 @@ TEST(AgencyFormatsThroughReadKvb, GeonetThreeComponentsOneFile) {
       cm[k].push_back(static_cast<double>(tenths) / 10 * 0.1);
     }
   }
-  auto [split, csv] = split_and_convert({{"rec.V2A", geonet_file(components, {})}}, {});
+  auto [split, csv] = split_and_convert({{"rec.V2A", geonet_file(components, {})}}, {"--keep-interval"});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
-  EXPECT_NE(std::string::npos, split.err.find("warning: the sample interval is 0.02 s")) << split.err;
+  EXPECT_NE(std::string::npos, split.err.find("warning: the sample interval 0.02 s is kept")) << split.err;
   // S16W (16 degrees off north-south) is N00, S74E N90.
   EXPECT_EQ(expected_csv(cm[2], cm[0], cm[1]), csv);
 }

@@ -27,6 +27,7 @@ using test_support::RunResult;
 using test_support::TempDir;
 
 const char* const kNames[3] = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
+const char* const kRecordFile = "KVB-record.json";
 
 RunResult run_in(const TempDir& dir, const std::string& program, std::vector<std::string> args,
                  const std::string& cwd = "") {
@@ -83,6 +84,7 @@ std::vector<std::string> expected_header(const GenChannel& ch, const GenOptions&
 std::string expected_component(const GenChannel& ch, const GenOptions& opt) {
   std::vector<std::string> records = expected_header(ch, opt);
   for (const std::string& line : data_lines(ch.micro, 10)) records.push_back(line);
+  records.push_back("");  // closes the data, so that read-KVB writes every sample
   return join(records);
 }
 
@@ -94,7 +96,8 @@ void check_converted(const std::string& text, const GenChannel& ch, const GenOpt
   for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
     lines.push_back(text.substr(at, end - at));
   std::vector<std::string> header = expected_header(ch, opt);
-  ASSERT_EQ(42 + (ch.micro.size() + 7) / 8, lines.size());
+  ASSERT_EQ(42 + (ch.micro.size() + 7) / 8 + 1, lines.size());
+  EXPECT_EQ("", lines.back());
   EXPECT_EQ(std::vector<std::string>(header.begin(), header.end() - 1),
             std::vector<std::string>(lines.begin(), lines.begin() + 41));
   char descriptor[80];
@@ -144,7 +147,7 @@ void check_split(const GenOptions& opt, int points) {
       EXPECT_EQ(expected_component(ch, opt), made) << kNames[c];
     }
   }
-  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2]}), entries(dir.file("out")));
+  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], kRecordFile}), entries(dir.file("out")));
 }
 
 TEST(KvbSplit, Volume2LowerCaseCrLfTouchingFieldsShortLastLineDosPadding) {
@@ -224,20 +227,37 @@ TEST(KvbSplit, FormatOptionReadsAFileItDoesNotRecognise) {
   EXPECT_EQ(expected_component(channels[1], opt), dir.read(kNames[2]));  // the second channel is as made
 }
 
-TEST(KvbSplit, WarnsAboutWhatReadKvbAssumes) {
-  struct Case { double interval; std::vector<int> points; std::string warnings; };
+TEST(KvbSplit, RefusesWhatReadKvbWouldShowWrongAndWarnsOfTheRest) {
+  const std::string resample_or_keep =
+      "use --resample to resample the record to 0.005 s, or --keep-interval to keep its samples (the "
+      "CSV's time column then needs scaling by interval/0.005)\n";
+  const std::string lengths = "kvb-split: warning: the components hold different numbers of points ";
+  struct Case { double interval; std::vector<int> points; std::vector<std::string> args; int status; std::string err; };
   for (const Case& c : std::vector<Case>{
-           {0.005, {8, 8, 8}, ""},
-           {0.02, {8, 8, 8},
-            "kvb-split: warning: the sample interval is 0.02 s, but read-KVB's time column assumes 0.005 s\n"},
-           {0.005, {9, 8, 8},
-            "kvb-split: warning: the components hold different numbers of points (N00 8, N90 9, UP 8); "
-            "read-KVB writes as many lines as KVB-UP.txt gives\n"},
-           {0.005, {8, 8, 33001},
-            "kvb-split: warning: rec.v2 channel 3 (360 Deg): 33001 points, but read-KVB holds at most 33000 "
-            "samples per component\n"
-            "kvb-split: warning: the components hold different numbers of points (N00 33001, N90 8, UP 8); "
-            "read-KVB writes as many lines as KVB-UP.txt gives\n"},
+           {0.005, {8, 8, 8}, {}, 0, ""},
+           {0.02, {8, 8, 8}, {}, 1,
+            "kvb-split: the sample interval is 0.02 s, but read-KVB's time column assumes 0.005 s; " +
+                resample_or_keep},
+           {0.02, {8, 8, 8}, {"--keep-interval"}, 0,
+            "kvb-split: warning: the sample interval 0.02 s is kept: multiply the CSV's time column by 4 "
+            "(0.02 s/0.005 s)\n"},
+           {0.02, {8, 8, 8}, {"--resample"}, 0, ""},
+           {0.005, {9, 8, 8}, {}, 0,
+            lengths + "(N00 8, N90 9, UP 8); read-KVB writes as many lines as KVB-UP.txt gives\n"},
+           {0.005, {8, 8, 33001}, {}, 1,
+            "kvb-split: the record lasts 165.000 s (33001 samples at 0.005 s), but read-KVB holds at most "
+            "32992 samples a component (164.955 s); use --window auto (the strongest shaking) or --window "
+            "START:END (seconds)\n"},
+           {0.005, {8, 8, 33001}, {"--window", "auto"}, 0,
+            lengths + "(N00 32992, N90 8, UP 8); read-KVB writes as many lines as KVB-UP.txt gives\n"},
+           {0.005, {8, 8, 33001}, {"--window", "1:170"}, 1,
+            "kvb-split: the window 1.000 s to 170.000 s is not inside the record, whose last sample is at "
+            "165.000 s\n"},
+           {0.02, {8, 8, 8}, {"--resample", "--keep-interval"}, 2,
+            "kvb-split: --resample and --keep-interval exclude each other\n"},
+           {0.005, {8, 8, 8}, {"--window", "20"}, 2, "kvb-split: --window 20: is neither auto nor START:END\n"},
+           {0.005, {8, 8, 8}, {"--missing-vertical", "ones"}, 2,
+            "kvb-split: --missing-vertical takes zeros, not ones\n"},
        }) {
     TempDir dir;
     GenOptions opt;
@@ -245,9 +265,14 @@ TEST(KvbSplit, WarnsAboutWhatReadKvbAssumes) {
     auto channels = three_channels(opt, 8);
     for (std::size_t k = 0; k < 3; ++k) channels[k].micro = samples(c.points[k], 1, 1000);
     dir.write("rec.v2", volume_file(channels, opt));
-    RunResult r = kvb_split(dir, {"rec.v2"});
-    EXPECT_TRUE(r.exited(0)) << r.describe();
-    EXPECT_EQ(c.warnings, r.err);
+    std::vector<std::string> args = c.args;
+    args.push_back("rec.v2");
+    RunResult r = kvb_split(dir, args);
+    EXPECT_TRUE(r.exited(c.status)) << r.describe() << " " << c.args.size();
+    EXPECT_EQ(c.err, r.err.substr(0, c.err.size())) << c.interval;
+    if (c.status != 0) {
+      EXPECT_EQ(std::vector<std::string>{"rec.v2"}, dir.list());
+    }
   }
 }
 
@@ -266,7 +291,7 @@ TEST(KvbSplit, KeepsExistingComponentFilesUnlessForced) {
   r = kvb_split(dir, {"--force", "rec.v2"});
   EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
   EXPECT_EQ(expected_component(channels[0], opt), dir.read("KVB-N90.txt"));
-  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], "rec.v2"}), dir.list());
+  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], kRecordFile, "rec.v2"}), dir.list());
 }
 
 // Replaces the first occurrence of from in s.
@@ -394,7 +419,7 @@ TEST(KvbSplit, AnInterruptWaitsUntilTheComponentFilesAreInPlace) {
   }
   RunResult r = child.finish();
   EXPECT_TRUE(r.killed_by(SIGTERM)) << r.describe();
-  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2]}), entries(dir.file("out")));
+  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], kRecordFile}), entries(dir.file("out")));
 }
 
 TEST(KvbSplit, UsageErrorsExitWithTwo) {

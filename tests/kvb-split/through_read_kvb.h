@@ -28,12 +28,13 @@ inline std::string csv_field(double cm_s2) {
   return std::string(text) == "    -0.000" ? "     0.000" : text;
 }
 
-// read-KVB's CSV: 8 lines fewer than the UP file's data lines hold, each
-// line's time at 0.005 s steps.
+// read-KVB's CSV: every sample (kvb-split ends each component file with an
+// empty data line, which read-KVB counts as eight zeros), the UP count rounded
+// up to whole data lines, each line's time at 0.005 s steps.
 inline std::string expected_csv(const std::vector<double>& n00, const std::vector<double>& n90,
                                 const std::vector<double>& up) {
   std::string csv;
-  const std::size_t nt = (up.size() + 7) / 8 * 8 - 8;
+  const std::size_t nt = (up.size() + 7) / 8 * 8;
   for (std::size_t i = 0; i < nt; ++i) {
     char time[16];
     std::snprintf(time, sizeof time, "%7.3f", static_cast<double>(static_cast<float>(static_cast<double>(i) * 0.005)));

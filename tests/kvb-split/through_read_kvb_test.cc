@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "band_limited.h"
 #include "child_process.h"
 #include "temp_dir.h"
 #include "generators/csmip.h"
@@ -35,12 +38,12 @@ std::string f_edit(float value, int w) {
 // A sample as read-KVB holds it: the decimal text rounded to double, then to float.
 float stored(long micro) { return static_cast<float>(std::strtod(value_text(micro, 10).c_str(), nullptr)); }
 
-// The CSV read-KVB writes for these N00, N90 and UP samples: as many lines as
-// the UP file's complete data lines hold, less eight.
+// The CSV read-KVB writes for these N00, N90 and UP samples: every UP sample,
+// rounded up to whole data lines of eight (the empty line kvb-split adds
+// makes up for the eight read-KVB leaves out).
 std::string expected_csv(const std::vector<long>& n00, const std::vector<long>& n90,
                          const std::vector<long>& up) {
-  const long lines = static_cast<long>((up.size() + 7) / 8);
-  const long nt = 8 * lines - 8;
+  const long nt = 8 * static_cast<long>((up.size() + 7) / 8);
   auto at = [](const std::vector<long>& v, long i) { return i < static_cast<long>(v.size()) ? stored(v[static_cast<std::size_t>(i)]) : 0.0f; };
   std::string csv;
   const float dt = 0.005f;
@@ -92,12 +95,16 @@ void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& cha
                        const std::vector<long>& n00, const std::vector<long>& n90, const std::vector<long>& up) {
   TempDir dir;
   dir.write("rec.v", volume_file(channels, opt));
-  RunResult split = run(KVB_SPLIT, {"-o", "rec", "rec.v"}, dir.path());
+  if (opt.pairs) {  // uneven times: refused, or put on an even grid
+    RunResult refused = run(KVB_SPLIT, {"-o", "rec", "rec.v"}, dir.path());
+    EXPECT_TRUE(refused.exited(1)) << refused.describe();
+    EXPECT_EQ(0u, refused.err.find("kvb-split: rec.v channel 3: the samples are at uneven times")) << refused.err;
+  }
+  RunResult split = run(KVB_SPLIT, {"-o", "rec", "--keep-interval", "rec.v"}, dir.path());
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   if (opt.pairs) {
-    EXPECT_EQ("kvb-split: warning: the sample times are uneven, but read-KVB's time column assumes 0.005 s\n",
-              split.err);
-    EXPECT_NE(std::string::npos, split.out.find(" points, g/10 × 98.0665 -> cm/s²\n")) << split.out;
+    EXPECT_EQ("", split.err);  // the grid's step is the median step, 0.005 s
+    EXPECT_NE(std::string::npos, split.out.find(" at uneven times), g/10 × 98.0665 -> cm/s²\n")) << split.out;
   }
 
   RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
@@ -109,9 +116,19 @@ void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& cha
   } else {  // in g (millionths), or g/10 (thousandths) for pairs
     const double scale = opt.pairs ? 98.0665e-3 : 980.665e-6;
     std::string want;
-    const long lines = static_cast<long>((up.size() + 7) / 8) - 1;
+    // Pairs: at each instant of the 0.005 s grid, the line between the
+    // samples around it.
+    const std::vector<long> ms = pair_times(up.size());
+    const std::size_t count = opt.pairs ? static_cast<std::size_t>(ms.back() / 5 + 1) : up.size();
+    const long lines = static_cast<long>((count + 7) / 8);
     auto at = [&](const std::vector<long>& v, long i) {
-      return i < static_cast<long>(v.size()) ? static_cast<double>(v[static_cast<std::size_t>(i)]) * scale : 0.0;
+      if (i >= static_cast<long>(opt.pairs ? count : v.size())) return 0.0;
+      if (!opt.pairs) return static_cast<double>(v[static_cast<std::size_t>(i)]) * scale;
+      const double t = 5.0 * static_cast<double>(i);
+      std::size_t k = 0;
+      while (k + 2 < ms.size() && static_cast<double>(ms[k + 1]) <= t) ++k;
+      const double w = std::min(1.0, (t - static_cast<double>(ms[k])) / static_cast<double>(ms[k + 1] - ms[k]));
+      return (static_cast<double>(v[k]) + w * static_cast<double>(v[k + 1] - v[k])) * scale;
     };
     for (long i = 0; i < 8 * lines; ++i) {
       char row[80];
@@ -166,6 +183,77 @@ TEST(KvbSplitThroughReadKvb, FilmEraPairsInGTenthsAtUnevenTimes) {
                                       {2, "UP", thousandths(43, 8)},
                                       {3, "360 DEG", thousandths(43, 9)}};
   split_and_convert(opt, channels, channels[2].micro, channels[0].micro, channels[1].micro);
+}
+
+// A 15 s record at 0.01 s of band-limited samples (peak near 90 cm/s²),
+// resampled: read-KVB's CSV at 0.005 s holds the signal itself to 0.1 % of
+// its peak away from the first and last second, and every resampled sample.
+TEST(KvbSplitThroughReadKvb, ResampledRecordHoldsTheSignalAndItsRecordFileSaysSo) {
+  const double from = 0.01, scale = 0.45;
+  const int n = 1501;
+  std::vector<GenChannel> channels = {{1, "360 Deg", {}}, {2, "90 Deg", {}}, {3, "Up", {}}};
+  for (GenChannel& ch : channels) {
+    for (int k = 0; k < n; ++k)
+      ch.micro.push_back(std::lround(1e6 * scale * band_limited(k * from + ch.number, 0.5 / from)));
+  }
+  GenOptions opt;
+  opt.interval = from;
+  TempDir dir;
+  dir.write("rec.v2", volume_file(channels, opt));
+  RunResult split = run(KVB_SPLIT, {"--resample", "-o", "rec", "rec.v2"}, dir.path());
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ("", split.err);
+  RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
+  ASSERT_TRUE(conv.exited(0)) << conv.describe() << "\n" << conv.err;
+
+  auto rows = numbers(dir.read("rec/accel.csv").value_or(""));
+  ASSERT_EQ(3008u, rows.size());  // 3001 samples at 0.005 s, rounded up to whole lines of eight
+  double peak = 0, error = 0, csv_peak = 0;
+  for (std::size_t i = 0; i < 3001; ++i) {
+    const double t = static_cast<double>(i) * 0.005;
+    ASSERT_NEAR(t, rows[i][0], 0.0005);
+    csv_peak = std::max(csv_peak, std::fabs(rows[i][1]));
+    for (std::size_t c = 0; c < 3; ++c) {
+      const double exact = scale * band_limited(t + channels[c].number, 0.5 / from);
+      peak = std::max(peak, std::fabs(exact));
+      if (t >= 1.0 && t <= 14.0) error = std::max(error, std::fabs(rows[i][c + 1] - exact));
+    }
+  }
+  EXPECT_LT(error, 1e-3 * peak + 0.0005) << error << " of " << peak;
+
+  auto record = nlohmann::json::parse(dir.read("rec/KVB-record.json").value_or("{}"));
+  EXPECT_EQ(0.005, record["csv_time_step"]);
+  EXPECT_FALSE(record["done"]["resampled"].is_null());
+  const auto& n00 = record["components"][0];
+  EXPECT_EQ("KVB-N00.txt", n00["file"]);
+  EXPECT_EQ(0.01, n00["source_interval"]);
+  EXPECT_EQ(n, n00["source_samples"]);
+  EXPECT_EQ(3001, n00["samples"]);
+  EXPECT_NEAR(csv_peak, std::fabs(n00["peak"]["value"].get<double>()), 0.0006);
+}
+
+// Two horizontals and no vertical: refused, or with --missing-vertical zeros
+// an UP of zeros whose title says so.
+TEST(KvbSplitThroughReadKvb, MissingVerticalBecomesZerosWhenAsked) {
+  const long limit = 100'000'000;
+  std::vector<GenChannel> channels = {{1, "90 Deg", samples(20, 1, limit)}, {2, "360 Deg", samples(20, 2, limit)}};
+  TempDir dir;
+  dir.write("rec.v2", volume_file(channels, GenOptions{}));
+  RunResult refused = run(KVB_SPLIT, {"-o", "rec", "rec.v2"}, dir.path());
+  EXPECT_TRUE(refused.exited(1)) << refused.describe();
+  EXPECT_EQ("kvb-split: the record has no vertical channel, only rec.v2 channel 1 (90 Deg) and rec.v2 channel "
+            "2 (360 Deg); --missing-vertical zeros writes a KVB-UP.txt of zeros\n",
+            refused.err);
+  RunResult split = run(KVB_SPLIT, {"--missing-vertical", "zeros", "-o", "rec", "rec.v2"}, dir.path());
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
+  ASSERT_TRUE(conv.exited(0)) << conv.describe();
+  EXPECT_NE(std::string::npos, conv.out.find("channel UP: zeros, the record has no vertical")) << conv.out;
+  EXPECT_EQ(expected_csv(channels[1].micro, channels[0].micro, std::vector<long>(20, 0)),
+            dir.read("rec/accel.csv").value_or(""));
+  auto record = nlohmann::json::parse(dir.read("rec/KVB-record.json").value_or("{}"));
+  EXPECT_EQ("zeros", record["done"]["missing_vertical"]);
+  EXPECT_TRUE(record["components"][2]["zeros"].get<bool>());
 }
 
 }  // namespace

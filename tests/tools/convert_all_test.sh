@@ -37,12 +37,17 @@ record bad 4
 printf '       1.0      1.0x\n' >>bad/KVB-UP.txt
 : >notadir
 
-out=$(READ_KVB=$read_kvb "$convert_all" -j 3 -o out.csv -- r1 "r 2" ./-r3 missing bad notadir)
+record step20 2
+printf '{"csv_time_step": 0.02}\n' >step20/KVB-record.json
+
+out=$(READ_KVB=$read_kvb "$convert_all" -j 3 -o out.csv -- r1 "r 2" ./-r3 missing bad/ notadir step20)
 status=$?
 check "exit status 1 when a record fails (got $status)" [ "$status" -eq 1 ]
-check "summary line" [ "$(printf '%s\n' "$out" | tail -n 1)" = "convert-all: converted 3 of 6 records, 3 failed" ]
+check "summary line" [ "$(printf '%s\n' "$out" | tail -n 1)" = "convert-all: converted 4 of 7 records, 3 failed, 1 with a time column not in 0.005 s steps" ]
 for line in "ok r1" "ok r 2" "ok ./-r3" "FAILED missing: no KVB-N90.txt" \
-  "FAILED bad: read-KVB ended by signal 6; see bad/read-KVB.log" "FAILED notadir: not a directory"; do
+  "FAILED bad/: \"fmt: read unexpected character\" (read-KVB ended by signal 6; see bad/read-KVB.log)" \
+  "FAILED notadir: not a directory" \
+  "warning step20: the time column counts 0.005 s a line, the record has 0.02 s (multiply it by 4)"; do
   check "line '$line' in: $out" sh -c 'printf "%s\n" "$1" | grep -qxF -- "$2"' sh "$out" "$line"
 done
 check "r1: 8*5-8 CSV lines" [ "$(wc -l <r1/out.csv)" -eq 32 ]
@@ -50,7 +55,8 @@ check "r 2: 8*3-8 CSV lines" [ "$(wc -l <"r 2/out.csv")" -eq 16 ]
 check "r1: first lines" [ "$(head -n 2 r1/out.csv)" = "  0.000,     0.000,     0.000,     0.000
   0.005,     0.001,     0.001,     0.001" ]
 check "r1: the dialogue in read-KVB.log" grep -q "Enter Output Acceleration File Name" r1/read-KVB.log
-check "bad: the fatal report in read-KVB.log" grep -q "read unexpected character" bad/read-KVB.log
+check "bad: the fatal report in read-KVB.log, after the dialogue" sh -c 'tail -n 4 bad/read-KVB.log | grep -q "read unexpected character"'
+check "bad: no file left beside the log" [ ! -e bad/read-KVB.err ]
 check "no CSV for a missing component" [ ! -e missing/out.csv ]
 
 out=$(READ_KVB=$read_kvb "$convert_all" r1 "r 2")
@@ -65,8 +71,10 @@ for args in "" "-j 0 r1" "-j x r1" "-o a/b r1" "-q r1"; do
   status=$?
   check "usage error '$args' exits with 2 (got $status)" [ "$status" -eq 2 ]
 done
-READ_KVB=$read_kvb "$convert_all" -h >/dev/null
-check "-h exits with 0" [ $? -eq 0 ]
+for help in -h --help; do
+  READ_KVB=$read_kvb "$convert_all" $help | grep -q '^Usage: convert-all'
+  check "$help shows the usage" [ $? -eq 0 ]
+done
 READ_KVB=$tmp/no-such-program "$convert_all" r1 >/dev/null 2>&1
 check "missing read-KVB exits with 1" [ $? -eq 1 ]
 

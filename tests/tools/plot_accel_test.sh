@@ -47,6 +47,39 @@ for csv in missing.csv empty.csv junk.csv; do
 done
 check "no temporary file left" [ -z "$(ls | grep tmp)" ]
 
+err=$("$plot" junk.csv out.png 2>&1)
+check "junk.csv: one line naming the line: $err" \
+  [ "$err" = "plot-accel: junk.csv:1: not a line of a read-KVB Acceleration CSV (time and three values)" ]
+
+# Beside a record file: the record's own time and facts. A stand-in gnuplot
+# keeps the script it is given, then the real one draws.
+mkdir rec
+head -n 200 rec.csv >rec/accel.csv
+cat >rec/KVB-record.json <<'JSON'
+{"station": {"code": "CE1", "name": "Cedar Flat"}, "start_time": "1994-01-17 12:31:58",
+ "csv_time_step": 0.02, "done": {"window": {"start": 10.0}},
+ "components": [{"orientation": "360 Deg", "peak": {"value": 299.99, "time": 11.25}},
+                {"orientation": "90 Deg", "peak": {"value": -150.0, "time": 10.0}},
+                {"zeros": true, "peak": {"value": 0.0, "time": 0.0}}]}
+JSON
+mkdir bin
+real_gnuplot=$(command -v gnuplot)
+printf '#!/bin/sh\ntee -a "%s/script" | "%s" "$@"\n' "$tmp" "$real_gnuplot" >bin/gnuplot
+chmod +x bin/gnuplot
+err=$(PATH=$tmp/bin:$PATH "$plot" rec/accel.csv 2>&1 >/dev/null)
+check "with a record file: nothing on stderr: $err" [ -z "$err" ]
+check "with a record file: a picture" [ "$(png_size rec/accel.png)" = "1200 900" ]
+for want in "title 'Cedar Flat (CE1), record of 1994-01-17 12:31:58'" \
+  "set ylabel 'N00 360 Deg (cm/s²)'" "set ylabel 'UP zeros (no vertical) (cm/s²)'" \
+  "set label 1 'peak -150.0 cm/s² at 10.00 s' at first 10.0, first -150.0" \
+  "using (10.0 + \$1 * 0.02 / 0.005):2"; do
+  check "the script has: $want" grep -qF -- "$want" script
+done
+check "no peak mark on a panel of zeros" [ "$(grep -c '^set label' script)" -eq 2 ]
+printf '{"components": 3}\n' >rec/KVB-record.json
+err=$("$plot" rec/accel.csv 2>&1)
+check "a broken record file: one line: $err" [ "$err" = "plot-accel: rec/KVB-record.json: not a record file that plot-accel can read" ]
+
 "$plot" >/dev/null 2>&1
 check "no argument: exit status 2" [ $? -eq 2 ]
 "$plot" a.csv b.png c >/dev/null 2>&1

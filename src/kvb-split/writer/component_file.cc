@@ -106,6 +106,7 @@ void write_component(const Channel& ch, std::FILE* out) {
     for (const std::string& record : header_records(ch.header_lines, title, ch.data_descriptor))
       put_line(record, out);
     for (const std::string& line : ch.data_lines) put_line(line, out);
+    put_line("", out);
     return;
   }
   std::string data;
@@ -126,4 +127,5 @@ void write_component(const Channel& ch, std::FILE* out) {
   for (const std::string& record : header_records(ch.header_lines, title, descriptor_for(ch, fewest)))
     put_line(record, out);
   std::fwrite(data.data(), 1, data.size(), out);
+  put_line("", out);
 }

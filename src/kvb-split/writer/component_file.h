@@ -38,6 +38,8 @@ std::vector<std::string> header_records(const std::vector<std::string>& header,
 // Writes the component file of ch to out. Where the channel kept the file's
 // own data lines (already eight 10-column fields in cm/s²) they are copied
 // byte for byte; otherwise the samples are written as component fields.
+// An empty data line closes the file: read-KVB counts it as eight zeros and
+// leaves out the last record's eight samples, so its CSV holds every real one.
 // Throws SplitError for a sample that does not fit. Write errors are the
 // caller's to find (ferror).
 void write_component(const Channel& ch, std::FILE* out);

@@ -1,0 +1,257 @@
+// Putting a record on read-KVB's time: resampling quality, the even grid of
+// uneven samples, the window of strongest shaking, and the record file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "record_file.h"
+#include "split_error.h"
+#include "band_limited.h"
+#include "time/resample.h"
+#include "time/timing.h"
+#include "time/window.h"
+
+namespace {
+
+TEST(Resample, MatchesTheBandLimitedSignalAwayFromTheEnds) {
+  for (double from : {0.01, 0.02, 0.004}) {
+    const std::size_t n = 3001;
+    std::vector<double> x(n);
+    for (std::size_t k = 0; k < n; ++k) x[k] = band_limited(static_cast<double>(k) * from, 0.5 / from);
+    std::vector<double> y = resample(x, from, 0.005);
+    // Same start, the last sample at or before the original's last instant.
+    ASSERT_EQ(static_cast<std::size_t>(std::floor((n - 1) * from / 0.005 + 1e-9)) + 1, y.size()) << from;
+    double peak = 0, error = 0;
+    const double last = (n - 1) * from;
+    for (std::size_t j = 0; j < y.size(); ++j) {
+      const double t = static_cast<double>(j) * 0.005, exact = band_limited(t, 0.5 / from);
+      peak = std::max(peak, std::fabs(exact));
+      if (t >= 1.0 && t <= last - 1.0) error = std::max(error, std::fabs(y[j] - exact));
+    }
+    EXPECT_LT(error, 1e-3 * peak) << "from " << from << " s: " << 100 * error / peak << " % of the peak";
+  }
+}
+
+TEST(Resample, CountsAndTinyRecords) {
+  EXPECT_EQ(13001u, resampled_count(3251, 0.02, 0.005));  // 65 s
+  EXPECT_EQ(2400u, resampled_count(3000, 0.004, 0.005));  // down: 11.996 s ends at 11.995 s
+  EXPECT_EQ(0u, resampled_count(0, 0.02, 0.005));
+  EXPECT_EQ(std::vector<double>{7.0}, resample({7.0}, 0.02, 0.005));
+}
+
+TEST(EvenGrid, InterpolatesLinearlyAndRefusesTimesThatDoNotIncrease) {
+  EXPECT_DOUBLE_EQ(0.005, even_step({0.0, 0.004, 0.009, 0.014, 0.020, 0.021, 0.026}));
+  std::vector<double> y = to_even_grid({0.0, 0.004, 0.010, 0.016}, {0.0, 4.0, 10.0, -2.0}, 0.005);
+  ASSERT_EQ(4u, y.size());  // 0, 0.005, 0.010, 0.015
+  EXPECT_DOUBLE_EQ(0.0, y[0]);
+  EXPECT_DOUBLE_EQ(5.0, y[1]);
+  EXPECT_DOUBLE_EQ(10.0, y[2]);
+  EXPECT_NEAR(0.0, y[3], 1e-9);
+  try {
+    to_even_grid({0.0, 0.005, 0.005}, {1, 2, 3}, 0.005);
+    ADD_FAILURE() << "equal times accepted";
+  } catch (const SplitError& e) {
+    EXPECT_STREQ("the sample times do not increase at sample 3 (0.005000 s, then 0.005000 s)", e.what());
+  }
+}
+
+TEST(Window, FindsTheOneStrongBurstAcrossComponents) {
+  // Weak noise everywhere; a burst on N90 only from sample 6000 to 6999 and a
+  // weaker one on UP near the start.
+  std::vector<double> n00(10000), n90(10000), up(9000);
+  for (std::size_t k = 0; k < n00.size(); ++k) n00[k] = std::sin(0.3 * static_cast<double>(k));
+  for (std::size_t k = 6000; k < 7000; ++k) n90[k] = 200 * std::sin(0.1 * static_cast<double>(k));
+  for (std::size_t k = 100; k < 400; ++k) up[k] = 100;
+  Window w = strongest_window({&n00, &n90, &up}, 2000);
+  EXPECT_EQ(2000u, w.count);
+  EXPECT_LE(w.first, 6000u);
+  EXPECT_GE(w.first + w.count, 7000u);
+  Window whole = strongest_window({&n00, &n90, &up}, 10000);
+  EXPECT_EQ(0u, whole.first);
+  EXPECT_EQ(10000u, whole.count);
+}
+
+TEST(Window, ParsesAndPlacesStartEnd) {
+  struct Case { const char* text; const char* why; };
+  for (const Case& c : std::vector<Case>{{"auto", ""},
+                                          {"20:120.5", ""},
+                                          {"20", "is neither auto nor START:END"},
+                                          {"a:3", "needs START and END in seconds, as in 20:120"},
+                                          {"10:", "needs START and END in seconds, as in 20:120"},
+                                          {"30:20", "needs 0 <= START < END"},
+                                          {"-1:20", "needs 0 <= START < END"}}) {
+    std::string why;
+    auto request = parse_window(c.text, why);
+    EXPECT_EQ(std::string(c.why).empty(), request.has_value()) << c.text;
+    EXPECT_EQ(c.why, why) << c.text;
+  }
+  // 200 s at 0.005 s: 40001 samples.
+  Window w = window_in_seconds({false, 20.0, 120.0}, 0.005, 40001, 32992);
+  EXPECT_EQ(4000u, w.first);
+  EXPECT_EQ(20001u, w.count);
+  struct Refused { WindowRequest request; const char* message; };
+  for (const Refused& r : std::vector<Refused>{
+           {{false, 10.0, 201.0}, "the window 10.000 s to 201.000 s is not inside the record, whose last "
+                                  "sample is at 200.000 s"},
+           {{false, 0.0, 170.0}, "the window 0.000 s to 170.000 s holds 34001 samples; read-KVB holds at "
+                                 "most 32992 (164.955 s)"},
+           {{false, 0.0011, 0.0012}, "the window 0.001 s to 0.001 s holds no sample"}}) {
+    try {
+      window_in_seconds(r.request, 0.005, 40001, 32992);
+      ADD_FAILURE() << r.message;
+    } catch (const SplitError& e) {
+      EXPECT_STREQ(r.message, e.what());
+    }
+  }
+}
+
+TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
+  Channel n00, n90;
+  n00.source = "CE1.V2";
+  n00.station_code = "CE1";
+  n00.station_name = "Cedar Flat";
+  n00.number = "1";
+  n00.orientation_text = "360 Deg";
+  n00.orientation = {Axis::kHorizontal, 360};
+  n00.unit = "g";
+  n00.to_cm_s2 = 980.665;
+  n00.interval = 0.02;
+  n00.samples = {0, 1, -3, 2};
+  n90 = n00;
+  n90.number = "3";
+  n90.orientation = {Axis::kHorizontal, 90};
+  RecordFacts facts;
+  facts.components = {RecordComponent{"KVB-N00.txt", &n00, 0.02, 4, 13, peak_of({0, 1, -3, 2}, 0.005, 10.0)},
+                      RecordComponent{"KVB-N90.txt", &n90, 0.02, 4, 13, {}},
+                      RecordComponent{"KVB-UP.txt", nullptr, 0, 0, 13, {}}};
+  facts.source_interval = 0.02;
+  facts.resampled = true;
+  facts.csv_time_step = 0.005;
+  facts.vertical_zeros = true;
+  auto json = nlohmann::json::parse(record_json(facts));
+  EXPECT_EQ("CE1", json["station"]["code"]);
+  EXPECT_EQ("Cedar Flat", json["station"]["name"]);
+  EXPECT_TRUE(json["start_time"].is_null());
+  EXPECT_EQ(0.005, json["csv_time_step"]);
+  EXPECT_EQ(1.0, json["time_column_scale"]);
+  EXPECT_EQ(std::string(kResampleMethod), json["done"]["resampled"]);
+  EXPECT_EQ("zeros", json["done"]["missing_vertical"]);
+  EXPECT_TRUE(json["done"]["window"].is_null());
+  const auto& c = json["components"];
+  EXPECT_EQ("CE1.V2", c[0]["source"]);
+  EXPECT_EQ(360, c[0]["azimuth"]);
+  EXPECT_EQ(980.665, c[0]["to_cm_s2"]);
+  EXPECT_EQ(0.02, c[0]["source_interval"]);
+  EXPECT_EQ(4, c[0]["source_samples"]);
+  EXPECT_EQ(-3.0, c[0]["peak"]["value"]);
+  EXPECT_EQ(10.01, c[0]["peak"]["time"]);
+  EXPECT_EQ("3", c[1]["channel"]);
+  EXPECT_TRUE(c[2]["zeros"].get<bool>());
+  EXPECT_TRUE(c[2]["source"].is_null());
+}
+
+// Three channels of n samples at interval, from file "r.v2" channels 1-3.
+std::array<Channel, 3> record_of(std::size_t n, double interval) {
+  std::array<Channel, 3> chosen;
+  for (std::size_t c = 0; c < 3; ++c) {
+    chosen[c].source = "r.v2";
+    chosen[c].number = std::to_string(c + 1);
+    chosen[c].interval = interval;
+    chosen[c].samples.assign(n, static_cast<double>(c + 1));
+    chosen[c].data_lines = {"kept"};
+  }
+  return chosen;
+}
+
+TEST(SettleTime, RefusesWhatWouldComeOutWrongAndSaysWhatHelps) {
+  struct Case { std::size_t n; double interval; IntervalChoice choice; double n90_interval; const char* message; };
+  for (const Case& c : std::vector<Case>{
+           {100, 0.02, IntervalChoice::kRefuse, 0.02,
+            "the sample interval is 0.02 s, but read-KVB's time column assumes 0.005 s; use --resample "
+            "to resample the record to 0.005 s, or --keep-interval to keep its samples (the CSV's time "
+            "column then needs scaling by interval/0.005)"},
+           {100, 0.005, IntervalChoice::kRefuse, 0.01,
+            "the sample interval is r.v2 channel 1 0.005 s, r.v2 channel 2 0.01 s, r.v2 channel 3 0.005 s, "
+            "but read-KVB's time column assumes 0.005 s; use --resample to resample the record to 0.005 s, "
+            "or --keep-interval to keep its samples (the CSV's time column then needs scaling by "
+            "interval/0.005)"},
+           {100, 0.005, IntervalChoice::kResample, 0.0, "r.v2 channel 2: no usable sample interval (0 s)"},
+           {100, 0.02, IntervalChoice::kKeep, 0.01,
+            "the channels keep different intervals (r.v2 channel 1 0.02 s, r.v2 channel 2 0.01 s), but "
+            "the CSV has one time column; use --resample"},
+           {32993, 0.005, IntervalChoice::kRefuse, 0.005,
+            "the record lasts 164.960 s (32993 samples at 0.005 s), but read-KVB holds at most 32992 "
+            "samples a component (164.955 s); use --window auto (the strongest shaking) or --window "
+            "START:END (seconds)"},
+           {8300, 0.02, IntervalChoice::kResample, 0.02,
+            "the record lasts 165.980 s (33197 samples at 0.005 s), but read-KVB holds at most 32992 "
+            "samples a component (164.955 s); use --window auto (the strongest shaking) or --window "
+            "START:END (seconds)"}}) {
+    auto chosen = record_of(c.n, c.interval);
+    chosen[1].interval = c.n90_interval;
+    std::vector<std::string> warnings;
+    try {
+      settle_time(chosen, {c.choice, std::nullopt, false}, warnings);
+      ADD_FAILURE() << c.message;
+    } catch (const SplitError& e) {
+      EXPECT_STREQ(c.message, e.what());
+    }
+  }
+  auto uneven = record_of(3, 0.0);
+  for (Channel& ch : uneven) ch.times = {0.0, 0.004, 0.010};
+  std::vector<std::string> warnings;
+  try {
+    settle_time(uneven, {}, warnings);
+    ADD_FAILURE() << "uneven times accepted";
+  } catch (const SplitError& e) {
+    EXPECT_STREQ("r.v2 channel 1: the samples are at uneven times (steps of 0.004 s to 0.006 s), but "
+                 "read-KVB's time column assumes an even 0.005 s; use --resample (the samples are put on "
+                 "an even grid by linear interpolation, then resampled to 0.005 s) or --keep-interval "
+                 "(only the even grid)", e.what());
+  }
+}
+
+TEST(SettleTime, ResamplesKeepsCutsAndFillsAMissingVertical) {
+  std::vector<std::string> warnings;
+  auto as_read = record_of(100, 0.005);  // nothing to do: the lines stay for a byte copy
+  RecordFacts facts = settle_time(as_read, {}, warnings);
+  EXPECT_EQ(std::vector<std::string>{"kept"}, as_read[0].data_lines);
+  EXPECT_FALSE(facts.resampled || facts.kept_interval || facts.window);
+
+  auto resampled = record_of(100, 0.02);
+  facts = settle_time(resampled, {IntervalChoice::kResample, std::nullopt, true}, warnings);
+  EXPECT_TRUE(facts.resampled && facts.vertical_zeros);
+  EXPECT_EQ(397u, resampled[1].samples.size());
+  EXPECT_EQ(std::vector<double>(397, 0.0), resampled[2].samples);
+  EXPECT_TRUE(resampled[0].data_lines.empty());
+  EXPECT_EQ(0.02, facts.components[0].source_interval);
+  EXPECT_EQ(100u, facts.components[0].source_samples);
+  EXPECT_EQ(0.005, facts.csv_time_step);
+  EXPECT_TRUE(warnings.empty());
+
+  auto kept = record_of(100, 0.02);
+  facts = settle_time(kept, {IntervalChoice::kKeep, std::nullopt, false}, warnings);
+  EXPECT_EQ(100u, kept[0].samples.size());
+  EXPECT_EQ(std::vector<std::string>{"kept"}, kept[0].data_lines);
+  EXPECT_EQ(0.02, facts.csv_time_step);
+  EXPECT_EQ(std::vector<std::string>{"the sample interval 0.02 s is kept: multiply the CSV's time column "
+                                     "by 4 (0.02 s/0.005 s)"},
+            warnings);
+
+  // 200 s at 0.005 s with one burst at 150 s on N90: the window holds it and
+  // the peak is at its own time.
+  auto burst = record_of(40001, 0.005);
+  burst[1].samples[30000] = -500.0;
+  facts = settle_time(burst, {IntervalChoice::kRefuse, WindowRequest{true, 0, 0}, false}, warnings);
+  ASSERT_TRUE(facts.window);
+  EXPECT_EQ(32992u, burst[2].samples.size());
+  EXPECT_LE(facts.window->first_sample, 30000u);
+  EXPECT_EQ(-500.0, facts.components[1].peak.value);
+  EXPECT_DOUBLE_EQ(150.0, facts.components[1].peak.time);
+  EXPECT_TRUE(burst[1].data_lines.empty());
+}
+
+}  // namespace
