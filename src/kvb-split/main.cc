@@ -1,7 +1,5 @@
 // kvb-split: cuts distributed Volume 1/2 strong-motion files into the three
 // component files that read-KVB reads. Options, messages and exit statuses.
-#include <signal.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +9,7 @@
 
 #include "orientation.h"
 #include "output_files.h"
+#include "signals.h"
 #include "volume_reader.h"
 
 namespace {
@@ -155,18 +154,14 @@ int main(int argc, char** argv) {
   Options opt;
   int status = parse_options(argc, argv, opt);
   if (status >= 0) return status;
-  // An interrupt waits until the temporary files are placed or removed, so
-  // that it leaves all three component files or none. A run takes moments.
-  sigset_t stops, before;
-  sigemptyset(&stops);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
-  sigprocmask(SIG_BLOCK, &stops, &before);
+  // An interrupt removes the temporary files and ends the run; while the
+  // files are being placed it waits, so that it leaves all three or none.
+  setup_signals();
   try {
     status = split(opt);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kvb-split: %s\n", e.what());
     status = kExitFailure;
   }
-  sigprocmask(SIG_SETMASK, &before, nullptr);
   return status;
 }

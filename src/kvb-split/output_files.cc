@@ -28,11 +28,13 @@ OutputDir::OutputDir(std::string dir, bool force) : dir_(std::move(dir)), force_
   struct stat st;
   if (stat(dir_.c_str(), &st) == 0) {
     if (!S_ISDIR(st.st_mode)) throw SplitError(dir_ + ": not a directory");
-  } else if (errno != ENOENT || mkdir(dir_.c_str(), 0777) != 0) {
-    throw SplitError(system_error(dir_));
-  } else {
-    created_ = true;
+    return;
   }
+  if (errno != ENOENT) throw SplitError(system_error(dir_));
+  HoldInterrupts hold;  // made and registered for removal at once
+  if (mkdir(dir_.c_str(), 0777) != 0) throw SplitError(system_error(dir_));
+  created_ = true;
+  dir_removal_ = remove_on_interrupt(dir_, true);
 }
 
 OutputDir::~OutputDir() {
@@ -40,9 +42,11 @@ OutputDir::~OutputDir() {
   for (Temp& t : temps_) {
     if (t.file) std::fclose(t.file);
     if (!t.placed) unlink(t.path.c_str());
+    forget_on_interrupt(t.removal);
     placed = placed || t.placed;
   }
   if (created_ && !placed) rmdir(dir_.c_str());  // a failed run leaves no trace
+  forget_on_interrupt(dir_removal_);
 }
 
 std::string OutputDir::path(const std::string& name) const {
@@ -59,11 +63,12 @@ void OutputDir::check_free(const std::vector<std::string>& names) const {
 
 std::size_t OutputDir::create_temp(std::FILE*& out) {
   std::string pattern = path(".kvb-split-XXXXXX");
+  HoldInterrupts hold;  // made and registered for removal at once
   int fd = mkstemp(pattern.data());
   if (fd < 0) throw SplitError(system_error("cannot create a file in " + dir_));
   // mkstemp makes the file private; a component file is as readable as any other.
   fchmod(fd, 0666 & ~current_umask());
-  temps_.push_back(Temp{pattern, fdopen(fd, "w"), false});
+  temps_.push_back(Temp{pattern, fdopen(fd, "w"), false, remove_on_interrupt(pattern, false)});
   if (!temps_.back().file) {
     close(fd);
     throw SplitError(system_error(pattern));
@@ -97,19 +102,20 @@ void OutputDir::place_one(Temp& temp, const std::string& name) {
   // link() never replaces an existing name, so nothing is lost to a race.
   if (link(temp.path.c_str(), target.c_str()) == 0) {
     unlink(temp.path.c_str());
-    temp.path = target;
     temp.placed = true;
     return;
   }
-  if (errno == EEXIST) throw SplitError(target + " exists; use --force to replace it");
   // Some file systems have no hard links; fall back to a check, then rename.
-  if (exists(target)) throw SplitError(target + " exists; use --force to replace it");
-  if (rename(temp.path.c_str(), target.c_str()) != 0) throw SplitError(system_error(target));
-  temp.path = target;
-  temp.placed = true;
+  if (errno != EEXIST && !exists(target)) {
+    if (rename(temp.path.c_str(), target.c_str()) != 0) throw SplitError(system_error(target));
+    temp.placed = true;
+    return;
+  }
+  throw SplitError(target + " exists; use --force to replace it");
 }
 
 void OutputDir::place(const std::vector<std::size_t>& temps, const std::vector<std::string>& names) {
+  HoldInterrupts hold;
   std::size_t done = 0;
   try {
     for (; done < temps.size(); ++done) place_one(temps_.at(temps[done]), names.at(done));
@@ -117,11 +123,12 @@ void OutputDir::place(const std::vector<std::size_t>& temps, const std::vector<s
     // Without --force all three names were free: take back the ones placed.
     if (!force_) {
       for (std::size_t k = 0; k < done; ++k) {
-        Temp& t = temps_[temps[k]];
-        unlink(t.path.c_str());
-        t.placed = false;
+        unlink(path(names[k]).c_str());
+        temps_[temps[k]].placed = false;
       }
     }
     throw;
   }
+  for (std::size_t index : temps) forget_on_interrupt(temps_[index].removal);
+  forget_on_interrupt(dir_removal_);
 }

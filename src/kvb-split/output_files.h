@@ -1,11 +1,13 @@
 // The component files in the output directory: written under temporary names
-// first, put in place only when every channel has been read.
+// first, put in place only when every channel has been read. An interrupt
+// while reading removes the temporary files (and a directory made for them).
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "signals.h"
 #include "split_error.h"
 
 class OutputDir {
@@ -29,9 +31,10 @@ class OutputDir {
   // Closes temporary file index; throws if anything written to it was lost.
   void finish_temp(std::size_t index, const std::string& shown_as);
 
-  // Puts the temporary files in place under the names, in order. Without
-  // force an existing name is never replaced, even one that appeared while
-  // the inputs were read; files already placed by this call are then removed.
+  // Puts the temporary files in place under the names, in order, while
+  // interrupts wait. Without force an existing name is never replaced, even
+  // one that appeared while the inputs were read; files already placed by
+  // this call are then removed.
   void place(const std::vector<std::size_t>& temps, const std::vector<std::string>& names);
 
  private:
@@ -39,6 +42,7 @@ class OutputDir {
     std::string path;
     std::FILE* file = nullptr;
     bool placed = false;
+    InterruptRemoval* removal = nullptr;
   };
 
   void place_one(Temp& temp, const std::string& name);
@@ -46,5 +50,6 @@ class OutputDir {
   std::string dir_;
   bool force_;
   bool created_ = false;
+  InterruptRemoval* dir_removal_ = nullptr;
   std::vector<Temp> temps_;
 };
