@@ -138,14 +138,18 @@ int split(const Options& opt) {
   if (!pick) throw SplitError(why + ":" + list);
 
   warn_about(channels, *pick);
-  out.place({channels[(*pick)[kN00]].temp, channels[(*pick)[kN90]].temp, channels[(*pick)[kUp]].temp},
-            names);
+  // What goes where is said before the files are placed: a run that cannot
+  // say it places nothing, so that failure and placed files never go together.
   for (int c : {kN00, kN90, kUp}) {
     const Channel& ch = channels[(*pick)[static_cast<std::size_t>(c)]];
     std::printf("%s <- %s, %ld points\n", out.path(names[static_cast<std::size_t>(c)]).c_str(),
                 describe(ch).c_str(), ch.descriptor.points);
   }
-  return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout))
+    throw SplitError(std::string("standard output: ") + std::strerror(errno) + "; no component file was placed");
+  out.place({channels[(*pick)[kN00]].temp, channels[(*pick)[kN90]].temp, channels[(*pick)[kUp]].temp},
+            names);
+  return 0;
 }
 
 }  // namespace

@@ -114,10 +114,18 @@ TEST(KvbSplitHostile, FailuresToWriteLeaveNoFile) {
   TempDir dir;
   dir.write("rec.v2", record(800));
   struct Case { const char* what; std::function<void(RunOptions&)> setup; std::string err; };
+  const std::string no_place = "; no component file was placed\n";
   for (const Case& c : std::vector<Case>{
            // SIGXFSZ at its default: the limit must be a reported write error.
            {"ulimit -f", [](RunOptions& o) { o.file_size_limit = 4096; },
             "kvb-split: writing the component file for rec.v2: File too large\n"},
+           {"stdout closed", [](RunOptions& o) { o.stdout_mode = test_support::OutMode::kClosed; },
+            "kvb-split: standard output: Bad file descriptor" + no_place},
+           {"stdout a closed pipe", [](RunOptions& o) { o.stdout_mode = test_support::OutMode::kBrokenPipe; },
+            "kvb-split: standard output: Broken pipe" + no_place},
+           {"stdout full",
+            [](RunOptions& o) { o.argv.insert(o.argv.begin(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" >/dev/full"}); },
+            "kvb-split: standard output: No space left on device" + no_place},
        }) {
     RunOptions o = split_options(dir, {"-o", "out", "rec.v2"});
     c.setup(o);
