@@ -200,4 +200,69 @@ TEST(KvbSplitHostile, AnInterruptWhilePlacingWaitsUntilAllThreeAreInPlace) {
   EXPECT_EQ(kSet, dir.list("out"));
 }
 
+// An old set in out/, each file saying its name.
+void old_set(TempDir& dir) {
+  std::filesystem::create_directory(dir.file("out"));
+  for (const std::string& name : kSet) dir.write("out/" + name, "old " + name + "\n");
+}
+
+TEST(KvbSplitHostile, ForceKeepsTheOldSetWhenADirectoryIsInTheWay) {
+  const std::string bytes = record(40);
+  for (bool appears_while_reading : {false, true}) {
+    TempDir dir;
+    old_set(dir);
+    std::filesystem::remove(dir.file("out/KVB-N90.txt"));
+    if (!appears_while_reading) std::filesystem::create_directory(dir.file("out/KVB-N90.txt"));
+    FifoRun run(dir, {"--force", "-o", "out", "rec.v2"});
+    // A directory there from the start stops the run before it reads.
+    ASSERT_EQ(appears_while_reading, run.fd >= 0);
+    if (appears_while_reading) {
+      // The child has looked at the names: the old KVB-N00.txt is then moved
+      // aside before the directory is met, and must come back.
+      std::filesystem::create_directory(dir.file("out/KVB-N90.txt"));
+      run.feed(bytes);
+    }
+    RunResult r = run.child.finish();
+    EXPECT_TRUE(r.exited(1)) << r.describe();
+    EXPECT_EQ("kvb-split: out/KVB-N90.txt is a directory; --force replaces only files\n", r.err);
+    EXPECT_EQ(appears_while_reading ? 3 : 0, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
+    EXPECT_EQ(kSet, dir.list("out"));
+    EXPECT_EQ("old KVB-N00.txt\n", dir.read("out/KVB-N00.txt"));
+    EXPECT_EQ("old KVB-UP.txt\n", dir.read("out/KVB-UP.txt"));
+  }
+}
+
+// Whenever the run dies while it replaces a set (a kill, a crash), the names
+// never hold old and new files together, and every old file is still there,
+// under its name or a backup name.
+TEST(KvbSplitHostile, AKillWhileForcingNeverMixesOldAndNewFiles) {
+  const std::string bytes = record(40);
+  for (int nth = 1; nth <= 6; ++nth) {  // three old files moved aside, three new ones linked in
+    TempDir dir;
+    old_set(dir);
+    FifoRun run(dir, {"--force", "-o", "out", "rec.v2"});
+    ASSERT_GE(run.fd, 0);
+    ASSERT_TRUE(seize(run.child.pid()));
+    run.feed(bytes);
+    ASSERT_TRUE(run_to_placing_call(run.child.pid(), nth)) << nth;
+    kill(run.child.pid(), SIGKILL);
+    EXPECT_TRUE(run.child.finish().killed_by(SIGKILL));
+    int old_files = 0, new_files = 0;
+    std::vector<std::string> kept;
+    for (const std::string& name : dir.list("out")) {
+      std::string text = dir.read("out/" + name).value_or("");
+      if (text.compare(0, 4, "old ") == 0) {
+        kept.push_back(text);
+        if (name.compare(0, 4, "KVB-") == 0) ++old_files;
+      } else if (name.compare(0, 4, "KVB-") == 0) {
+        ++new_files;
+      }
+    }
+    EXPECT_TRUE(old_files == 0 || new_files == 0) << nth << ": " << old_files << " old, " << new_files << " new";
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ((std::vector<std::string>{"old KVB-N00.txt\n", "old KVB-N90.txt\n", "old KVB-UP.txt\n"}), kept)
+        << nth;
+  }
+}
+
 }  // namespace
