@@ -13,8 +13,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,8 +79,13 @@ bool in_syscall(pid_t pid, long nr) {
 }
 
 bool places_a_file(unsigned long long nr) {
-  for (long call : {SYS_link, SYS_linkat, SYS_rename, SYS_renameat, SYS_renameat2})
+  for (long call : {SYS_linkat, SYS_renameat, SYS_renameat2,
+#ifdef SYS_link
+                    SYS_link, SYS_rename,
+#endif
+       }) {
     if (nr == static_cast<unsigned long long>(call)) return true;
+  }
   return false;
 }
 
