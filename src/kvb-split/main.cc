@@ -16,6 +16,7 @@
 #include "output_files.h"
 #include "record_file.h"
 #include "selection.h"
+#include "signals.h"
 #include "time/timing.h"
 #include "writer/component_file.h"
 
@@ -320,8 +321,9 @@ int split(const Options& opt) {
   temps.push_back(out.create_temp(record));
   std::fputs(record_json(facts).c_str(), record);
   out.finish_temp(temps.back(), kRecordFileName);
-  out.place(temps, names);
 
+  // What goes where is said before the files are placed: a run that cannot
+  // say it places nothing, so that failure and placed files never go together.
   for (int c : {kN00, kN90, kUp}) {
     const Channel& ch = chosen[static_cast<std::size_t>(c)];
     const RecordComponent& rc = facts.components[static_cast<std::size_t>(c)];
@@ -335,7 +337,10 @@ int split(const Options& opt) {
                 static_cast<double>(w.record_samples - 1) * facts.csv_time_step,
                 w.automatic ? " (--window auto: the strongest shaking)" : "");
   }
-  return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout))
+    throw SplitError(std::string("standard output: ") + std::strerror(errno) + "; no component file was placed");
+  out.place(temps, names);
+  return 0;
 }
 
 }  // namespace
@@ -344,18 +349,14 @@ int main(int argc, char** argv) {
   Options opt;
   int status = parse_options(argc, argv, opt);
   if (status >= 0) return status;
-  // An interrupt waits until the temporary files are placed or removed, so
-  // that it leaves all three component files or none. A run takes moments.
-  sigset_t stops, before;
-  sigemptyset(&stops);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
-  sigprocmask(SIG_BLOCK, &stops, &before);
+  // An interrupt removes the temporary files and ends the run; while the
+  // files are being placed it waits, so that it leaves all three or none.
+  setup_signals();
   try {
     status = split(opt);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kvb-split: %s\n", e.what());
     status = kExitFailure;
   }
-  sigprocmask(SIG_SETMASK, &before, nullptr);
   return status;
 }

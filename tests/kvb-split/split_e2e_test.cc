@@ -2,8 +2,6 @@
 // (when read-KVB is built) its component files converted by read-KVB.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -392,34 +390,6 @@ TEST(KvbSplit, ReportsSystemFailures) {
     EXPECT_TRUE(r.exited(1)) << r.describe();
     EXPECT_EQ("kvb-split: cannot create a file in out: Permission denied\n", r.err);
   }
-}
-
-TEST(KvbSplit, AnInterruptWaitsUntilTheComponentFilesAreInPlace) {
-  TempDir dir;
-  GenOptions opt;
-  const std::string fifo = dir.file("rec.v2");
-  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
-  RunOptions o;
-  o.argv = {KVB_SPLIT, "-o", "out", "rec.v2"};
-  o.cwd = dir.path();
-  test_support::ChildProcess child(o);
-  // The output directory is made after the interrupts are held back and
-  // before the input is opened, where the child now waits for a writer.
-  for (int k = 0; k < 500 && entries(dir.path()).size() < 2; ++k) usleep(10000);
-  ASSERT_EQ((std::vector<std::string>{"out", "rec.v2"}), entries(dir.path()));
-  child.send(SIGTERM);
-  // Without a reader waiting (the child ended at once) this open fails
-  // instead of blocking.
-  int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-  if (fd >= 0) {
-    fcntl(fd, F_SETFL, 0);
-    const std::string bytes = volume_file(three_channels(opt, 40), opt);
-    EXPECT_EQ(static_cast<ssize_t>(bytes.size()), write(fd, bytes.data(), bytes.size()));
-    close(fd);
-  }
-  RunResult r = child.finish();
-  EXPECT_TRUE(r.killed_by(SIGTERM)) << r.describe();
-  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], kRecordFile}), entries(dir.file("out")));
 }
 
 TEST(KvbSplit, UsageErrorsExitWithTwo) {

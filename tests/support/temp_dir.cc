@@ -37,9 +37,11 @@ void TempDir::write(std::string_view name, std::string_view bytes) const {
 
 std::optional<std::string> TempDir::read(std::string_view name) const { return read_file(file(name)); }
 
-std::vector<std::string> TempDir::list() const {
+std::vector<std::string> TempDir::list(std::string_view subdirectory) const {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+  std::error_code ec;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(subdirectory.empty() ? path_ : file(subdirectory), ec)) {
     names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());

@@ -25,8 +25,9 @@ class TempDir {
   void write(std::string_view name, std::string_view bytes) const;
   // The whole file, or nothing when it does not exist.
   std::optional<std::string> read(std::string_view name) const;
-  // Names of the entries, sorted; "." and ".." left out.
-  std::vector<std::string> list() const;
+  // Names of the entries (of the subdirectory when one is named), sorted;
+  // "." and ".." left out; none when the directory does not exist.
+  std::vector<std::string> list(std::string_view subdirectory = {}) const;
 
  private:
   std::string path_;
