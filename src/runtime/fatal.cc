@@ -1,6 +1,8 @@
 // The fatal I/O report: its text, and the abortive end that follows it.
 #include "fatal.h"
 
+#include "format.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -73,22 +75,25 @@ std::string report_first_line(int errnum, std::string_view context) {
   return line + '\n';
 }
 
-std::string report_state_lines(const IoSnapshot& s) {
+std::string report_state_lines(const ReportState& s, const std::string* unit_name) {
   std::string text;
   if (s.unit >= 0) {
     text = "apparent state: unit " + std::to_string(s.unit) + ' ';
     // The name is printed as a C string: up to a NUL byte typed into it.
-    text += s.unit_named ? "named " + std::string(s.unit_name.substr(0, s.unit_name.find('\0'))) + '\n'
-                         : "(unnamed)\n";
+    text += unit_name ? "named " + unit_name->substr(0, unit_name->find('\0')) + '\n' : "(unnamed)\n";
   } else {
     text = "apparent state: internal I/O\n";
   }
-  if (s.has_format) text += "last format: " + std::string(s.format) + '\n';
-  text += std::string("lately ") + s.direction + ' ' + s.access + ' ' + s.form + ' ' + s.place;
+  if (s.format) {
+    std::string_view format = s.format;
+    text += "last format: " + std::string(format.substr(0, format_text_length(format))) + '\n';
+  }
+  text += std::string("lately ") + (s.reading ? "reading " : "writing ") + (s.sequential ? "sequential " : "direct ") +
+          (s.formatted ? "formatted " : "unformatted ") + (s.external ? "external" : "internal");
   return text + " IO\n";
 }
 
-void fatal_report(int errnum, std::string_view context, const IoSnapshot& state) {
+void fatal_report(int errnum, std::string_view context, const ReportState& state, const std::string* unit_name) {
   write_stderr(report_first_line(errnum, context));
   if (report_started) {
     write_stderr("(fatal I/O report already started, aborting.)");
@@ -96,7 +101,7 @@ void fatal_report(int errnum, std::string_view context, const IoSnapshot& state)
     std::abort();
   }
   report_started = true;
-  write_stderr(state.initialized ? report_state_lines(state) : std::string(" IO\n"));
+  write_stderr(state.initialized ? report_state_lines(state, unit_name) : std::string(" IO\n"));
   abortive_end();
 }
 

@@ -47,6 +47,9 @@ Unit& begin_statement(int unit, Direction direction, const char* format);
 // Ends it. A statement left through its end branch keeps its format current.
 void end_statement(bool through_end_branch = false);
 
+// Where a record written to the unit goes: its buffer, after the first
+// write's reopening; nullptr for a unit that writes through stdio.
+OutputBuffer* record_output(Unit& unit);
 // Hands one finished record (its line feed included) to the unit.
 void write_record(Unit& unit, std::string_view line);
 
