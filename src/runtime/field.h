@@ -5,11 +5,9 @@
 #include <cstddef>
 #include <string_view>
 
-namespace kvb {
+#include "record.h"
 
-// What follows the bytes of a record that a statement sees: the line feed
-// that ends it, or the end of the file.
-enum class RecordEnd { kLineFeed, kEndOfFile };
+namespace kvb {
 
 enum class FieldOutcome { kValue, kEndOfFile, kBadCharacter };
 

@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <string_view>
 
-#include "field.h"
-
 namespace kvb {
+
+// What follows the bytes of a record that a statement sees: the line feed
+// that ends it, or the end of the file.
+enum class RecordEnd { kLineFeed, kEndOfFile };
 
 // The bytes of the current record that a statement may look at, and what
 // follows them. `end` is meaningful only when the record ends within

@@ -77,7 +77,7 @@ std::pair<int, const char*> release(Unit& u) {
   }
   if (u.fd < 0 || !u.name) return failure;  // standard input, or already released
   if (u.writing && !u.out.flush()) failure = {u.out.error(), "write"};
-  if (u.written && !cut(u) && failure.first == 0) failure = {111, "endfile"};
+  if (u.written && !cut(u) && failure.first == 0) failure = {kTruncationFailed, "endfile"};
   if (::close(u.fd) != 0 && failure.first == 0 && errno != EINTR) failure = {errno, "write"};
   u.fd = -1;
   return failure;
@@ -109,7 +109,7 @@ void connect_standard_units() {
 
 Unit& begin_statement(int n, Direction direction, const char* format) {
   const char* context = direction == Direction::kRead ? "read start" : "write start";
-  if (state.in_progress) io_error(131, "I/O recursion");
+  if (state.in_progress) io_error(kRecursion, "I/O recursion");
   ReportState& r = state.report;
   r.reading = direction == Direction::kRead;
   r.formatted = true;
@@ -117,10 +117,10 @@ Unit& begin_statement(int n, Direction direction, const char* format) {
   if (format) r.sequential = true;
   r.format = format ? format : kListIo;
   state.list_directed = !format;
-  if (n < 0 || n >= kUnits) io_error(101, context);
+  if (n < 0 || n >= kUnits) io_error(kIllegalUnit, context);
   r.unit = n;
   Unit& u = units[n];
-  if (!u.connected || (u.fd < 0 && !u.stream)) io_error(114, context);
+  if (!u.connected || (u.fd < 0 && !u.stream)) io_error(kNotConnected, context);
   state.in_progress = true;
   return u;
 }
@@ -139,7 +139,7 @@ OutputBuffer* record_output(Unit& u) {
       if (fd < 0) {
         ::close(u.fd);
         u.fd = -1;
-        io_error(127, "write start");
+        io_error(kCannotWrite, "write start");
       }
       ::close(u.fd);
       u.fd = fd;
@@ -160,10 +160,10 @@ void write_record(Unit& u, std::string_view line) {
 }
 
 void open_unit(int n, std::string_view field, char status) {
-  if (state.in_progress) io_error(131, "I/O recursion");
+  if (state.in_progress) io_error(kRecursion, "I/O recursion");
   state.report.unit = n;
   state.report.external = true;
-  if (n < 0 || n >= kUnits) io_error(101, "open");
+  if (n < 0 || n >= kUnits) io_error(kIllegalUnit, "open");
   Unit& u = units[n];
   if (u.connected) {
     auto failure = release(u);
@@ -172,7 +172,7 @@ void open_unit(int n, std::string_view field, char status) {
   }
   u.name = std::string(trim_trailing_blanks(field));
   const std::string& name = *u.name;
-  if (name.empty()) io_error(107, "open");
+  if (name.empty()) io_error(kNullFileName, "open");
 
   // "old": the file must exist. Either way it is opened for update where
   // permitted, else for reading; "unknown" creates it when both fail. An
@@ -195,8 +195,8 @@ void open_unit(int n, std::string_view field, char status) {
 }
 
 void close_unit(int n) {
-  if (state.in_progress) io_error(131, "I/O recursion");
-  if (n < 0 || n >= kUnits) io_error(101, "close");
+  if (state.in_progress) io_error(kRecursion, "I/O recursion");
+  if (n < 0 || n >= kUnits) io_error(kIllegalUnit, "close");
   Unit& u = units[n];
   if (!u.connected) return;
   auto failure = release(u);
@@ -231,6 +231,8 @@ void io_error(int errnum, const char* context) {
   int n = state.report.unit;
   fatal_report(errnum, context, state.report, n >= 0 && units[n].name ? &*units[n].name : nullptr);
 }
+
+void out_of_memory(const char* context) { io_error(kOutOfSpace, context); }
 
 }  // namespace kvb
 

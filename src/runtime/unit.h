@@ -69,5 +69,8 @@ void reset_units_for_tests();
 
 // The fatal I/O report for the statement in progress.
 [[noreturn]] void io_error(int errnum, const char* context);
+// The report for memory that could not be had (kOutOfSpace): every
+// allocation of the statements ends here when it fails.
+[[noreturn]] void out_of_memory(const char* context = "malloc failure");
 
 }  // namespace kvb
