@@ -27,8 +27,7 @@ extern "C" ssize_t __real_read(int fd, void* buffer, std::size_t n);
 
 namespace {
 
-constexpr int kComponentUnit = 11;
-constexpr std::size_t kNameLength = 80;
+constexpr std::size_t kNameLength = kFieldLength;
 constexpr std::size_t kBufferSamples = kSamples;
 constexpr std::size_t kHeaderRecords = 42;
 constexpr std::size_t kMaxDataRecords = kBufferSamples / 8;

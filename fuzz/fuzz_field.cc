@@ -1,6 +1,6 @@
 // Fuzz target: record bytes through the numeric field read, the eight E10.4
-// fields of a data record, and F editing of the values, each compared with
-// the plain model byte for byte.
+// fields of a data record (column by column, and converted whole), and F
+// editing of the values, each compared with the plain model byte for byte.
 // Input: byte 0 picks the width w, byte 1 the decimals d, bit 0 of byte 2
 // whether the record ends in a line feed (0) or the end of the file (1);
 // the rest is the record.
@@ -90,6 +90,24 @@ void check_record(std::string_view record, RecordEnd end) {
   }
 }
 
+// A data record converted whole, as a read of eight plain fields starts:
+// where it says all eight are plain, each value is the model's for its field.
+void check_plain_record(std::string_view record, int d) {
+  if (record.size() < 80) return;
+  char bytes[80 + 16] = {};  // the 16-byte loads of the last field stay inside
+  std::memcpy(bytes, record.data(), 80);
+  const int decimals[kvb::kPlainRecordFields] = {d, d, d, d, 4, 4, 4, 4};
+  float values[kvb::kPlainRecordFields];
+  if (!kvb::read_plain_record(bytes, decimals, values)) return;
+  for (int k = 0; k < kvb::kPlainRecordFields; ++k) {
+    std::string_view field = record.substr(static_cast<std::size_t>(10 * k), 10);
+    RealField want = model::read_real(field, RecordEnd::kLineFeed, 10, decimals[k]);
+    if (want.outcome != FieldOutcome::kValue || want.used != 10 || !same_bits(values[k], want.value))
+      fail("plain record field " + std::to_string(k + 1) + " " + show(field) + " d " + std::to_string(decimals[k]) +
+           ": got " + show(RealField{FieldOutcome::kValue, values[k], 10}) + ", want " + show(want));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -113,5 +131,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_fixed(v, 10, 3);
   }
   check_record(record, end);
+  check_plain_record(record, d);
   return 0;
 }

@@ -4,7 +4,7 @@
 Every seed is made here from fixed values, so running this again gives the
 same files. fuzz_field seeds start with three bytes (width, decimals, record
 end), fuzz_component seeds with four (how the file's bytes arrive), fuzz_split seeds
-with one (the reader); see the targets for their meaning.
+with one (the reader), fuzz_write seeds with a record count; see the targets for their meaning.
 """
 import math
 import pathlib
@@ -174,6 +174,19 @@ def split_seeds():
         write("fuzz_split", name, data)
 
 
+def write_seeds():
+    """A record count, a format text ended by a byte 0x00, then value bytes."""
+    import struct
+    values = struct.pack(">4f", 10.0, -100.25, 0.0005, 1.0) + struct.pack(">f", -3.5e9)
+    seeds = {
+        "csv": b"\x03(F7.3,3(\x02,\x02,F10.3))\x00" + values,
+        "literals": b"\x01('t=',A,F5.1,' ',A3,'|')\x00\x05hello" + values[:4] + b"\x02ab",
+        "fewer-items": b"\x02(F10.3,',',F10.3,';')\x00\x00\x01" + values,
+    }
+    for name, data in seeds.items():
+        write("fuzz_write", name, data)
+
+
 def main():
     if ROOT.exists():
         shutil.rmtree(ROOT)
@@ -181,6 +194,7 @@ def main():
     component_seeds()
     format_seeds()
     split_seeds()
+    write_seeds()
 
 
 if __name__ == "__main__":

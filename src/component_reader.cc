@@ -3,12 +3,10 @@
 
 #include <string>
 
-#include "runtime/io.h"
+#include "io.h"
 
 namespace {
 
-constexpr int kComponentUnit = 11;
-constexpr int kFieldLength = 80;  // name fields and the title are 80 columns
 constexpr int kSamplesPerRecord = 8;
 
 std::string trimmed_name(const char* field) {
@@ -21,6 +19,8 @@ std::string trimmed_name(const char* field) {
 void open_component(const char* name_field) {
   f_open({kComponentUnit, {name_field, kFieldLength}, "old"});
 }
+
+void close_component() { f_clos({kComponentUnit}); }
 
 void skip_records(int n) {
   for (int k = 0; k < n; ++k) {
@@ -45,7 +45,8 @@ void read_title(char* line) {
       // The buffer is full. With nothing left to read, the next read would
       // simply meet the end of the file; anything more would not fit.
       if (unit_has_input(kComponentUnit))
-        stop_with_error(trimmed_name(name_field) + ": more than 33000 samples; a component file may hold at most 33000");
+        stop_with_error(trimmed_name(name_field) + ": more than " + std::to_string(kSamples) +
+                        " samples; a component file may hold at most " + std::to_string(kSamples));
       return i;
     }
     // Each value is stored as soon as its field is read; a nonzero result

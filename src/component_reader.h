@@ -4,10 +4,14 @@
 
 #include <string_view>
 
-constexpr int kSamples = 33000;  // samples one component buffer holds
+constexpr int kComponentUnit = 11;  // the unit of every component file, and of the CSV
+constexpr int kFieldLength = 80;    // a file name field, and the title, are 80 columns
+constexpr int kSamples = 33000;     // samples one component buffer holds
 
 // Opens the component file named by an 80-column name field; it must exist.
 void open_component(const char* name_field);
+// Closes it.
+void close_component();
 // Skips n header records.
 void skip_records(int n);
 // Reads the title record into the 80-column field `line`.

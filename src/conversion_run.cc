@@ -4,13 +4,12 @@
 
 #include "component_reader.h"
 #include "csv_writer.h"
-#include "runtime/io.h"
+#include "io.h"
 
 namespace {
 
 constexpr int kConsole = 6;
 constexpr int kKeyboard = 5;
-constexpr int kFieldLength = 80;
 
 float x[kSamples], y[kSamples], z[kSamples];  // samples of the N00, N90 and UP files
 char line[kFieldLength];                       // the title record of the file last read
@@ -72,7 +71,7 @@ void MAIN__() {
     do_lio("nt=");
     do_lio(nt);
     e_wsle();
-    f_clos({11});
+    close_component();
   }
 
   say_nothing();

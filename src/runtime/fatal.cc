@@ -7,47 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "errors.h"
+#include "format.h"
+
 namespace kvb {
 namespace {
-
-// Run-time errors 100..132, by number minus 100.
-constexpr const char* kMessages[] = {
-    "error in format",
-    "illegal unit number",
-    "formatted io not allowed",
-    "unformatted io not allowed",
-    "direct io not allowed",
-    "sequential io not allowed",
-    "can't backspace file",
-    "null file name",
-    "can't stat file",
-    "unit not connected",
-    "off end of record",
-    "truncation failed in endfile",
-    "incomprehensible list input",
-    "out of free space",
-    "unit not connected",
-    "read unexpected character",
-    "bad logical input field",
-    "bad variable type",
-    "bad namelist name",
-    "variable not in namelist",
-    "no end record",
-    "variable count incorrect",
-    "subscript for scalar variable",
-    "invalid array section",
-    "substring out of bounds",
-    "subscript out of bounds",
-    "can't read file",
-    "can't write file",
-    "'new' file exists",
-    "can't append to file",
-    "non-positive record number",
-    "I/O started while already doing I/O",
-    "Temporary file name (TMPDIR?) too long",
-};
-constexpr int kFirstMessage = 100;
-constexpr int kLastMessage = kFirstMessage + sizeof kMessages / sizeof *kMessages - 1;
 
 bool report_started = false;
 volatile std::sig_atomic_t abortive_end_started = 0;
@@ -82,25 +46,29 @@ void first_line(ReportText& text, int errnum, std::string_view context) {
     text << std::strerror(errnum);  // the text perror() writes
   } else if (errnum == kEndOfFileError) {
     text << "end of file";
-  } else if (errnum >= kFirstMessage && errnum <= kLastMessage) {
-    text << kMessages[errnum - kFirstMessage];
+  } else if (errnum >= kFormatError && errnum <= kLastIoError) {
+    text << kMessages[errnum - kFormatError];
   } else {
     text << "illegal error number " << errnum;
   }
   text << "\n";
 }
 
-void state_lines(ReportText& text, const IoSnapshot& s) {
+void state_lines(ReportText& text, const ReportState& s, const std::string* unit_name) {
   if (s.unit >= 0) {
     text << "apparent state: unit " << s.unit << " ";
     // The name is printed as a C string: up to a NUL byte typed into it.
-    if (s.unit_named) text << "named " << s.unit_name.substr(0, s.unit_name.find('\0')) << "\n";
+    if (unit_name) text << "named " << std::string_view(*unit_name).substr(0, unit_name->find('\0')) << "\n";
     else text << "(unnamed)\n";
   } else {
     text << "apparent state: internal I/O\n";
   }
-  if (s.has_format) text << "last format: " << s.format << "\n";
-  text << "lately " << s.direction << " " << s.access << " " << s.form << " " << s.place << " IO\n";
+  if (s.format) {
+    std::string_view format = s.format;
+    text << "last format: " << format.substr(0, format_text_length(format)) << "\n";
+  }
+  text << "lately " << (s.reading ? "reading " : "writing ") << (s.sequential ? "sequential " : "direct ")
+       << (s.formatted ? "formatted " : "unformatted ") << (s.external ? "external" : "internal") << " IO\n";
 }
 
 void write_stderr(const ReportText& text) {
@@ -115,13 +83,13 @@ std::string report_first_line(int errnum, std::string_view context) {
   return std::string(text.view());
 }
 
-std::string report_state_lines(const IoSnapshot& s) {
+std::string report_state_lines(const ReportState& s, const std::string* unit_name) {
   ReportText text;
-  state_lines(text, s);
+  state_lines(text, s, unit_name);
   return std::string(text.view());
 }
 
-void fatal_report(int errnum, std::string_view context, const IoSnapshot& state) {
+void fatal_report(int errnum, std::string_view context, const ReportState& state, const std::string* unit_name) {
   ReportText text;
   first_line(text, errnum, context);
   write_stderr(text);
@@ -132,7 +100,7 @@ void fatal_report(int errnum, std::string_view context, const IoSnapshot& state)
   }
   report_started = true;
   ReportText rest;
-  if (state.initialized) state_lines(rest, state);
+  if (state.initialized) state_lines(rest, state, unit_name);
   else rest << " IO\n";
   write_stderr(rest);
   abortive_end();

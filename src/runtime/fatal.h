@@ -5,34 +5,35 @@
 #include <string>
 #include <string_view>
 
+#include "errors.h"
+
 namespace kvb {
 
-constexpr int kEndOfFileError = -1;
-
-// What the run-time was doing lately, as a report describes it.
-struct IoSnapshot {
+// What the run-time did lately, as a report describes it. Statements set
+// these plain values; the report's words are derived only when a report is
+// made.
+struct ReportState {
   bool initialized = false;
-  int unit = -1;  // the current unit; -1 for none
-  bool unit_named = false;
-  std::string_view unit_name;
-  bool has_format = false;
-  std::string_view format;  // already cut to its length
-  const char* direction = "writing";
-  const char* access = "direct";
-  const char* form = "unformatted";
-  const char* place = "internal";
+  int unit = -1;                 // the current unit; -1 for none
+  const char* format = nullptr;  // the current format text ("list io" for list-directed I/O), or none
+  bool reading = false;          // "reading", else "writing"
+  bool sequential = false;       // "sequential", else "direct"
+  bool formatted = false;        // "formatted", else "unformatted"
+  bool external = false;         // "external", else "internal"
 };
 
 // "open: No such file or directory\n", "fmt: end of file\n", ...
 std::string report_first_line(int errnum, std::string_view context);
 // The unit line, the format line when there is a format, and the "lately"
-// line with its closing " IO\n".
-std::string report_state_lines(const IoSnapshot& state);
+// line with its closing " IO\n". `unit_name` is the current unit's name, or
+// nullptr when it has none.
+std::string report_state_lines(const ReportState& state, const std::string* unit_name);
 
 // Writes the report for errnum and context to standard error and ends the
 // process with the abortive end. A second report begun while one is ending
 // gets its first line and a short notice, then abort() at once.
-[[noreturn]] void fatal_report(int errnum, std::string_view context, const IoSnapshot& state);
+[[noreturn]] void fatal_report(int errnum, std::string_view context, const ReportState& state,
+                               const std::string* unit_name);
 
 // The abortive end: flush standard error, exit-time closing, flush again,
 // SIGABRT back to its default, abort().

@@ -5,11 +5,9 @@
 #include <cstddef>
 #include <string_view>
 
-namespace kvb {
+#include "record.h"
 
-// What follows the bytes of a record that a statement sees: the line feed
-// that ends it, or the end of the file.
-enum class RecordEnd { kLineFeed, kEndOfFile };
+namespace kvb {
 
 enum class FieldOutcome { kValue, kEndOfFile, kBadCharacter };
 
@@ -28,6 +26,14 @@ struct RealField {
 //   read_real("    1.2345", kLineFeed, 10, 4) -> 1.2345f, used 10
 //   read_real("12,3", kLineFeed, 10, 4)        -> 0.0012f, used 3
 RealField read_real(std::string_view rest, RecordEnd end, int w, int d);
+
+// Eight numeric fields of 10 columns side by side from p, with d[k] implied
+// decimals: when every one is a plain field (blanks, a sign, digits, at most
+// one point) stores the eight values read_real gives and returns true; else
+// stores nothing that counts and returns false. Reads 16 bytes from each
+// field's start: 86 bytes from p must be readable.
+constexpr int kPlainRecordFields = 8;
+bool read_plain_record(const char* p, const int* d, float* values);
 
 // Converts decimal significant digits times 10^exponent to single precision
 // the way the run-time does: correctly rounded to double first, then rounded

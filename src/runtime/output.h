@@ -17,6 +17,17 @@ class OutputBuffer {
 
   void attach(int fd);
   void write(const char* bytes, std::size_t n);
+  // Room for n more bytes at the end of what is buffered (written out
+  // first when needed); nullptr when n is more than the buffer holds.
+  char* reserve(std::size_t n) {
+    if (used_ + n > kBufferSize) {
+      if (n > kBufferSize) return nullptr;
+      flush();
+    }
+    return buffer_ + used_;
+  }
+  // Adds the first n bytes of the reserved room to what is buffered.
+  void commit(std::size_t n) { used_ += n; }
   // Hands everything buffered to the file. False once any write failed.
   bool flush();
   // 0, or the errno of the first write that failed since attach.

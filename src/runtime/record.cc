@@ -18,7 +18,7 @@ constexpr char kEndOfFileByte = 0x1A;
 RecordReader::~RecordReader() { delete[] buffer_; }
 
 void RecordReader::attach(int fd) {
-  if (buffer_ == nullptr) buffer_ = new char[kBufferSize];
+  if (buffer_ == nullptr) buffer_ = new char[kBufferSize + kSlack]();
   fd_ = fd;
   pos_ = end_ = raw_end_ = 0;
   at_end_ = false;

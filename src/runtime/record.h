@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <string_view>
 
-#include "field.h"
-
 namespace kvb {
+
+// What follows the bytes of a record that a statement sees: the line feed
+// that ends it, or the end of the file.
+enum class RecordEnd { kLineFeed, kEndOfFile };
 
 // The bytes of the current record that a statement may look at, and what
 // follows them. `end` is meaningful only when the record ends within
@@ -22,6 +24,8 @@ class RecordReader {
  public:
   static constexpr std::size_t kBufferSize = 1 << 16;
   static constexpr std::size_t kMaxPeek = kBufferSize / 2;
+  // Bytes past the buffer's end that may be loaded (never used).
+  static constexpr std::size_t kSlack = 16;
 
   RecordReader() = default;
   RecordReader(const RecordReader&) = delete;
@@ -35,6 +39,16 @@ class RecordReader {
   // The first `limit` bytes (at most kMaxPeek) of the current record,
   // without consuming them.
   RecordView peek(std::size_t limit);
+  // The next n bytes from the current position, line feeds or not, when
+  // they are read already (kSlack more may be loaded); nullptr otherwise.
+  // Reads nothing, consumes nothing.
+  const char* buffered(std::size_t n) const { return end_ - pos_ >= n ? buffer_ + pos_ : nullptr; }
+  // Consumes the line feed when it is the next byte, false otherwise.
+  bool consume_line_feed() {
+    if (pos_ == end_ || buffer_[pos_] != '\n') return false;
+    ++pos_;
+    return true;
+  }
   // Consumes `n` bytes of the current record (n at most what peek showed).
   void consume(std::size_t n) { pos_ += n; }
   // Consumes the rest of the record and its line feed. False when the end

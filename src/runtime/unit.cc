@@ -18,17 +18,11 @@ constexpr const char* kListIo = "list io";  // the format text of list-directed 
 
 Unit units[kUnits];
 
-// What the run-time did lately, as the fatal report words it.
-struct State {
-  bool initialized = false;
-  bool in_progress = false;
-  bool closed = false;  // the exit-time closing has run
-  int current_unit = -1;
-  const char* format = nullptr;  // the current format text, or none
-  const char* direction = "writing";
-  const char* access = "direct";
-  const char* form = "unformatted";
-  const char* place = "internal";
+struct RunState {
+  bool in_progress = false;    // a statement has begun and not ended
+  bool closed = false;         // the exit-time closing has run
+  bool list_directed = false;  // the statement in progress, or the last one
+  ReportState report;
 } state;
 
 // What the memory being taken is for, as a report names it when there is
@@ -39,26 +33,6 @@ std::string_view trim_trailing_blanks(std::string_view field) {
   std::size_t n = field.size();
   while (n > 0 && field[n - 1] == ' ') --n;
   return field.substr(0, n);
-}
-
-IoSnapshot snapshot() {
-  IoSnapshot s;
-  s.initialized = state.initialized;
-  s.unit = state.current_unit;
-  if (s.unit >= 0 && units[s.unit].name) {
-    s.unit_named = true;
-    s.unit_name = *units[s.unit].name;
-  }
-  if (state.format) {
-    s.has_format = true;
-    std::string_view text = state.format;
-    s.format = state.format == kListIo ? text : text.substr(0, format_text_length(text));
-  }
-  s.direction = state.direction;
-  s.access = state.access;
-  s.form = state.form;
-  s.place = state.place;
-  return s;
 }
 
 int open_file(const std::string& name, int flags) {
@@ -107,7 +81,7 @@ std::pair<int, const char*> release(Unit& u) {
   }
   if (u.fd < 0 || !u.name) return failure;  // standard input, or already released
   if (u.writing && !u.out.flush()) failure = {u.out.error(), "write"};
-  if (u.written && !cut(u) && failure.first == 0) failure = {111, "endfile"};
+  if (u.written && !cut(u) && failure.first == 0) failure = {kTruncationFailed, "endfile"};
   if (::close(u.fd) != 0 && failure.first == 0 && errno != EINTR) failure = {errno, "write"};
   u.fd = -1;
   return failure;
@@ -134,39 +108,34 @@ void connect_standard_units() {
   connect(kStderrUnit, stderr, STDERR_FILENO);
   connect(kStdinUnit, nullptr, STDIN_FILENO);
   connect(kStdoutUnit, stdout, STDOUT_FILENO);
-  state.initialized = true;
+  state.report.initialized = true;
 }
 
 Unit& begin_statement(int n, Direction direction, const char* format) {
   const char* context = direction == Direction::kRead ? "read start" : "write start";
-  if (state.in_progress) io_error(131, "I/O recursion");
-  state.direction = direction == Direction::kRead ? "reading" : "writing";
-  state.form = "formatted";
-  state.place = "external";
-  if (format) {
-    state.format = format;
-    state.access = "sequential";
-  } else {
-    state.format = kListIo;
-  }
-  if (n < 0 || n >= kUnits) io_error(101, context);
-  state.current_unit = n;
+  if (state.in_progress) io_error(kRecursion, "I/O recursion");
+  ReportState& r = state.report;
+  r.reading = direction == Direction::kRead;
+  r.formatted = true;
+  r.external = true;
+  if (format) r.sequential = true;
+  r.format = format ? format : kListIo;
+  state.list_directed = !format;
+  if (n < 0 || n >= kUnits) io_error(kIllegalUnit, context);
+  r.unit = n;
   Unit& u = units[n];
-  if (!u.connected || (u.fd < 0 && !u.stream)) io_error(114, context);
+  if (!u.connected || (u.fd < 0 && !u.stream)) io_error(kNotConnected, context);
   state.in_progress = true;
   return u;
 }
 
 void end_statement(bool through_end_branch) {
   state.in_progress = false;
-  if (!through_end_branch && state.format != kListIo) state.format = nullptr;
+  if (!through_end_branch && !state.list_directed) state.report.format = nullptr;
 }
 
-void write_record(Unit& u, std::string_view line) {
-  if (u.stream) {
-    std::fwrite(line.data(), 1, line.size(), u.stream);  // console write failures are silent
-    return;
-  }
+OutputBuffer* record_output(Unit& u) {
+  if (u.stream) return nullptr;
   if (!u.written) {
     if (u.read_only) {
       // Opened read-only: the first write reopens the file for update.
@@ -174,7 +143,7 @@ void write_record(Unit& u, std::string_view line) {
       if (fd < 0) {
         ::close(u.fd);
         u.fd = -1;
-        io_error(127, "write start");
+        io_error(kCannotWrite, "write start");
       }
       ::close(u.fd);
       u.fd = fd;
@@ -186,14 +155,19 @@ void write_record(Unit& u, std::string_view line) {
     u.out.attach(u.fd);
     u.writing = true;
   }
-  u.out.write(line.data(), line.size());
+  return &u.out;
+}
+
+void write_record(Unit& u, std::string_view line) {
+  if (OutputBuffer* out = record_output(u)) out->write(line.data(), line.size());
+  else std::fwrite(line.data(), 1, line.size(), u.stream);  // console write failures are silent
 }
 
 void open_unit(int n, std::string_view field, char status) {
-  if (state.in_progress) io_error(131, "I/O recursion");
-  state.current_unit = n;
-  state.place = "external";
-  if (n < 0 || n >= kUnits) io_error(101, "open");
+  if (state.in_progress) io_error(kRecursion, "I/O recursion");
+  state.report.unit = n;
+  state.report.external = true;
+  if (n < 0 || n >= kUnits) io_error(kIllegalUnit, "open");
   Unit& u = units[n];
   if (u.connected) {
     auto failure = release(u);
@@ -204,7 +178,7 @@ void open_unit(int n, std::string_view field, char status) {
   u.name = std::string(trim_trailing_blanks(field));
   memory_context = "malloc failure";
   const std::string& name = *u.name;
-  if (name.empty()) io_error(107, "open");
+  if (name.empty()) io_error(kNullFileName, "open");
 
   // "old": the file must exist. Either way it is opened for update where
   // permitted, else for reading; "unknown" creates it when both fail. An
@@ -231,8 +205,8 @@ void open_unit(int n, std::string_view field, char status) {
 }
 
 void close_unit(int n) {
-  if (state.in_progress) io_error(131, "I/O recursion");
-  if (n < 0 || n >= kUnits) io_error(101, "close");
+  if (state.in_progress) io_error(kRecursion, "I/O recursion");
+  if (n < 0 || n >= kUnits) io_error(kIllegalUnit, "close");
   Unit& u = units[n];
   if (!u.connected) return;
   auto failure = release(u);
@@ -241,7 +215,7 @@ void close_unit(int n) {
 }
 
 void exit_time_closing() {
-  if (!state.initialized || state.closed) return;
+  if (!state.report.initialized || state.closed) return;
   state.closed = true;
   state.in_progress = false;
   for (Unit& u : units) {
@@ -258,14 +232,17 @@ void reset_units_for_tests() {
     release(u);
     disconnect(u);
   }
-  bool initialized = state.initialized;
-  state = State{};
-  state.initialized = initialized;
+  bool initialized = state.report.initialized;
+  state = RunState{};
+  state.report.initialized = initialized;
 }
 
-void io_error(int errnum, const char* context) { fatal_report(errnum, context, snapshot()); }
+void io_error(int errnum, const char* context) {
+  int n = state.report.unit;
+  fatal_report(errnum, context, state.report, n >= 0 && units[n].name ? &*units[n].name : nullptr);
+}
 
-void out_of_memory() { io_error(113, memory_context); }
+void out_of_memory() { io_error(kOutOfSpace, memory_context); }
 
 }  // namespace kvb
 

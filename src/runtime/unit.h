@@ -47,6 +47,9 @@ Unit& begin_statement(int unit, Direction direction, const char* format);
 // Ends it. A statement left through its end branch keeps its format current.
 void end_statement(bool through_end_branch = false);
 
+// Where a record written to the unit goes: its buffer, after the first
+// write's reopening; nullptr for a unit that writes through stdio.
+OutputBuffer* record_output(Unit& unit);
 // Hands one finished record (its line feed included) to the unit.
 void write_record(Unit& unit, std::string_view line);
 
@@ -66,9 +69,9 @@ void reset_units_for_tests();
 
 // The fatal I/O report for the statement in progress.
 [[noreturn]] void io_error(int errnum, const char* context);
-
-// Memory that cannot be had ends the run with the fatal I/O report, error
-// 113; installed as the handler of operator new at start-up.
+// Memory that cannot be had ends the run with the fatal I/O report
+// (kOutOfSpace): the handler of operator new, installed at start-up, and
+// every allocation of the statements that fails ends here.
 [[noreturn]] void out_of_memory();
 
 }  // namespace kvb

@@ -32,48 +32,45 @@ TEST(ReportFirstLine, ByErrorNumber) {
 }
 
 TEST(ReportStateLines, UnitFormatAndLately) {
-  IoSnapshot s;
+  ReportState s;
   s.initialized = true;
   EXPECT_EQ("apparent state: internal I/O\nlately writing direct unformatted internal IO\n",
-            report_state_lines(s));
+            report_state_lines(s, nullptr));
 
   s.unit = 11;
-  s.unit_named = true;
-  s.unit_name = "KVB-N00.txt";
-  s.has_format = true;
+  std::string name = "KVB-N00.txt";
   s.format = "list io";
-  s.place = "external";
-  s.form = "formatted";
+  s.external = true;
+  s.formatted = true;
   EXPECT_EQ(
       "apparent state: unit 11 named KVB-N00.txt\nlast format: list io\n"
       "lately writing direct formatted external IO\n",
-      report_state_lines(s));
+      report_state_lines(s, &name));
 
-  s.unit_name = "";  // an all-blank name: "named" and one blank
-  s.has_format = false;
-  s.direction = "reading";
-  s.access = "sequential";
+  name = "";  // an all-blank name: "named" and one blank
+  s.format = nullptr;
+  s.reading = true;
+  s.sequential = true;
   EXPECT_EQ("apparent state: unit 11 named \nlately reading sequential formatted external IO\n",
-            report_state_lines(s));
+            report_state_lines(s, &name));
 
-  s.unit_name = std::string_view("out\0put.csv", 11);  // as open() saw it
+  name = std::string("out\0put.csv", 11);  // as open() saw it
   EXPECT_EQ("apparent state: unit 11 named out\nlately reading sequential formatted external IO\n",
-            report_state_lines(s));
+            report_state_lines(s, &name));
 
+  // The format is shown up to the parenthesis that closes it.
   s.unit = 5;
-  s.unit_named = false;
-  s.has_format = true;
-  s.format = "(F7.3,3(\x02,\x02,F10.3))";
+  s.format = "(F7.3,3(\x02,\x02,F10.3)) and more";
   EXPECT_EQ("apparent state: unit 5 (unnamed)\nlast format: (F7.3,3(\x02,\x02,F10.3))\n"
             "lately reading sequential formatted external IO\n",
-            report_state_lines(s));
+            report_state_lines(s, nullptr));
 }
 
 TEST(FatalReportDeathTest, WritesTheReportThenAborts) {
-  IoSnapshot s;
+  ReportState s;
   s.initialized = true;
   s.unit = 11;
-  EXPECT_EXIT(fatal_report(-1, "fmt", s), testing::KilledBySignal(SIGABRT),
+  EXPECT_EXIT(fatal_report(-1, "fmt", s, nullptr), testing::KilledBySignal(SIGABRT),
               "^fmt: end of file\napparent state: unit 11 \\(unnamed\\)\nlately writing direct "
               "unformatted internal IO\n$");
 }

@@ -148,6 +148,36 @@ TEST(WriteFixed, LeadingZeroGivesWayWhenOneColumnShort) {
   EXPECT_EQ("1.", fixed(1.0f, 2, 0));
 }
 
+// A record of eight plain fields converted whole gives each field's value
+// as read_real gives it; a record with any other field is left alone.
+TEST(ReadPlainRecord, SameValuesAsTheFieldReadOrNone) {
+  struct Case {
+    const char* record;  // 80 columns
+    bool plain;
+  };
+  const Case cases[] = {
+      {"   -0.0012   12.3456  312.1234 -312.1234    0.0000   -0.0000 1234567.8 .12345678", true},
+      {"         0        12      -12.   +1.5000 -.        9.8765432              -     ", true},
+      {"    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1.23451.2345E+01", false},
+      {"    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1. 345", false},
+      {"    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1.2.45", false},
+      {"    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345  1,2345  ", false},
+      {"    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345   -+1.234", false},
+  };
+  const int decimals[kPlainRecordFields] = {4, 4, 4, 4, 0, 2, 4, 4};
+  for (const Case& c : cases) {
+    char bytes[80 + 16] = {};
+    std::memcpy(bytes, c.record, 80);
+    float values[kPlainRecordFields];
+    ASSERT_EQ(c.plain, read_plain_record(bytes, decimals, values)) << c.record;
+    for (int k = 0; c.plain && k < kPlainRecordFields; ++k) {
+      std::string_view field(c.record + 10 * k, 10);
+      RealField want = read_real(field, RecordEnd::kLineFeed, 10, decimals[k]);
+      EXPECT_EQ(bits(want.value), bits(values[k])) << "field " << k + 1 << " of " << c.record;
+    }
+  }
+}
+
 // The C library's "%#.*f" is the reference: sweep many values and widths.
 TEST(WriteFixed, AgreesWithPrintfSlow) {
   std::mt19937 rng(7);
