@@ -3,8 +3,8 @@
 
 Every seed is made here from fixed values, so running this again gives the
 same files. fuzz_field seeds start with three bytes (width, decimals, record
-end), fuzz_component seeds with four (how the file's bytes arrive); see the
-targets for their meaning.
+end), fuzz_component seeds with four (how the file's bytes arrive), fuzz_split seeds
+with one (the reader); see the targets for their meaning.
 """
 import math
 import pathlib
@@ -128,12 +128,59 @@ def format_seeds():
         write("fuzz_format", name, data)
 
 
+def split_seeds():
+    """Agency files of one channel for kvb-split's readers, after the reader byte 0."""
+    def csmip(volume, pairs=False, n=20, eol="\n"):
+        chan = "Chan  1: 360 Deg"
+        text = []
+        if volume == 2:
+            text.append("Corrected accelerogram   12345-S0001-24001.01       " + chan + "  from")
+        text += ["Uncorrected Accelerogram Data             Processed: 01/02/24, SYN",
+                 "Record of Tue Jan 2, 2024 10:00:00.0 PST", "Synthetic Processing",
+                 "12345-S0001-24001.01      Start time:  1/2/24, 18:00:00.0 UTC",
+                 "Station No. 12345   40.000N, 120.000W", "Seed Creek                                SYN",
+                 chan, "Record of Tue Jan 2, 2024", "Hypocenter:  none.", "Instr Period =  .0100 sec",
+                 f"No. of Points = {n:6d}",
+                 "Units of uncor accel are sec and g/10." if pairs else "Units of uncor data are sec and g .",
+                 "Peak acceleration =    12.500    cm/sec/sec"]
+        text += ["".join(f"{k:5d}" for k in range(j, min(j + 16, 100))) for j in range(0, 100, 16)]
+        text += ["".join(f"{k * 0.5:10.4f}" for k in range(j, min(j + 8, 50))) for j in range(0, 50, 8)]
+        values = samples(n, 0.5 if volume == 1 else 150.0)
+        if pairs:
+            fields = [f"{t:7.3f}{v:7.3f}" for t, v in zip((k * 0.005 for k in range(n)), values)]
+            text += ["".join(fields[j:j + 5]) for j in range(0, n, 5)]
+        else:
+            width = 9 if volume == 1 else 10
+            if volume == 1:
+                text.append(f"{n:6d} Accelerogram points at 200 pts/sec in units of g .      Format: (8f9.6)")
+            else:
+                text.append(f"{n:6d} points of accel data equally spaced at  .005 sec, in cm/sec2. (8f10.6)")
+            fields = [f"{v:{width}.6f}"[-width:] for v in values]
+            text += ["".join(fields[j:j + 8]) for j in range(0, n, 8)]
+            if volume == 2:
+                text.append(f"{n:6d} points of veloc data equally spaced at  .005 sec, in cm/sec.  (8f10.7)")
+                text += ["".join(f"{v / 100:10.7f}" for v in values[j:j + 8]) for j in range(0, n, 8)]
+        text.append("/&  ----------  End of data for channel  1  ----------")
+        return eol.join(text).encode() + eol.encode()
+
+    seeds = {
+        "csmip-v2": b"\0" + csmip(2),
+        "csmip-v2-crlf-padded": b"\0" + csmip(2, n=13, eol="\r\n") + b"\x1a" * 8,
+        "csmip-v1": b"\0" + csmip(1),
+        "csmip-v1-pairs": b"\0" + csmip(1, pairs=True, n=12).upper(),
+        "forced-first-reader": b"\1" + csmip(1),
+    }
+    for name, data in seeds.items():
+        write("fuzz_split", name, data)
+
+
 def main():
     if ROOT.exists():
         shutil.rmtree(ROOT)
     field_seeds()
     component_seeds()
     format_seeds()
+    split_seeds()
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include "formats/csmip.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -129,7 +130,8 @@ void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
   bool copy = layout.width == kFieldWidth && layout.per_line == kFieldsPerLine && ch.to_cm_s2 == 1.0;
   long left = d.points;
   std::string line;
-  ch.samples.reserve(static_cast<std::size_t>(d.points));
+  // A stated count is reserved only up to a modest size: the file may be shorter.
+  ch.samples.reserve(std::min<std::size_t>(static_cast<std::size_t>(d.points), std::size_t{1} << 16));
   while (left > 0) {
     if (!file.next(line))
       file.fail("the file ends after " + std::to_string(d.points - left) + " of " +
