@@ -56,7 +56,7 @@ void setup_signals() {
   struct sigaction action {};
   action.sa_handler = on_interrupt;
   action.sa_mask = interrupt_set();
-  action.sa_flags = SA_RESETHAND;
+  action.sa_flags = static_cast<int>(SA_RESETHAND);
   for (int sig : kInterrupts) {
     struct sigaction old {};
     if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <initializer_list>
 
 #include "formats/numbers.h"
 #include "formats/samples.h"
@@ -37,7 +38,7 @@ bool first_line(std::string_view line) {
     if (starts_with_nocase(line, kind)) id = line.substr(kind.size());
   }
   if (id.size() < 16 || id[8] != '_' || id[15] != '_') return false;
-  for (std::size_t k : {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14}) {
+  for (std::size_t k : std::initializer_list<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14}) {
     if (!std::isdigit(static_cast<unsigned char>(id[k]))) return false;
   }
   std::string_view agency = "GNS Science";
@@ -151,7 +152,7 @@ void read_component(TextFile& file, const std::string& first, std::vector<Channe
   if (starts_with_nocase(trim(text[kPeakLine]), "Acceleration")) {
     if (auto peak = number_after(text[kPeakLine], "peak")) ch.stated_peak = std::fabs(*peak) * ch.to_cm_s2;
   }
-  auto in = [&](int slot, double low, double high) { return ints[slot] >= low && ints[slot] <= high; };
+  auto in = [&](std::size_t slot, double low, double high) { return ints[slot] >= low && ints[slot] <= high; };
   if (in(kYear, 1900, 2999) && in(kMonth, 1, 12) && in(kDay, 1, 31) && in(kHour, 0, 23) && in(kMinute, 0, 59) &&
       in(kTenths, 0, 609)) {
     const int tenths = static_cast<int>(ints[kTenths]);

@@ -109,7 +109,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
                                       kRealWidth, kRealsPerLine);
   const double int_unset = ints[kIntUnset];
   // Set and small enough to be a date or time field.
-  auto set = [&](int slot) { return ints[slot] != int_unset && std::fabs(ints[slot]) < 1e5; };
+  auto set = [&](std::size_t slot) { return ints[slot] != int_unset && std::fabs(ints[slot]) < 1e5; };
 
   const double comments = ints[kComments], count = ints[kValues];
   if (comments == int_unset || comments < 0) file.fail_at(13, "no comment line count");
