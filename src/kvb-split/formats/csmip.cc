@@ -7,6 +7,7 @@
 #include "formats/csmip_descriptor.h"
 #include "formats/csmip_header.h"
 #include "formats/numbers.h"
+#include "formats/text_fields.h"
 #include "formats/samples.h"
 #include "orientation.h"
 
@@ -46,7 +47,7 @@ std::string after(const std::vector<std::string>& lines, std::string_view key, s
       std::size_t end = lowered(rest).find(stop);
       if (end != std::string::npos) rest.resize(end + stop.size());
     }
-    return trimmed(rest);
+    return std::string(trim(rest));
   }
   return {};
 }
@@ -105,7 +106,7 @@ std::vector<std::string> read_header(TextFile& file, CsmipVolume volume, const s
 double field_value(const TextFile& file, std::string_view field, int k) {
   auto value = parse_number(field);
   if (!value) {
-    std::string shown = trimmed(field);
+    std::string shown(trim(field));
     file.fail("field " + std::to_string(k + 1) + ": " +
               (shown.empty() ? std::string("blank field") : "\"" + escaped(shown) + "\" is not a number"));
   }
@@ -116,7 +117,7 @@ double field_value(const TextFile& file, std::string_view field, int k) {
 void check_rest_blank(const TextFile& file, const std::string& line, int from, int fields, int width) {
   for (int k = from; k < fields; ++k) {
     std::string_view field = columns(line, static_cast<std::size_t>(k * width) + 1, static_cast<std::size_t>(width));
-    if (!trimmed(field).empty())
+    if (!trim(field).empty())
       file.fail("more values than the descriptor's point count (field " + std::to_string(k + 1) +
                 " holds \"" + escaped(field) + "\")");
   }
@@ -187,13 +188,13 @@ void read_pairs(TextFile& file, const std::string& first, long start, Channel& c
     for (int k = 0; k < count; ++k) {
       std::string_view field = columns(line, static_cast<std::size_t>(k * kPairWidth) + 1, kPairWidth);
       if (k % 2 == 0) {
-        if (trimmed(field).empty() && k > 0) {  // a short last line
+        if (trim(field).empty() && k > 0) {  // a short last line
           count = k;
           break;
         }
         double t = field_value(file, field, k);
         if (!ch.times.empty() && t <= ch.times.back())
-          file.fail("field " + std::to_string(k + 1) + ": the time " + trimmed(field) +
+          file.fail("field " + std::to_string(k + 1) + ": the time " + std::string(trim(field)) +
                     " s does not follow the one before it");
         ch.times.push_back(t);
       } else {

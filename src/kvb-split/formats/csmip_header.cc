@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "formats/numbers.h"
+#include "formats/text_fields.h"
 
 namespace {
 
@@ -73,7 +74,8 @@ std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>
     std::size_t start = i;
     while (i < low.size() && is_digit(low[i])) ++i;
     header->station_number = lines[k].substr(start, i - start);
-    if (k + 1 < lines.size()) header->station_name = trimmed(std::string_view(lines[k + 1]).substr(0, kNameColumns));
+    if (k + 1 < lines.size())
+      header->station_name = std::string(trim(std::string_view(lines[k + 1]).substr(0, kNameColumns)));
     break;
   }
   return header;

@@ -51,9 +51,3 @@ std::string lowered(std::string_view text) {
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
 }
-
-std::string trimmed(std::string_view text) {
-  std::size_t b = text.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  return std::string(text.substr(b, text.find_last_not_of(' ') - b + 1));
-}
