@@ -11,7 +11,7 @@ namespace {
 constexpr int kConsole = 6;
 constexpr int kKeyboard = 5;
 
-float x[kSamples], y[kSamples], z[kSamples];  // samples of the N00, N90 and UP files
+float *x, *y, *z;  // samples of the N00, N90 and UP files, kSamples each
 char line[kFieldLength];                       // the title record of the file last read
 char infile1[kFieldLength];  // first component file name; later the output name
 char infile2[kFieldLength];  // second component file name
@@ -20,6 +20,8 @@ float dt;                    // time step of the CSV's time column, s
 int i;                       // data records read completely from a component file
 int in;                      // position where the read that met the end started: 8*i+1
 int nt;                      // lines to write: 8 less than the samples of complete records
+
+float* sample_buffer() { return static_cast<float*>(io_memory(kSamples * sizeof(float))); }
 
 void say(std::string_view text) {
   s_wsle({kConsole, false, nullptr});
@@ -35,6 +37,9 @@ void say_nothing() {
 }  // namespace
 
 void MAIN__() {
+  x = sample_buffer();
+  y = sample_buffer();
+  z = sample_buffer();
   say("Program for Reading CDMG-TYpe Strong Motion Data");
   say_nothing();
   // The names are fixed: nothing is read after these prompts.

@@ -8,10 +8,8 @@
 
 namespace kvb {
 
-OutputBuffer::~OutputBuffer() { delete[] buffer_; }
-
-void OutputBuffer::attach(int fd) {
-  if (buffer_ == nullptr) buffer_ = new char[kBufferSize];
+void OutputBuffer::attach(int fd, char* buffer) {
+  buffer_ = buffer;
   fd_ = fd;
   used_ = 0;
   error_ = 0;

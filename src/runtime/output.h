@@ -4,21 +4,26 @@
 
 #include <cstddef>
 
+#include "region.h"
+
 namespace kvb {
 
 class OutputBuffer {
  public:
-  static constexpr std::size_t kBufferSize = 1 << 16;
+  static constexpr std::size_t kBufferSize = kRecordBufferSize;
+  static constexpr std::size_t kSlack = kRecordBufferSlack;
 
   OutputBuffer() = default;
   OutputBuffer(const OutputBuffer&) = delete;
   OutputBuffer& operator=(const OutputBuffer&) = delete;
-  ~OutputBuffer();
 
-  void attach(int fd);
+  // Starts writing to the file descriptor through `buffer`
+  // (kRecordBufferBytes, the caller's).
+  void attach(int fd, char* buffer);
   void write(const char* bytes, std::size_t n);
   // Room for n more bytes at the end of what is buffered (written out
-  // first when needed); nullptr when n is more than the buffer holds.
+  // first when needed), and kSlack bytes after them that the caller may
+  // spoil; nullptr when n is more than the buffer holds.
   char* reserve(std::size_t n) {
     if (used_ + n > kBufferSize) {
       if (n > kBufferSize) return nullptr;

@@ -15,10 +15,8 @@ constexpr char kEndOfFileByte = 0x1A;
 
 }  // namespace
 
-RecordReader::~RecordReader() { delete[] buffer_; }
-
-void RecordReader::attach(int fd) {
-  if (buffer_ == nullptr) buffer_ = new char[kBufferSize + kSlack]();
+void RecordReader::attach(int fd, char* buffer) {
+  buffer_ = buffer;
   fd_ = fd;
   pos_ = end_ = raw_end_ = 0;
   at_end_ = false;

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "region.h"
+
 namespace kvb {
 
 // What follows the bytes of a record that a statement sees: the line feed
@@ -22,18 +24,16 @@ struct RecordView {
 
 class RecordReader {
  public:
-  static constexpr std::size_t kBufferSize = 1 << 16;
+  static constexpr std::size_t kBufferSize = kRecordBufferSize;
   static constexpr std::size_t kMaxPeek = kBufferSize / 2;
-  // Bytes past the buffer's end that may be loaded (never used).
-  static constexpr std::size_t kSlack = 16;
 
   RecordReader() = default;
   RecordReader(const RecordReader&) = delete;
   RecordReader& operator=(const RecordReader&) = delete;
-  ~RecordReader();
 
-  // Starts reading the file descriptor from its current position.
-  void attach(int fd);
+  // Starts reading the file descriptor from its current position into
+  // `buffer` (kRecordBufferBytes, the caller's; loads may read its slack).
+  void attach(int fd, char* buffer);
   void detach();
 
   // The first `limit` bytes (at most kMaxPeek) of the current record,

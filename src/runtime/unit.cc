@@ -10,6 +10,7 @@
 #include "fatal.h"
 #include "format.h"
 #include "io.h"
+#include "region.h"
 
 namespace kvb {
 namespace {
@@ -89,9 +90,21 @@ std::pair<int, const char*> release(Unit& u) {
 
 }  // namespace
 
+namespace {
+
+// The record buffer for the unit's reads or writes: the first, or the
+// second while the other direction holds the first.
+char* buffer_for(Unit& u, bool other_attached) {
+  char*& buffer = u.buffers[other_attached ? 1 : 0];
+  if (!buffer) buffer = static_cast<char*>(take_memory(kRecordBufferBytes));
+  return buffer;
+}
+
+}  // namespace
+
 RecordReader& Unit::reader() {
   if (!reading) {
-    in.attach(fd);
+    in.attach(fd, buffer_for(*this, writing));
     reading = true;
   }
   return in;
@@ -152,7 +165,7 @@ OutputBuffer* record_output(Unit& u) {
     u.written = true;
   }
   if (!u.writing) {
-    u.out.attach(u.fd);
+    u.out.attach(u.fd, buffer_for(u, u.reading));
     u.writing = true;
   }
   return &u.out;
@@ -253,6 +266,8 @@ bool unit_has_input(int n) {
   Unit& u = units[n];
   return u.connected && u.fd >= 0 && !u.end_of_file && u.reader().has_byte();
 }
+
+void* io_memory(std::size_t bytes) { return take_memory(bytes); }
 
 int f_open(const olist& a) {
   open_unit(a.unit, a.file, a.status ? a.status[0] : 'u');

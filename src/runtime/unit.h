@@ -26,6 +26,10 @@ struct Unit {
   bool writing = false;             // `out` is attached to fd
   RecordReader in;
   OutputBuffer out;
+  // Record buffers, taken when first needed and kept for later connections:
+  // reads and writes share the first; a connection that reads and writes
+  // both has the second for its writes.
+  char* buffers[2] = {};
   bool end_of_file = false;  // a read asked for a byte and there was none
   bool written = false;      // the last operation was a write: cut at close
   bool read_only = false;    // opened for reading only

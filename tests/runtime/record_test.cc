@@ -32,7 +32,8 @@ class Chunks {
 std::string records(const std::vector<std::string>& chunks) {
   Chunks source(chunks);
   RecordReader reader;
-  reader.attach(source.fd());
+  std::vector<char> buffer(kRecordBufferBytes);
+  reader.attach(source.fd(), buffer.data());
   std::string out;
   while (reader.has_byte()) {
     RecordView r = reader.peek(RecordReader::kMaxPeek);
@@ -69,7 +70,8 @@ TEST(RecordReader, TextModeBytes) {
 TEST(RecordReader, PeekShowsAtMostTheLimit) {
   Chunks source({"0123456789ABC\nxy"});
   RecordReader reader;
-  reader.attach(source.fd());
+  std::vector<char> buffer(kRecordBufferBytes);
+  reader.attach(source.fd(), buffer.data());
   RecordView r = reader.peek(10);
   EXPECT_EQ("0123456789", r.bytes);
   EXPECT_TRUE(r.more);
@@ -92,7 +94,8 @@ TEST(RecordReader, RecordsLongerThanTheBuffer) {
   std::fflush(file);
   std::rewind(file);
   RecordReader reader;
-  reader.attach(fileno(file));
+  std::vector<char> buffer(kRecordBufferBytes);
+  reader.attach(fileno(file), buffer.data());
   EXPECT_EQ(std::string(80, 'x'), reader.peek(80).bytes);
   EXPECT_TRUE(reader.skip_record());
   EXPECT_EQ("next", reader.peek(80).bytes);

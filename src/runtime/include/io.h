@@ -32,6 +32,10 @@ struct cllist {
   int unit;
 };
 
+// Memory for the run's large arrays (the sample buffers): zeroed, kept to
+// the end of the run, in one region with the run-time's record buffers.
+void* io_memory(std::size_t bytes);
+
 int f_open(const olist& a);
 int f_clos(const cllist& a);
 
