@@ -30,6 +30,14 @@ struct Plan {
   // eight plain fields is converted whole when its read starts.
   bool plain_record = false;
   int decimals[kPlainRecordFields] = {};
+  // At most eight F fields that write_fixed_short edits, each after at most
+  // one literal byte, and at most one after the last: a written record is
+  // edited from the values alone, with these copies of the descriptors.
+  bool short_fixed_record = false;
+  struct ShortField {
+    char literal;  // the byte before the field, or 0
+    int w, d;
+  } short_fields[kPlainRecordFields] = {};
   // Bytes of a written record but for A fields without a width: every
   // literal, every field, the line feed.
   std::size_t record_bytes = 1;
@@ -37,16 +45,23 @@ struct Plan {
 const Plan* last_plan = nullptr;
 
 constexpr std::size_t kPlainRecordColumns = 10 * kPlainRecordFields;
+static_assert(kFixedSlack <= OutputBuffer::kSlack, "an edit may spoil the bytes after a record");
 
 Plan compile(const char* text, Format format) {
   Plan plan{text, text, std::move(format)};
   const std::vector<EditDescriptor>& items = plan.format.items;
   plan.plain_record = items.size() == kPlainRecordFields && plan.format.trailing.empty();
+  plan.short_fixed_record = items.size() <= kPlainRecordFields && plan.format.trailing.size() <= 1;
   for (std::size_t k = 0; k < items.size(); ++k) {
     const EditDescriptor& e = items[k];
     plan.record_bytes += e.before.size() + static_cast<std::size_t>(e.w);
     if (e.code == 'A' || e.w != 10 || !e.before.empty()) plan.plain_record = false;
-    if (k < kPlainRecordFields) plan.decimals[k] = e.d;
+    if (e.code != 'F' || e.d < 1 || e.d > 7 || e.w < e.d + 2 || e.w > 16 || e.before.size() > 1)
+      plan.short_fixed_record = false;
+    if (k < kPlainRecordFields) {
+      plan.decimals[k] = e.d;
+      plan.short_fields[k] = {e.before.empty() ? '\0' : e.before[0], e.w, e.d};
+    }
   }
   plan.record_bytes += plan.format.trailing.size();
   return plan;
@@ -81,9 +96,9 @@ struct Slot {
 struct Statement {
   Unit* unit = nullptr;
   const Plan* plan = nullptr;
-  const EditDescriptor* first = nullptr;  // the format's first edit descriptor
-  const EditDescriptor* next = nullptr;   // the next one
-  const EditDescriptor* last = nullptr;   // past the last one
+  const EditDescriptor* items = nullptr;  // the format's edit descriptors
+  std::size_t count = 0;                  // how many
+  std::size_t item = 0;                   // the next item's
   bool end_branch = false;
   bool writing = false;
   // Reading: the current record, and the column reached in it.
@@ -91,11 +106,13 @@ struct Statement {
   std::size_t column = 0;
   // Reading a plain record: all its values, converted at the start.
   bool converted = false;
+  // Items before this one move their value to or from `values` alone: a
+  // plain record's read, or a short F record's write.
+  std::size_t moved = 0;
   float values[kPlainRecordFields];
   // Writing: one slot per edit descriptor used, and the bytes of A fields
   // without a width.
   std::vector<Slot> slots;
-  Slot* slot = nullptr;  // the next item's
   std::size_t text_bytes = 0;
 } st;
 
@@ -103,8 +120,8 @@ struct Statement {
 [[gnu::always_inline]] inline const EditDescriptor& next_descriptor() {
   // More items than the format has descriptors: this run-time does not
   // start the format again.
-  if (st.next == st.last) io_error(kFormatError, "fmt");
-  return *st.next++;
+  if (st.item == st.count) io_error(kFormatError, "fmt");
+  return st.items[st.item++];
 }
 
 // Reading: the bytes of the record from the current column on, at least w
@@ -128,12 +145,14 @@ int end_of_file(const char* context) {
 int start(const cilist& a, Direction direction) {
   st.unit = &begin_statement(a.unit, direction, a.format);
   st.plan = &planned(a.format);
-  st.first = st.next = st.plan->format.items.data();
-  st.last = st.next + st.plan->format.items.size();
+  st.items = st.plan->format.items.data();
+  st.count = st.plan->format.items.size();
+  st.item = 0;
   st.end_branch = a.end;
   st.writing = direction == Direction::kWrite;
   st.column = 0;
   st.converted = false;
+  st.moved = st.writing && st.plan->short_fixed_record ? st.count : 0;
   return 0;
 }
 
@@ -143,11 +162,32 @@ char* put_literal(const std::string& text, char* p) {
   return p;
 }
 
+// The literal byte or bytes up to the next field, or to the end of the
+// format, and the line feed.
+char* end_record(char* p) {
+  p = put_literal(st.item < st.count ? st.items[st.item].before : st.plan->format.trailing, p);
+  *p++ = '\n';
+  return p;
+}
+
 // Edits the record of the items recorded so far into p, line feed included;
-// returns its end.
+// returns its end. It may store up to kFixedSlack bytes past that.
 char* edit_record(char* p) {
+  if (st.plan->short_fixed_record) {
+    // Copied first: a store through p may alias anything.
+    const Plan::ShortField* field = st.plan->short_fields;
+    const std::size_t n = st.item;
+    float values[kPlainRecordFields];
+    std::memcpy(values, st.values, sizeof values);
+    for (std::size_t k = 0; k < n; ++k) {
+      if (field[k].literal) *p++ = field[k].literal;
+      write_fixed_short(values[k], field[k].w, field[k].d, p);
+      p += field[k].w;
+    }
+    return end_record(p);
+  }
   const Slot* slot = st.slots.data();
-  for (const EditDescriptor* e = st.first; e < st.next; ++e, ++slot) {
+  for (const EditDescriptor* e = st.items; e < st.items + st.item; ++e, ++slot) {
     p = put_literal(e->before, p);
     if (e->code == 'F') {
       write_fixed(slot->value, e->w, e->d, p);
@@ -161,10 +201,7 @@ char* edit_record(char* p) {
     if (n) std::memcpy(p, slot->text, n);
     p += n;
   }
-  // The literals up to the next field, or to the end of the format.
-  p = put_literal(st.next < st.last ? st.next->before : st.plan->format.trailing, p);
-  *p++ = '\n';
-  return p;
+  return end_record(p);
 }
 
 }  // namespace
@@ -192,6 +229,7 @@ int s_rsfe(const cilist& a) {
     }
     if (p && read_plain_record(p, st.plan->decimals, st.values)) {
       st.converted = true;
+      st.moved = st.count;
       return 0;
     }
     if (peeked) return 0;
@@ -209,22 +247,22 @@ int s_wsfe(const cilist& a) {
       out_of_memory();
     }
   }
-  st.slot = st.slots.data();
   st.text_bytes = 0;
   return 0;
 }
 
 int do_fio(float& item) {
-  if (st.converted) {
-    // A plain record: the value is ready.
-    if (st.next == st.last) io_error(kFormatError, "fmt");
-    item = st.values[st.next++ - st.first];
+  if (st.item < st.moved) {
+    // The plan holds the field: the value is ready, or is kept for the edit.
+    float& value = st.values[st.item++];
+    if (st.writing) value = item;
+    else item = value;
     return 0;
   }
   const EditDescriptor& e = next_descriptor();
   if (st.writing) {
     if (e.code != 'F') io_error(kBadVariableType, "fmt");
-    st.slot++->value = item;
+    st.slots[st.item - 1].value = item;
     return 0;
   }
   if (e.code == 'A') io_error(kBadVariableType, "fmt");
@@ -241,7 +279,7 @@ int do_fio(char* text, std::size_t length) {
   if (e.code != 'A') io_error(kBadVariableType, "fmt");
   std::size_t w = e.w ? static_cast<std::size_t>(e.w) : length;
   if (st.writing) {
-    *st.slot++ = {0.0f, text, length};
+    st.slots[st.item - 1] = {0.0f, text, length};
     if (e.w == 0) st.text_bytes += length;
     return 0;
   }
@@ -298,7 +336,7 @@ int e_wsfe() {
   if (char* p = out ? out->reserve(need) : nullptr) {
     out->commit(static_cast<std::size_t>(edit_record(p) - p));
   } else {
-    std::unique_ptr<char[]> apart(new (std::nothrow) char[need]);
+    std::unique_ptr<char[]> apart(new (std::nothrow) char[need + kFixedSlack]);
     if (!apart) out_of_memory();
     char* end = edit_record(apart.get());
     write_record(*st.unit, {apart.get(), static_cast<std::size_t>(end - apart.get())});

@@ -111,9 +111,17 @@ TEST(DecimalToFloat, RoundsToDoubleFirst) {
   }
 }
 
+bool short_width(int w, int d) { return d >= 1 && d <= 7 && w >= d + 2 && w <= 16; }
+
+// write_fixed's columns, which write_fixed_short must give too where it applies.
 std::string fixed(float v, int w, int d = 3) {
   std::string out(static_cast<std::size_t>(w), '?');
   write_fixed(v, w, d, out.data());
+  if (short_width(w, d)) {
+    std::string fast(static_cast<std::size_t>(w) + kFixedSlack, '?');
+    write_fixed_short(v, w, d, fast.data());
+    EXPECT_EQ(out, fast.substr(0, out.size())) << "write_fixed_short(" << v << ", " << w << ", " << d << ")";
+  }
   return out;
 }
 
@@ -175,6 +183,19 @@ TEST(ReadPlainRecord, SameValuesAsTheFieldReadOrNone) {
       RealField want = read_real(field, RecordEnd::kLineFeed, 10, decimals[k]);
       EXPECT_EQ(bits(want.value), bits(values[k])) << "field " << k + 1 << " of " << c.record;
     }
+  }
+}
+
+// Around the fast path's limits: every width and decimal count it takes,
+// values up to and past 10^8 units of the last decimal, near the halves.
+TEST(WriteFixed, ShortFieldsAgreeWithTheGeneralEditing) {
+  std::mt19937 rng(11);
+  for (int k = 0; k < 200000; ++k) {
+    int d = 1 + static_cast<int>(rng() % 7);
+    int w = d + 2 + static_cast<int>(rng() % static_cast<unsigned>(15 - d));
+    double units = std::ldexp(static_cast<double>(rng() % (1u << 24)), static_cast<int>(rng() % 8)) + 0.5 * static_cast<double>(rng() % 3);
+    auto v = static_cast<float>((rng() & 1 ? -units : units) / std::pow(10.0, d));
+    fixed(v, w, d);
   }
 }
 
