@@ -127,29 +127,11 @@ TEST_F(E2e, ExistingOutputFile) {
   }
 }
 
-// The uid that runs the program where a write-protected file must stay so.
-constexpr uid_t kNobody = 65534;
-
-// Why the program cannot be run as another user here, or "" when it can.
-std::string cannot_switch_user(const std::string& dir) {
-  if (geteuid() != 0) return "needs root to run the program as uid 65534";
-  for (std::filesystem::path p = dir; p != p.root_path(); p = p.parent_path()) {
-    struct stat info;
-    if (stat(p.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) {
-      return "uid 65534 cannot enter " + p.string();
-    }
-  }
-  return "";
-}
-
 TEST_F(E2e, WriteProtectedOutputFileStaysUnchanged) {
-  const std::string reason = cannot_switch_user(dir_.path());
+  const std::string reason = test_support::cannot_run_as_nobody(dir_.path());
   if (!reason.empty()) GTEST_SKIP() << reason;
-  // A copy of the program where that user may run it.
   test_support::TempDir bin;
-  const std::string program = bin.file("read-KVB");
-  std::filesystem::copy_file(READ_KVB, program);
-  chmod(program.c_str(), 0755);
+  const std::string program = test_support::copy_program(READ_KVB, bin.path());
 
   struct Case {
     std::string err;
@@ -172,7 +154,7 @@ TEST_F(E2e, WriteProtectedOutputFileStaysUnchanged) {
     chmod(dir_.file("locked.csv").c_str(), 0444);
     RunOptions as_nobody = options("locked.csv\n");
     as_nobody.argv = {program};
-    as_nobody.uid = kNobody;
+    as_nobody.uid = test_support::kNobody;
 
     const RunResult result = run(as_nobody);
 

@@ -381,15 +381,18 @@ TEST(KvbSplit, ReportsSystemFailures) {
   EXPECT_EQ("kvb-split: writing the component file for rec.v2: File too large\n", r.err);
   EXPECT_EQ(std::vector<std::string>{}, entries(dir.file("out")));
 
-  // A directory the user may not write to.
-  if (geteuid() == 0) {
-    std::filesystem::create_directory(dir.file("out"));
-    o.file_size_limit.reset();
-    o.uid = 65534;
-    r = test_support::run(o);
-    EXPECT_TRUE(r.exited(1)) << r.describe();
-    EXPECT_EQ("kvb-split: cannot create a file in out: Permission denied\n", r.err);
-  }
+  // A directory the user may not write to, the program copied to where
+  // that user may run it.
+  const std::string reason = test_support::cannot_run_as_nobody(dir.path());
+  if (!reason.empty()) GTEST_SKIP() << "no run as another user: " << reason;
+  TempDir bin;
+  std::filesystem::create_directory(dir.file("out"));
+  o.argv[0] = test_support::copy_program(KVB_SPLIT, bin.path());
+  o.file_size_limit.reset();
+  o.uid = test_support::kNobody;
+  r = test_support::run(o);
+  EXPECT_TRUE(r.exited(1)) << r.describe();
+  EXPECT_EQ("kvb-split: cannot create a file in out: Permission denied\n", r.err);
 }
 
 TEST(KvbSplit, UsageErrorsExitWithTwo) {

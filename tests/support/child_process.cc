@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -309,6 +311,24 @@ std::optional<std::string> find_in_path(const std::string& name) {
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
   }
   return std::nullopt;
+}
+
+std::string cannot_run_as_nobody(const std::string& dir) {
+  if (geteuid() != 0) return "needs root to run a program as uid " + std::to_string(kNobody);
+  for (std::filesystem::path p = dir; p != p.root_path(); p = p.parent_path()) {
+    struct stat info;
+    if (stat(p.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) {
+      return "uid " + std::to_string(kNobody) + " cannot enter " + p.string();
+    }
+  }
+  return "";
+}
+
+std::string copy_program(const std::string& program, const std::string& dir) {
+  const std::filesystem::path copy = std::filesystem::path(dir) / std::filesystem::path(program).filename();
+  std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
+  chmod(copy.c_str(), 0755);
+  return copy.string();
 }
 
 }  // namespace test_support

@@ -101,4 +101,13 @@ RunResult run(const RunOptions& options);
 // The full path of a program found in PATH, or nothing.
 std::optional<std::string> find_in_path(const std::string& name);
 
+// The unprivileged user (nobody) that tests run a program as.
+inline constexpr uid_t kNobody = 65534;
+// Why a program cannot be run as kNobody in `dir` (not root; a directory on
+// the way that the user may not enter), or "" when it can.
+std::string cannot_run_as_nobody(const std::string& dir);
+// A copy of `program` in `dir`, where any user may run it wherever the
+// build tree lies (under /root, say); returns the copy's path.
+std::string copy_program(const std::string& program, const std::string& dir);
+
 }  // namespace test_support

@@ -1,0 +1,1 @@
+// The object that carries the precompiled GoogleTest header (tests/CMakeLists.txt).
