@@ -68,7 +68,7 @@ void check_fixed(float v, int w, int d) {
   if (got != want) fail(where);
   const char* allowed = std::isfinite(v) ? " 0123456789.-*" : " -*infa";
   if (got.find_first_not_of(allowed) != std::string::npos) fail(where);
-  if (d >= 1 && d <= 7 && w >= d + 2 && w <= 16) {
+  if (kvb::short_fixed_field(w, d)) {
     // The short fields' editing, which may spoil a few bytes past the field.
     std::vector<char> fast(static_cast<std::size_t>(w) + kvb::kFixedSlack);
     kvb::write_fixed_short(v, w, d, fast.data());

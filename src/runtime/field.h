@@ -48,8 +48,9 @@ float decimal_to_float(bool negative, std::string_view digits, long long exponen
 //   write_fixed(-0.0004f, 7, 3, out)  -> "  0.000"
 void write_fixed(float v, int w, int d, char* out);
 
-// write_fixed for 1 <= d <= 7 and d + 2 <= w <= 16, the same columns, made
-// faster; it may store up to kFixedSlack bytes past out + w.
+// write_fixed for the fields that short_fixed_field allows, the same
+// columns, made faster; it may store up to kFixedSlack bytes past out + w.
+constexpr bool short_fixed_field(int w, int d) { return d >= 1 && d <= 7 && w >= d + 2 && w <= 16; }
 constexpr std::size_t kFixedSlack = 8;
 void write_fixed_short(float v, int w, int d, char* out);
 

@@ -56,7 +56,7 @@ Plan compile(const char* text, Format format) {
     const EditDescriptor& e = items[k];
     plan.record_bytes += e.before.size() + static_cast<std::size_t>(e.w);
     if (e.code == 'A' || e.w != 10 || !e.before.empty()) plan.plain_record = false;
-    if (e.code != 'F' || e.d < 1 || e.d > 7 || e.w < e.d + 2 || e.w > 16 || e.before.size() > 1)
+    if (e.code != 'F' || !short_fixed_field(e.w, e.d) || e.before.size() > 1)
       plan.short_fixed_record = false;
     if (k < kPlainRecordFields) {
       plan.decimals[k] = e.d;

@@ -111,13 +111,11 @@ TEST(DecimalToFloat, RoundsToDoubleFirst) {
   }
 }
 
-bool short_width(int w, int d) { return d >= 1 && d <= 7 && w >= d + 2 && w <= 16; }
-
 // write_fixed's columns, which write_fixed_short must give too where it applies.
 std::string fixed(float v, int w, int d = 3) {
   std::string out(static_cast<std::size_t>(w), '?');
   write_fixed(v, w, d, out.data());
-  if (short_width(w, d)) {
+  if (short_fixed_field(w, d)) {
     std::string fast(static_cast<std::size_t>(w) + kFixedSlack, '?');
     write_fixed_short(v, w, d, fast.data());
     EXPECT_EQ(out, fast.substr(0, out.size())) << "write_fixed_short(" << v << ", " << w << ", " << d << ")";
