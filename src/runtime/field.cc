@@ -479,12 +479,57 @@ void store8(char* out, std::uint64_t word) { std::memcpy(out, &word, 8); }
   if (minus) out[at + first - 1] = '-';
 }
 
+// The whole parts 0 to 9999 right-justified in four columns, blanks before;
+// then the same with a minus sign before them, 0 where that takes a fifth
+// column.
+constexpr std::uint32_t kWholeLimit = 10000;
+constexpr auto kWholeParts = [] {
+  std::array<std::uint32_t, 2 * kWholeLimit> texts{};
+  for (std::uint32_t n = 0; n < kWholeLimit; ++n) {
+    std::uint32_t text = 0x20202020;
+    int column = 3;
+    for (std::uint32_t rest = n; column == 3 || rest != 0; --column, rest /= 10)
+      text = (text & ~(0xFFu << 8 * column)) | ('0' + rest % 10) << 8 * column;
+    texts[n] = text;
+    texts[kWholeLimit + n] = column < 0 ? 0 : (text & ~(0xFFu << 8 * column)) | std::uint32_t{'-'} << 8 * column;
+  }
+  return texts;
+}();
+
+// Fast path of short_fixed for the data line's fields, Fw.3 with 7 <= W <=
+// 16: the whole part and its sign from one table, the decimals from
+// another. It took F editing from 8.7 M to 5.3 M instructions of the largest
+// run (callgrind); fuzz_field and fuzz_write hold it against the model. A
+// whole part of 10^4 or more, or one that does not fit, is short_fixed's.
+template <int W>
+[[gnu::always_inline]] inline void thousandths_fixed(float v, char* out) {
+  static_assert(W >= 7 && W <= 16);
+  constexpr int kWholeColumns = W - 4;
+  const long long n = _mm_cvtsd_si64(_mm_set_sd(std::fabs(static_cast<double>(v)) * 1000));
+  if (static_cast<unsigned long long>(n) >= 1000 * kWholeLimit) return short_fixed(v, W, 3, out);
+  const auto units = static_cast<std::uint32_t>(n);
+  const std::uint32_t whole = units / 1000;
+  // A negative value that shows as zero is zero.
+  const std::uint32_t minus = (std::bit_cast<std::uint32_t>(v) >> 31) & (units != 0);
+  std::uint32_t text = kWholeParts[whole + kWholeLimit * minus];
+  // Three whole columns take the table's last three, when its first is blank.
+  if (kWholeColumns == 3 ? (text & 0xFF) != ' ' : text == 0) return short_fixed(v, W, 3, out);
+  store8(out, kEightBlanks);
+  if constexpr (kWholeColumns == 3) {
+    text >>= 8;
+    std::memcpy(out, &text, 4);
+  } else {
+    std::memcpy(out + kWholeColumns - 4, &text, 4);
+  }
+  std::memcpy(out + kWholeColumns, &kThousandths[4 * (units - 1000 * whole)], 4);
+}
+
 }  // namespace
 
 void write_fixed_short(float v, int w, int d, char* out) {
-  // The data line's widths spelled out, so that each gets code of its own.
-  if (d == 3 && w == 10) return short_fixed(v, 10, 3, out);
-  if (d == 3 && w == 7) return short_fixed(v, 7, 3, out);
+  // The data line's fields spelled out, so that each gets code of its own.
+  if (d == 3 && w == 10) return thousandths_fixed<10>(v, out);
+  if (d == 3 && w == 7) return thousandths_fixed<7>(v, out);
   short_fixed(v, w, d, out);
 }
 

@@ -195,6 +195,12 @@ TEST(WriteFixed, ShortFieldsAgreeWithTheGeneralEditing) {
     auto v = static_cast<float>((rng() & 1 ? -units : units) / std::pow(10.0, d));
     fixed(v, w, d);
   }
+  // Three decimals, whole parts of every length up to and past 10^4.
+  for (int k = 0; k < 200000; ++k) {
+    auto units = static_cast<double>(rng() % (1u << 24)) + 0.5 * static_cast<double>(rng() % 3);
+    auto v = static_cast<float>((rng() & 1 ? -units : units) / std::pow(10.0, rng() % 5));
+    fixed(v, 7 + static_cast<int>(rng() % 10), 3);
+  }
 }
 
 // The C library's "%#.*f" is the reference: sweep many values and widths.
