@@ -286,7 +286,9 @@ RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
 
 // The statement's eight field reads done as one: the same values, in order;
 // any field that is not plain leaves the whole record to the statement.
-bool read_plain_record(const char* p, const int* decimals, float* values) {
+bool read_plain_record(const char* p, const int* decimals, float* values, Vectors vectors) {
+  static const bool wide = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+  if (wide && vectors == Vectors::kWidest && read_plain80_wide(p, values)) return true;
   for (int k = 0; k < kPlainRecordFields; ++k, p += 10) {
     if (read_plain10(p, values[k])) continue;
     std::optional<float> v = read_plain(p, 10, decimals[k]);

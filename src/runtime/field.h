@@ -32,8 +32,15 @@ RealField read_real(std::string_view rest, RecordEnd end, int w, int d);
 // one point) stores the eight values read_real gives and returns true; else
 // stores nothing that counts and returns false. Reads 16 bytes from each
 // field's start: 86 bytes from p must be readable.
+// With Vectors::kNarrow it takes SSE2 alone, else the widest vectors the
+// processor has.
 constexpr int kPlainRecordFields = 8;
-bool read_plain_record(const char* p, const int* d, float* values);
+enum class Vectors { kWidest, kNarrow };
+bool read_plain_record(const char* p, const int* d, float* values, Vectors vectors = Vectors::kWidest);
+
+// read_plain_record's test and values for eight fields that each hold a
+// point, in 256-bit vectors: only where the processor has AVX2.
+bool read_plain80_wide(const char* p, float* values);
 
 // Converts decimal significant digits times 10^exponent to single precision
 // the way the run-time does: correctly rounded to double first, then rounded

@@ -171,11 +171,11 @@ TEST(ReadPlainRecord, SameValuesAsTheFieldReadOrNone) {
       {"    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345   -+1.234", false},
   };
   const int decimals[kPlainRecordFields] = {4, 4, 4, 4, 0, 2, 4, 4};
-  for (const Case& c : cases) {
+  for (const Case& c : cases) for (Vectors vectors : {Vectors::kWidest, Vectors::kNarrow}) {
     char bytes[80 + 16] = {};
     std::memcpy(bytes, c.record, 80);
     float values[kPlainRecordFields];
-    ASSERT_EQ(c.plain, read_plain_record(bytes, decimals, values)) << c.record;
+    ASSERT_EQ(c.plain, read_plain_record(bytes, decimals, values, vectors)) << c.record;
     for (int k = 0; c.plain && k < kPlainRecordFields; ++k) {
       std::string_view field(c.record + 10 * k, 10);
       RealField want = read_real(field, RecordEnd::kLineFeed, 10, decimals[k]);
