@@ -1,6 +1,7 @@
 // Fixed-width fields: numeric input fields (E and F editing on input) and
 // F editing on output.
 #include "field.h"
+#include "fixed_tables.h"
 
 #include <algorithm>
 #include <array>
@@ -286,9 +287,13 @@ RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
 
 // The statement's eight field reads done as one: the same values, in order;
 // any field that is not plain leaves the whole record to the statement.
-bool read_plain_record(const char* p, const int* decimals, float* values, Vectors vectors) {
+bool wide_vectors() {
   static const bool wide = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-  if (wide && vectors == Vectors::kWidest && read_plain80_wide(p, values)) return true;
+  return wide;
+}
+
+bool read_plain_record(const char* p, const int* decimals, float* values, Vectors vectors) {
+  if (vectors == Vectors::kWidest && wide_vectors() && read_plain80_wide(p, values)) return true;
   for (int k = 0; k < kPlainRecordFields; ++k, p += 10) {
     if (read_plain10(p, values[k])) continue;
     std::optional<float> v = read_plain(p, 10, decimals[k]);
@@ -323,18 +328,6 @@ constexpr auto kDigitPairs = [] {
     pairs[2 * k + 1] = static_cast<char>('0' + k % 10);
   }
   return pairs;
-}();
-
-// ".000" ".001" ... ".999": the point and three decimals, the usual Fw.3 tail.
-constexpr auto kThousandths = [] {
-  std::array<char, 4000> tails{};
-  for (std::size_t k = 0; k < 1000; ++k) {
-    tails[4 * k] = '.';
-    tails[4 * k + 1] = static_cast<char>('0' + k / 100);
-    tails[4 * k + 2] = static_cast<char>('0' + k / 10 % 10);
-    tails[4 * k + 3] = static_cast<char>('0' + k % 10);
-  }
-  return tails;
 }();
 
 // Writes the decimal digits of n (at least one) so that they end at p;
@@ -480,23 +473,6 @@ void store8(char* out, std::uint64_t word) { std::memcpy(out, &word, 8); }
   store8(out + whole_columns, '.' | (text >> (8 * (7 - d)) >> 8) << 8);
   if (minus) out[at + first - 1] = '-';
 }
-
-// The whole parts 0 to 9999 right-justified in four columns, blanks before;
-// then the same with a minus sign before them, 0 where that takes a fifth
-// column.
-constexpr std::uint32_t kWholeLimit = 10000;
-constexpr auto kWholeParts = [] {
-  std::array<std::uint32_t, 2 * kWholeLimit> texts{};
-  for (std::uint32_t n = 0; n < kWholeLimit; ++n) {
-    std::uint32_t text = 0x20202020;
-    int column = 3;
-    for (std::uint32_t rest = n; column == 3 || rest != 0; --column, rest /= 10)
-      text = (text & ~(0xFFu << 8 * column)) | ('0' + rest % 10) << 8 * column;
-    texts[n] = text;
-    texts[kWholeLimit + n] = column < 0 ? 0 : (text & ~(0xFFu << 8 * column)) | std::uint32_t{'-'} << 8 * column;
-  }
-  return texts;
-}();
 
 // Fast path of short_fixed for the data line's fields, Fw.3 with 7 <= W <=
 // 16: the whole part and its sign from one table, the decimals from
