@@ -138,9 +138,10 @@ struct Statement {
   std::size_t column = 0;
   // Reading a plain record: all its values, converted at the start.
   bool converted = false;
-  // Items before this one move their value to or from `values` alone: a
-  // plain record's read, or a short F record's write.
-  std::size_t moved = 0;
+  // Items before these move their value to or from `values` alone: a
+  // short F record's write, or a plain record's read.
+  std::size_t kept = 0;
+  std::size_t ready = 0;
   float values[kPlainRecordFields];
   // Writing: one slot per edit descriptor used, and the bytes of A fields
   // without a width.
@@ -184,7 +185,8 @@ int start(const cilist& a, Direction direction) {
   st.writing = direction == Direction::kWrite;
   st.column = 0;
   st.converted = false;
-  st.moved = st.writing && st.plan->short_fixed_record ? st.count : 0;
+  st.kept = st.writing && st.plan->short_fixed_record ? st.count : 0;
+  st.ready = 0;
   return 0;
 }
 
@@ -265,7 +267,7 @@ int s_rsfe(const cilist& a) {
     }
     if (p && read_plain_record(p, st.plan->decimals, st.values)) {
       st.converted = true;
-      st.moved = st.count;
+      st.ready = st.count;
       return 0;
     }
     if (peeked) return 0;
@@ -288,11 +290,13 @@ int s_wsfe(const cilist& a) {
 }
 
 int do_fio(float& item) {
-  if (st.item < st.moved) {
-    // The plan holds the field: the value is ready, or is kept for the edit.
-    float& value = st.values[st.item++];
-    if (st.writing) value = item;
-    else item = value;
+  // The plan holds the field: the value is kept for the edit, or ready.
+  if (st.item < st.kept) {
+    st.values[st.item++] = item;
+    return 0;
+  }
+  if (st.item < st.ready) {
+    item = st.values[st.item++];
     return 0;
   }
   const EditDescriptor& e = next_descriptor();
