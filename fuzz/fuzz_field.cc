@@ -104,7 +104,13 @@ void check_plain_record(std::string_view record, int d) {
   std::memcpy(bytes, record.data(), 80);
   const int decimals[kvb::kPlainRecordFields] = {d, d, d, d, 4, 4, 4, 4};
   float values[kvb::kPlainRecordFields];
-  if (!kvb::read_plain_record(bytes, decimals, values)) return;
+  float narrow[kvb::kPlainRecordFields];
+  const bool plain = kvb::read_plain_record(bytes, decimals, values);
+  if (plain != kvb::read_plain_record(bytes, decimals, narrow, kvb::Vectors::kNarrow))
+    fail("plain record " + show(record.substr(0, 80)) + ": the widest vectors and SSE2 disagree on its fields");
+  if (!plain) return;
+  if (std::memcmp(values, narrow, sizeof values) != 0)
+    fail("plain record " + show(record.substr(0, 80)) + ": the widest vectors and SSE2 disagree on its values");
   for (int k = 0; k < kvb::kPlainRecordFields; ++k) {
     std::string_view field = record.substr(static_cast<std::size_t>(10 * k), 10);
     RealField want = model::read_real(field, RecordEnd::kLineFeed, 10, decimals[k]);

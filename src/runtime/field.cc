@@ -1,6 +1,7 @@
 // Fixed-width fields: numeric input fields (E and F editing on input) and
 // F editing on output.
 #include "field.h"
+#include "fixed_tables.h"
 
 #include <algorithm>
 #include <array>
@@ -286,7 +287,13 @@ RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
 
 // The statement's eight field reads done as one: the same values, in order;
 // any field that is not plain leaves the whole record to the statement.
-bool read_plain_record(const char* p, const int* decimals, float* values) {
+bool wide_vectors() {
+  static const bool wide = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+  return wide;
+}
+
+bool read_plain_record(const char* p, const int* decimals, float* values, Vectors vectors) {
+  if (vectors == Vectors::kWidest && wide_vectors() && read_plain80_wide(p, values)) return true;
   for (int k = 0; k < kPlainRecordFields; ++k, p += 10) {
     if (read_plain10(p, values[k])) continue;
     std::optional<float> v = read_plain(p, 10, decimals[k]);
@@ -321,18 +328,6 @@ constexpr auto kDigitPairs = [] {
     pairs[2 * k + 1] = static_cast<char>('0' + k % 10);
   }
   return pairs;
-}();
-
-// ".000" ".001" ... ".999": the point and three decimals, the usual Fw.3 tail.
-constexpr auto kThousandths = [] {
-  std::array<char, 4000> tails{};
-  for (std::size_t k = 0; k < 1000; ++k) {
-    tails[4 * k] = '.';
-    tails[4 * k + 1] = static_cast<char>('0' + k / 100);
-    tails[4 * k + 2] = static_cast<char>('0' + k / 10 % 10);
-    tails[4 * k + 3] = static_cast<char>('0' + k % 10);
-  }
-  return tails;
 }();
 
 // Writes the decimal digits of n (at least one) so that they end at p;
@@ -479,12 +474,40 @@ void store8(char* out, std::uint64_t word) { std::memcpy(out, &word, 8); }
   if (minus) out[at + first - 1] = '-';
 }
 
+// Fast path of short_fixed for the data line's fields, Fw.3 with 7 <= W <=
+// 16: the whole part and its sign from one table, the decimals from
+// another. It took F editing from 8.7 M to 5.3 M instructions of the largest
+// run (callgrind); fuzz_field and fuzz_write hold it against the model. A
+// whole part of 10^4 or more, or one that does not fit, is short_fixed's.
+template <int W>
+[[gnu::always_inline]] inline void thousandths_fixed(float v, char* out) {
+  static_assert(W >= 7 && W <= 16);
+  constexpr int kWholeColumns = W - 4;
+  const long long n = _mm_cvtsd_si64(_mm_set_sd(std::fabs(static_cast<double>(v)) * 1000));
+  if (static_cast<unsigned long long>(n) >= 1000 * kWholeLimit) return short_fixed(v, W, 3, out);
+  const auto units = static_cast<std::uint32_t>(n);
+  const std::uint32_t whole = units / 1000;
+  // A negative value that shows as zero is zero.
+  const std::uint32_t minus = (std::bit_cast<std::uint32_t>(v) >> 31) & (units != 0);
+  std::uint32_t text = kWholeParts[whole + kWholeLimit * minus];
+  // Three whole columns take the table's last three, when its first is blank.
+  if (kWholeColumns == 3 ? (text & 0xFF) != ' ' : text == 0) return short_fixed(v, W, 3, out);
+  store8(out, kEightBlanks);
+  if constexpr (kWholeColumns == 3) {
+    text >>= 8;
+    std::memcpy(out, &text, 4);
+  } else {
+    std::memcpy(out + kWholeColumns - 4, &text, 4);
+  }
+  std::memcpy(out + kWholeColumns, &kThousandths[4 * (units - 1000 * whole)], 4);
+}
+
 }  // namespace
 
 void write_fixed_short(float v, int w, int d, char* out) {
-  // The data line's widths spelled out, so that each gets code of its own.
-  if (d == 3 && w == 10) return short_fixed(v, 10, 3, out);
-  if (d == 3 && w == 7) return short_fixed(v, 7, 3, out);
+  // The data line's fields spelled out, so that each gets code of its own.
+  if (d == 3 && w == 10) return thousandths_fixed<10>(v, out);
+  if (d == 3 && w == 7) return thousandths_fixed<7>(v, out);
   short_fixed(v, w, d, out);
 }
 

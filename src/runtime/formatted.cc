@@ -35,12 +35,25 @@ struct Plan {
   // edited from the values alone, with these copies of the descriptors.
   bool short_fixed_record = false;
   struct ShortField {
-    char literal;  // the byte before the field, or 0
     int w, d;
+    int column;  // the field's first column in the record
   } short_fields[kPlainRecordFields] = {};
+  // Groups of four such fields from the first on, all Fw.3, that are
+  // edited at once (none without AVX2).
+  static constexpr std::size_t kGroup = 4;
+  std::size_t wide_groups = 0;
+  ThousandthsGroup groups[kPlainRecordFields / kGroup] = {};
+  // The literal bytes before such fields, where they go; literal_count[n]
+  // of them come before field n.
+  struct Literal {
+    int column;
+    char byte;
+  } literals[kPlainRecordFields] = {};
+  std::size_t literal_count[kPlainRecordFields + 1] = {};
   // Bytes of a written record but for A fields without a width: every
   // literal, every field, the line feed.
   std::size_t record_bytes = 1;
+  std::size_t count = 0;  // the format's data descriptors
 };
 const Plan* last_plan = nullptr;
 
@@ -59,11 +72,30 @@ Plan compile(const char* text, Format format) {
     if (e.code != 'F' || !short_fixed_field(e.w, e.d) || e.before.size() > 1)
       plan.short_fixed_record = false;
     if (k < kPlainRecordFields) {
+      const auto column = static_cast<int>(plan.record_bytes - 1) - e.w;
       plan.decimals[k] = e.d;
-      plan.short_fields[k] = {e.before.empty() ? '\0' : e.before[0], e.w, e.d};
+      plan.short_fields[k] = {e.w, e.d, column};
+      std::size_t& literals = plan.literal_count[k + 1] = plan.literal_count[k];
+      if (e.before.size() == 1) plan.literals[literals++] = {column - 1, e.before[0]};
     }
   }
+  plan.count = items.size();
   plan.record_bytes += plan.format.trailing.size();
+  if (!plan.short_fixed_record || !wide_vectors()) return plan;
+  for (std::size_t g = 0; (g + 1) * Plan::kGroup <= items.size(); ++g) {
+    int w[Plan::kGroup], column[Plan::kGroup];
+    char literal[Plan::kGroup];
+    for (std::size_t k = 0; k < Plan::kGroup; ++k) {
+      const EditDescriptor& e = items[g * Plan::kGroup + k];
+      const Plan::ShortField& f = plan.short_fields[g * Plan::kGroup + k];
+      if (!thousandths_field(f.w, f.d)) return plan;
+      w[k] = f.w;
+      column[k] = f.column;
+      literal[k] = e.before.empty() ? '\0' : e.before[0];
+    }
+    plan.groups[g] = thousandths_group(w, column, literal);
+    plan.wide_groups = g + 1;
+  }
   return plan;
 }
 
@@ -106,9 +138,10 @@ struct Statement {
   std::size_t column = 0;
   // Reading a plain record: all its values, converted at the start.
   bool converted = false;
-  // Items before this one move their value to or from `values` alone: a
-  // plain record's read, or a short F record's write.
-  std::size_t moved = 0;
+  // Items before these move their value to or from `values` alone: a
+  // short F record's write, or a plain record's read.
+  std::size_t kept = 0;
+  std::size_t ready = 0;
   float values[kPlainRecordFields];
   // Writing: one slot per edit descriptor used, and the bytes of A fields
   // without a width.
@@ -146,13 +179,14 @@ int start(const cilist& a, Direction direction) {
   st.unit = &begin_statement(a.unit, direction, a.format);
   st.plan = &planned(a.format);
   st.items = st.plan->format.items.data();
-  st.count = st.plan->format.items.size();
+  st.count = st.plan->count;
   st.item = 0;
   st.end_branch = a.end;
   st.writing = direction == Direction::kWrite;
   st.column = 0;
   st.converted = false;
-  st.moved = st.writing && st.plan->short_fixed_record ? st.count : 0;
+  st.kept = st.writing && st.plan->short_fixed_record ? st.count : 0;
+  st.ready = 0;
   return 0;
 }
 
@@ -175,16 +209,20 @@ char* end_record(char* p) {
 char* edit_record(char* p) {
   if (st.plan->short_fixed_record) {
     // Copied first: a store through p may alias anything.
-    const Plan::ShortField* field = st.plan->short_fields;
+    const Plan& plan = *st.plan;
+    const Plan::ShortField* field = plan.short_fields;
     const std::size_t n = st.item;
     float values[kPlainRecordFields];
     std::memcpy(values, st.values, sizeof values);
-    for (std::size_t k = 0; k < n; ++k) {
-      if (field[k].literal) *p++ = field[k].literal;
-      write_fixed_short(values[k], field[k].w, field[k].d, p);
-      p += field[k].w;
-    }
-    return end_record(p);
+    // Each field's columns in turn, spoiling some after them; then the
+    // literals between the fields edited one at a time.
+    std::size_t k = 0;
+    for (std::size_t g = 0; g < plan.wide_groups && k + Plan::kGroup <= n; ++g, k += Plan::kGroup)
+      if (!write_thousandths_wide(values + k, plan.groups[g], p)) break;
+    const std::size_t first_literal = plan.literal_count[k], last_literal = plan.literal_count[n];
+    for (; k < n; ++k) write_fixed_short(values[k], field[k].w, field[k].d, p + field[k].column);
+    for (std::size_t l = first_literal; l < last_literal; ++l) p[plan.literals[l].column] = plan.literals[l].byte;
+    return end_record(n ? p + field[n - 1].column + field[n - 1].w : p);
   }
   const Slot* slot = st.slots.data();
   for (const EditDescriptor* e = st.items; e < st.items + st.item; ++e, ++slot) {
@@ -229,7 +267,7 @@ int s_rsfe(const cilist& a) {
     }
     if (p && read_plain_record(p, st.plan->decimals, st.values)) {
       st.converted = true;
-      st.moved = st.count;
+      st.ready = st.count;
       return 0;
     }
     if (peeked) return 0;
@@ -240,9 +278,9 @@ int s_rsfe(const cilist& a) {
 
 int s_wsfe(const cilist& a) {
   start(a, Direction::kWrite);
-  if (st.slots.size() < st.plan->format.items.size()) {
+  if (!st.plan->short_fixed_record && st.slots.size() < st.count) {
     try {
-      st.slots.resize(st.plan->format.items.size());
+      st.slots.resize(st.count);
     } catch (const std::bad_alloc&) {
       out_of_memory();
     }
@@ -252,11 +290,13 @@ int s_wsfe(const cilist& a) {
 }
 
 int do_fio(float& item) {
-  if (st.item < st.moved) {
-    // The plan holds the field: the value is ready, or is kept for the edit.
-    float& value = st.values[st.item++];
-    if (st.writing) value = item;
-    else item = value;
+  // The plan holds the field: the value is kept for the edit, or ready.
+  if (st.item < st.kept) {
+    st.values[st.item++] = item;
+    return 0;
+  }
+  if (st.item < st.ready) {
+    item = st.values[st.item++];
     return 0;
   }
   const EditDescriptor& e = next_descriptor();

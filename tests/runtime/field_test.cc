@@ -171,11 +171,11 @@ TEST(ReadPlainRecord, SameValuesAsTheFieldReadOrNone) {
       {"    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345   -+1.234", false},
   };
   const int decimals[kPlainRecordFields] = {4, 4, 4, 4, 0, 2, 4, 4};
-  for (const Case& c : cases) {
+  for (const Case& c : cases) for (Vectors vectors : {Vectors::kWidest, Vectors::kNarrow}) {
     char bytes[80 + 16] = {};
     std::memcpy(bytes, c.record, 80);
     float values[kPlainRecordFields];
-    ASSERT_EQ(c.plain, read_plain_record(bytes, decimals, values)) << c.record;
+    ASSERT_EQ(c.plain, read_plain_record(bytes, decimals, values, vectors)) << c.record;
     for (int k = 0; c.plain && k < kPlainRecordFields; ++k) {
       std::string_view field(c.record + 10 * k, 10);
       RealField want = read_real(field, RecordEnd::kLineFeed, 10, decimals[k]);
@@ -194,6 +194,45 @@ TEST(WriteFixed, ShortFieldsAgreeWithTheGeneralEditing) {
     double units = std::ldexp(static_cast<double>(rng() % (1u << 24)), static_cast<int>(rng() % 8)) + 0.5 * static_cast<double>(rng() % 3);
     auto v = static_cast<float>((rng() & 1 ? -units : units) / std::pow(10.0, d));
     fixed(v, w, d);
+  }
+  // Three decimals, whole parts of every length up to and past 10^4.
+  for (int k = 0; k < 200000; ++k) {
+    auto units = static_cast<double>(rng() % (1u << 24)) + 0.5 * static_cast<double>(rng() % 3);
+    auto v = static_cast<float>((rng() & 1 ? -units : units) / std::pow(10.0, rng() % 5));
+    fixed(v, 7 + static_cast<int>(rng() % 10), 3);
+  }
+}
+
+// Four Fw.3 fields at once, with and without literals before them, give
+// the fields and literals that write_fixed gives, or leave them to it.
+TEST(WriteFixed, FourThousandthsFieldsAtOnce) {
+  if (!wide_vectors()) GTEST_SKIP() << "no AVX2";
+  std::mt19937 rng(13);
+  for (int k = 0; k < 100000; ++k) {
+    int w[4], column[4];
+    char literal[4];
+    float v[4];
+    std::string want;
+    for (int j = 0; j < 4; ++j) {
+      literal[j] = rng() % 3 ? ',' : '\0';
+      if (literal[j]) want += literal[j];
+      w[j] = 7 + static_cast<int>(rng() % 9);
+      column[j] = static_cast<int>(want.size());
+      auto units = static_cast<double>(rng() % (1u << 24)) + 0.5 * static_cast<double>(rng() % 3);
+      v[j] = static_cast<float>((rng() & 1 ? -units : units) / std::pow(10.0, rng() % 5));
+      if (rng() % 50 == 0) v[j] = std::nanf("");
+      want += fixed(v[j], w[j], 3);
+    }
+    std::string got(want.size() + 8, '?');
+    if (!write_thousandths_wide(v, thousandths_group(w, column, literal), got.data())) {
+      // Left to write_fixed_short: only fields it must take, whole parts
+      // that need a fifth column or do not fit, and the like.
+      bool easy = true;
+      for (int j = 0; j < 4; ++j) easy &= std::fabs(v[j]) < 999.9995f && w[j] >= 8;
+      EXPECT_FALSE(easy) << want;
+      continue;
+    }
+    EXPECT_EQ(want, got.substr(0, want.size()));
   }
 }
 
