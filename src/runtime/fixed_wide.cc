@@ -41,7 +41,8 @@ ThousandthsGroup thousandths_group(const int* w, const int* column, const char* 
   const __m128i limit = _mm_set1_epi32(static_cast<int>(1000 * kWholeLimit));
   const __m128i fits = _mm_and_si128(_mm_cmpgt_epi32(limit, units), _mm_cmpgt_epi32(units, _mm_set1_epi32(-1)));
   // units / 1000, exact: 0.001 rounds up, and no quotient comes near the next integer.
-  const __m128i whole = _mm_and_si128(fits, _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(units), _mm256_set1_pd(0.001))));
+  const __m128i whole =
+      _mm_and_si128(fits, _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(units), _mm256_set1_pd(0.001))));
   const __m128i fraction = _mm_and_si128(fits, _mm_sub_epi32(units, _mm_mullo_epi32(whole, _mm_set1_epi32(1000))));
   // A negative value that shows as zero is zero.
   const __m128i zero = _mm_cmpeq_epi32(units, _mm_setzero_si128());
@@ -53,7 +54,8 @@ ThousandthsGroup thousandths_group(const int* w, const int* column, const char* 
   // blank; more take all four, when the sign leaves room.
   const __m128i three = lanes(g.three);
   const __m128i first_blank = _mm_cmpeq_epi32(_mm_and_si128(texts, _mm_set1_epi32(0xFF)), _mm_set1_epi32(' '));
-  const __m128i refused = _mm_blendv_epi8(_mm_cmpeq_epi32(texts, _mm_setzero_si128()), _mm_xor_si128(first_blank, _mm_set1_epi32(-1)), three);
+  const __m128i refused = _mm_blendv_epi8(_mm_cmpeq_epi32(texts, _mm_setzero_si128()),
+                                          _mm_xor_si128(first_blank, _mm_set1_epi32(-1)), three);
   if (_mm_movemask_ps(_mm_castsi128_ps(_mm_andnot_si128(fits, _mm_set1_epi32(-1)))) |
       _mm_movemask_ps(_mm_castsi128_ps(refused)))
     return false;

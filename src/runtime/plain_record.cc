@@ -17,7 +17,7 @@
 namespace kvb {
 namespace {
 
-constexpr int kPairs = kPlainRecordFields / 2;  // fields a vector: one in each 128-bit half
+constexpr int kPairs = kPlainRecordFields / 2;       // fields a vector: one in each 128-bit half
 constexpr std::uint32_t kFieldColumns = 0x03FF03FF;  // a field's ten columns in each half's mask
 constexpr std::uint32_t kFirstColumns = 0x00010001;
 constexpr std::uint32_t kLastColumns = kFirstColumns << 9;
@@ -50,7 +50,8 @@ constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
       _mm256_mask_i32gather_pd(_mm256_setzero_pd(), kPow10, _mm_load_si128(reinterpret_cast<const __m128i*>(decimals)),
                                _mm256_castsi256_pd(_mm256_set1_epi64x(-1)), 8);
   const __m128 magnitudes = _mm256_cvtpd_ps(_mm256_div_pd(_mm256_cvtepi32_pd(n), divisors));
-  const __m128i plus = _mm_cmpeq_epi32(_mm_and_si128(minus, _mm_set1_epi32(static_cast<int>(half))), _mm_setzero_si128());
+  const __m128i plus =
+      _mm_cmpeq_epi32(_mm_and_si128(minus, _mm_set1_epi32(static_cast<int>(half))), _mm_setzero_si128());
   const __m128 sign_bits = _mm_castsi128_ps(_mm_andnot_si128(plus, _mm_set1_epi32(INT32_MIN)));
   return _mm_add_ps(_mm_xor_ps(magnitudes, sign_bits), _mm_setzero_ps());
 }
@@ -65,8 +66,8 @@ constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
   std::uint32_t bad = 0;
   for (int k = 0; k < kPairs; ++k) {
     const char* field = p + 20 * k;
-    const __m256i v = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(field + 10),
-                                          reinterpret_cast<const __m128i*>(field));
+    const __m256i v =
+        _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(field + 10), reinterpret_cast<const __m128i*>(field));
     const __m256i t = _mm256_sub_epi8(v, _mm256_set1_epi8('0'));
     const __m256i digit = _mm256_cmpeq_epi8(_mm256_min_epu8(t, _mm256_set1_epi8(9)), t);
     const std::uint32_t nonblank = columns(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(' '))) ^ kFieldColumns;
@@ -99,7 +100,8 @@ constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     nines[k] = _mm256_mullo_epi32(fours, _mm256_setr_epi32(0, 100000000, 10000, 1, 0, 100000000, 10000, 1));
   }
   // [0 2 4 6 | 1 3 5 7]: each field's digits as one number below 10^9.
-  const __m256i numbers = _mm256_hadd_epi32(_mm256_hadd_epi32(nines[0], nines[1]), _mm256_hadd_epi32(nines[2], nines[3]));
+  const __m256i numbers =
+      _mm256_hadd_epi32(_mm256_hadd_epi32(nines[0], nines[1]), _mm256_hadd_epi32(nines[2], nines[3]));
   const __m128i minus_columns = _mm_load_si128(reinterpret_cast<const __m128i*>(minus));
   const __m128 evens = field_values(_mm256_castsi256_si128(numbers), decimals, minus_columns, kFieldColumns & 0xFFFF);
   const __m128 odds =
