@@ -2,6 +2,7 @@
 // F editing on output.
 #include "field.h"
 #include "fixed_tables.h"
+#include "powers_of_ten.h"
 
 #include <algorithm>
 #include <array>
@@ -25,10 +26,6 @@ constexpr long long kExponentCap = 1000000000;  // beyond any finite value
 
 bool is_digit(int c) { return c >= '0' && c <= '9'; }
 
-// Powers of ten that are exact in double precision.
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 constexpr std::uint64_t kPow10U64[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 constexpr std::uint32_t kPow10U32[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "field.h"
+#include "powers_of_ten.h"
 
 namespace kvb {
 namespace {
@@ -33,7 +34,6 @@ constexpr auto kWithoutPoint = [] {
   return shuffles;
 }();
 
-constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
 // The columns of both fields where the bytes of m are all ones.
 [[gnu::target("avx2")]] std::uint32_t columns(__m256i m) {
