@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "band_limited.h"
 #include "child_process.h"
+#include "json_doc.h"
 #include "temp_dir.h"
 #include "generators/csmip.h"
 
@@ -221,15 +220,14 @@ TEST(KvbSplitThroughReadKvb, ResampledRecordHoldsTheSignalAndItsRecordFileSaysSo
   }
   EXPECT_LT(error, 1e-3 * peak + 0.0005) << error << " of " << peak;
 
-  auto record = nlohmann::json::parse(dir.read("rec/KVB-record.json").value_or("{}"));
-  EXPECT_EQ(0.005, record["csv_time_step"]);
-  EXPECT_FALSE(record["done"]["resampled"].is_null());
-  const auto& n00 = record["components"][0];
-  EXPECT_EQ("KVB-N00.txt", n00["file"]);
-  EXPECT_EQ(0.01, n00["source_interval"]);
-  EXPECT_EQ(n, n00["source_samples"]);
-  EXPECT_EQ(3001, n00["samples"]);
-  EXPECT_NEAR(csv_peak, std::fabs(n00["peak"]["value"].get<double>()), 0.0006);
+  JsonDoc record(dir.read("rec/KVB-record.json").value_or(""));
+  EXPECT_EQ(0.005, record.number("/csv_time_step"));
+  EXPECT_FALSE(record.is_null("/done/resampled"));
+  EXPECT_EQ("KVB-N00.txt", record.text("/components/0/file"));
+  EXPECT_EQ(0.01, record.number("/components/0/source_interval"));
+  EXPECT_EQ(static_cast<double>(n), record.number("/components/0/source_samples"));
+  EXPECT_EQ(3001, record.number("/components/0/samples"));
+  EXPECT_NEAR(csv_peak, std::fabs(record.number("/components/0/peak/value")), 0.0006);
 }
 
 // Two horizontals and no vertical: refused, or with --missing-vertical zeros
@@ -251,9 +249,9 @@ TEST(KvbSplitThroughReadKvb, MissingVerticalBecomesZerosWhenAsked) {
   EXPECT_NE(std::string::npos, conv.out.find("channel UP: zeros, the record has no vertical")) << conv.out;
   EXPECT_EQ(expected_csv(channels[1].micro, channels[0].micro, std::vector<long>(20, 0)),
             dir.read("rec/accel.csv").value_or(""));
-  auto record = nlohmann::json::parse(dir.read("rec/KVB-record.json").value_or("{}"));
-  EXPECT_EQ("zeros", record["done"]["missing_vertical"]);
-  EXPECT_TRUE(record["components"][2]["zeros"].get<bool>());
+  JsonDoc record(dir.read("rec/KVB-record.json").value_or(""));
+  EXPECT_EQ("zeros", record.text("/done/missing_vertical"));
+  EXPECT_TRUE(record.flag("/components/2/zeros"));
 }
 
 }  // namespace

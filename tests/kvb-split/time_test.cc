@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "record_file.h"
 #include "split_error.h"
 #include "band_limited.h"
+#include "json_doc.h"
 #include "time/resample.h"
 #include "time/timing.h"
 #include "time/window.h"
@@ -131,26 +131,25 @@ TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
   facts.resampled = true;
   facts.csv_time_step = 0.005;
   facts.vertical_zeros = true;
-  auto json = nlohmann::json::parse(record_json(facts));
-  EXPECT_EQ("CE1", json["station"]["code"]);
-  EXPECT_EQ("Cedar Flat", json["station"]["name"]);
-  EXPECT_TRUE(json["start_time"].is_null());
-  EXPECT_EQ(0.005, json["csv_time_step"]);
-  EXPECT_EQ(1.0, json["time_column_scale"]);
-  EXPECT_EQ(std::string(kResampleMethod), json["done"]["resampled"]);
-  EXPECT_EQ("zeros", json["done"]["missing_vertical"]);
-  EXPECT_TRUE(json["done"]["window"].is_null());
-  const auto& c = json["components"];
-  EXPECT_EQ("CE1.V2", c[0]["source"]);
-  EXPECT_EQ(360, c[0]["azimuth"]);
-  EXPECT_EQ(980.665, c[0]["to_cm_s2"]);
-  EXPECT_EQ(0.02, c[0]["source_interval"]);
-  EXPECT_EQ(4, c[0]["source_samples"]);
-  EXPECT_EQ(-3.0, c[0]["peak"]["value"]);
-  EXPECT_EQ(10.01, c[0]["peak"]["time"]);
-  EXPECT_EQ("3", c[1]["channel"]);
-  EXPECT_TRUE(c[2]["zeros"].get<bool>());
-  EXPECT_TRUE(c[2]["source"].is_null());
+  JsonDoc json(record_json(facts));
+  EXPECT_EQ("CE1", json.text("/station/code"));
+  EXPECT_EQ("Cedar Flat", json.text("/station/name"));
+  EXPECT_TRUE(json.is_null("/start_time"));
+  EXPECT_EQ(0.005, json.number("/csv_time_step"));
+  EXPECT_EQ(1.0, json.number("/time_column_scale"));
+  EXPECT_EQ(kResampleMethod, json.text("/done/resampled"));
+  EXPECT_EQ("zeros", json.text("/done/missing_vertical"));
+  EXPECT_TRUE(json.is_null("/done/window"));
+  EXPECT_EQ("CE1.V2", json.text("/components/0/source"));
+  EXPECT_EQ(360, json.number("/components/0/azimuth"));
+  EXPECT_EQ(980.665, json.number("/components/0/to_cm_s2"));
+  EXPECT_EQ(0.02, json.number("/components/0/source_interval"));
+  EXPECT_EQ(4, json.number("/components/0/source_samples"));
+  EXPECT_EQ(-3.0, json.number("/components/0/peak/value"));
+  EXPECT_EQ(10.01, json.number("/components/0/peak/time"));
+  EXPECT_EQ("3", json.text("/components/1/channel"));
+  EXPECT_TRUE(json.flag("/components/2/zeros"));
+  EXPECT_TRUE(json.is_null("/components/2/source"));
 }
 
 // Three channels of n samples at interval, from file "r.v2" channels 1-3.
