@@ -65,8 +65,8 @@ void read_records(benchmark::State& state, bool exponent) {
     }
     r = (r + 1) % kPool;
   }
-  state.counters["per_field"] = benchmark::Counter(
-      kFieldsPerRecord, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_field"] =
+      benchmark::Counter(kFieldsPerRecord, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // One data record of the largest input's kind: eight "  -12.3456" fields.
@@ -93,8 +93,8 @@ void BM_WriteFixedLine(benchmark::State& state) {
     benchmark::ClobberMemory();
     i = (i + 1) % kPool;
   }
-  state.counters["per_field"] = benchmark::Counter(
-      4, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_field"] =
+      benchmark::Counter(4, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_WriteFixedLine);
 

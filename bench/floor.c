@@ -15,8 +15,7 @@ static int read_all(const char *name) {
   int fd = open(name, O_RDONLY);
   if (fd < 0) return -1;
   ssize_t n;
-  while ((n = read(fd, buf, sizeof buf)) > 0) {
-  }
+  while ((n = read(fd, buf, sizeof buf)) > 0) {}
   close(fd);
   return n < 0 ? -1 : 0;
 }

@@ -37,10 +37,10 @@ struct FatalStop {};
 // How the file's bytes arrive at the reader.
 struct Delivery {
   bool active = false;
-  std::uint32_t random = 0;  // 0: every read gets all it asks for
-  std::size_t largest = 0;   // largest piece
-  int pieces_left = 0;       // then all it asks for
-  bool interrupts = false;   // now and then a read fails with EINTR
+  std::uint32_t random = 0;        // 0: every read gets all it asks for
+  std::size_t largest = 0;         // largest piece
+  int pieces_left = 0;             // then all it asks for
+  bool interrupts = false;         // now and then a read fails with EINTR
   std::size_t fail_at = SIZE_MAX;  // a read at this byte fails with EIO
   std::size_t delivered = 0;
 } delivery;
@@ -188,9 +188,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     skip_records(36);
     i = read_data(name_field, samples, in);
     f_clos({kComponentUnit});
-  } catch (const FatalStop&) {
-    stopped = true;
-  }
+  } catch (const FatalStop&) { stopped = true; }
   delivery.active = false;
   stderr = real_stderr;
   std::fclose(capture);

@@ -66,9 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     TextFile file("input", in);
     format->read(file, channels);
-  } catch (const SplitError&) {
-    channels.clear();
-  }
+  } catch (const SplitError&) { channels.clear(); }
   std::fclose(in);
   for (const Channel& ch : channels) check(ch);
   return 0;

@@ -28,9 +28,9 @@ constexpr int kSamples = 33000;
 struct ComponentRead {
   std::string fatal;  // the report's first line ("fmt: end of file\n"); empty when none
   bool has_title = false;
-  std::string title;   // 80 columns, when the title read succeeded
-  int records = 0;     // data records read completely
-  bool overfull = false;  // more input after 4125 complete data records
+  std::string title;           // 80 columns, when the title read succeeded
+  int records = 0;             // data records read completely
+  bool overfull = false;       // more input after 4125 complete data records
   std::vector<float> samples;  // the values stored, from position 1 on, in order
 };
 ComponentRead read_component(std::string_view file);

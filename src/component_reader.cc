@@ -16,9 +16,7 @@ std::string trimmed_name(const char* field) {
 
 }  // namespace
 
-void open_component(const char* name_field) {
-  f_open({kComponentUnit, {name_field, kFieldLength}, "old"});
-}
+void open_component(const char* name_field) { f_open({kComponentUnit, {name_field, kFieldLength}, "old"}); }
 
 void close_component() { f_clos({kComponentUnit}); }
 

@@ -11,8 +11,8 @@ namespace {
 constexpr int kConsole = 6;
 constexpr int kKeyboard = 5;
 
-float *x, *y, *z;  // samples of the N00, N90 and UP files, kSamples each
-char line[kFieldLength];                       // the title record of the file last read
+float *x, *y, *z;            // samples of the N00, N90 and UP files, kSamples each
+char line[kFieldLength];     // the title record of the file last read
 char infile1[kFieldLength];  // first component file name; later the output name
 char infile2[kFieldLength];  // second component file name
 char infile3[kFieldLength];  // third component file name
@@ -55,8 +55,10 @@ void MAIN__() {
   do_lio(dt);
   e_wsle();
 
-  const struct { const char* name; float* samples; } components[] = {
-      {infile1, x}, {infile2, y}, {infile3, z}};
+  const struct {
+    const char* name;
+    float* samples;
+  } components[] = {{infile1, x}, {infile2, y}, {infile3, z}};
   for (const auto& component : components) {
     open_component(component.name);
     skip_records(5);

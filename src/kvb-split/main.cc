@@ -115,15 +115,17 @@ std::vector<long> channel_numbers(const char* text) {
 
 // Returns -1 when the run should go on, else the exit status.
 int parse_options(int argc, char** argv, Options& opt) {
-  static const option kLong[] = {
-      {"output-dir", required_argument, nullptr, 'o'}, {"force", no_argument, nullptr, 'f'},
-      {"format", required_argument, nullptr, 'F'},     {"channels", required_argument, nullptr, 'c'},
-      {"help", no_argument, nullptr, 'h'},             {"version", no_argument, nullptr, 'V'},
-      {"resample", no_argument, nullptr, kResample},
-      {"keep-interval", no_argument, nullptr, kKeepInterval},
-      {"window", required_argument, nullptr, kWindow},
-      {"missing-vertical", required_argument, nullptr, kMissingVertical},
-      {nullptr, 0, nullptr, 0}};
+  static const option kLong[] = {{"output-dir", required_argument, nullptr, 'o'},
+                                 {"force", no_argument, nullptr, 'f'},
+                                 {"format", required_argument, nullptr, 'F'},
+                                 {"channels", required_argument, nullptr, 'c'},
+                                 {"help", no_argument, nullptr, 'h'},
+                                 {"version", no_argument, nullptr, 'V'},
+                                 {"resample", no_argument, nullptr, kResample},
+                                 {"keep-interval", no_argument, nullptr, kKeepInterval},
+                                 {"window", required_argument, nullptr, kWindow},
+                                 {"missing-vertical", required_argument, nullptr, kMissingVertical},
+                                 {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (;;) {
     int c = getopt_long(argc, argv, ":o:fF:c:h", kLong, nullptr);
@@ -135,9 +137,7 @@ int parse_options(int argc, char** argv, Options& opt) {
         opt.dir = optarg;
         if (opt.dir.empty()) return usage_error("empty output directory name");
         break;
-      case 'f':
-        opt.force = true;
-        break;
+      case 'f': opt.force = true; break;
       case 'F':
         opt.format = nullptr;
         for (const Format& f : formats())
@@ -169,19 +169,15 @@ int parse_options(int argc, char** argv, Options& opt) {
           return usage_error(std::string("--missing-vertical takes zeros, not ") + optarg);
         opt.time.vertical_zeros = true;
         break;
-      case 'h':
-        print_usage();
-        return std::fflush(stdout) == 0 ? 0 : kExitFailure;
-      case 'V':
-        std::puts("kvb-split " KVB_VERSION);
-        return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+      case 'h': print_usage(); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+      case 'V': std::puts("kvb-split " KVB_VERSION); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
       case ':':
         return usage_error("option " + arg.substr(0, arg.find('=')) + " needs " +
                            (optopt == 'o' ? "a directory" : "a value"));
       default:
         return usage_error("unknown option " + (optopt != 0 && arg.compare(0, 2, "--") != 0
-                                                     ? std::string("-") + static_cast<char>(optopt)
-                                                     : arg.substr(0, arg.find('='))));
+                                                    ? std::string("-") + static_cast<char>(optopt)
+                                                    : arg.substr(0, arg.find('='))));
     }
   }
   for (int k = optind; k < argc; ++k) opt.inputs.push_back(argv[k]);
@@ -197,8 +193,7 @@ void warn_about(const std::array<Channel, 3>& chosen) {
                     up = chosen[kUp].samples.size();
   if (n00 != up || n90 != up)
     warn("the components hold different numbers of points (N00 " + std::to_string(n00) + ", N90 " +
-         std::to_string(n90) + ", UP " + std::to_string(up) +
-         "); read-KVB writes as many lines as KVB-UP.txt gives");
+         std::to_string(n90) + ", UP " + std::to_string(up) + "); read-KVB writes as many lines as KVB-UP.txt gives");
 }
 
 // With --missing-vertical zeros, a record of two horizontals and no vertical
@@ -228,8 +223,7 @@ bool add_vertical_of_zeros(std::vector<Channel>& channels, bool zeros) {
 // " (from 3251 at 0.02 s)" where the samples written are not the file's.
 std::string origin(const RecordComponent& rc, const Channel& ch) {
   if (!rc.channel) return "";
-  if (rc.source_interval > 0 && rc.source_interval == ch.interval && rc.source_samples == ch.samples.size())
-    return "";
+  if (rc.source_interval > 0 && rc.source_interval == ch.interval && rc.source_samples == ch.samples.size()) return "";
   return " (from " + std::to_string(rc.source_samples) + " at " +
          (rc.source_interval > 0 ? interval_text(rc.source_interval) : std::string("uneven times")) + ")";
 }

@@ -40,8 +40,8 @@ std::optional<Orientation> classify_orientation(std::string_view text) {
   for (const char* w : {"up", "down", "vert", "vertical", "z", "ud", "u-d"}) {
     if (word == w) return Orientation{Axis::kVertical, -1};
   }
-  for (const char* w : {"long", "longitudinal", "tran", "trans", "transverse", "radl", "radial", "tang",
-                        "tangential", "horiz", "horizontal", "h1", "h2"}) {
+  for (const char* w : {"long", "longitudinal", "tran", "trans", "transverse", "radl", "radial", "tang", "tangential",
+                        "horiz", "horizontal", "h1", "h2"}) {
     if (word == w) return Orientation{Axis::kHorizontal, -1};
   }
   for (const char* w : {"n", "ns", "n-s"}) {

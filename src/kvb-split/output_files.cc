@@ -159,8 +159,7 @@ void OutputDir::place(const std::vector<std::size_t>& temps, const std::vector<s
     }
     std::string what = e.what();
     for (const Backup& b : backups) {
-      if (rename(b.path.c_str(), b.target.c_str()) != 0)
-        what += "; the old " + b.target + " is kept as " + b.path;
+      if (rename(b.path.c_str(), b.target.c_str()) != 0) what += "; the old " + b.target + " is kept as " + b.path;
     }
     throw SplitError(what);
   }

@@ -10,9 +10,7 @@ namespace {
 using nlohmann::ordered_json;
 
 // Empty text is "not stated": null.
-ordered_json text_or_null(const std::string& text) {
-  return text.empty() ? ordered_json(nullptr) : ordered_json(text);
-}
+ordered_json text_or_null(const std::string& text) { return text.empty() ? ordered_json(nullptr) : ordered_json(text); }
 
 // The first channel's fact, or null when no channel states it.
 ordered_json stated(const RecordFacts& facts, std::string Channel::*field) {
@@ -52,22 +50,20 @@ ordered_json component_json(const RecordComponent& c) {
 Peak peak_of(const std::vector<double>& samples, double interval, double start) {
   Peak peak{0.0, start};
   for (std::size_t k = 0; k < samples.size(); ++k) {
-    if (std::fabs(samples[k]) > std::fabs(peak.value))
-      peak = {samples[k], start + static_cast<double>(k) * interval};
+    if (std::fabs(samples[k]) > std::fabs(peak.value)) peak = {samples[k], start + static_cast<double>(k) * interval};
   }
   return peak;
 }
 
 std::string record_json(const RecordFacts& facts) {
   ordered_json out;
-  out["station"] = {{"code", stated(facts, &Channel::station_code)},
-                    {"name", stated(facts, &Channel::station_name)}};
+  out["station"] = {{"code", stated(facts, &Channel::station_code)}, {"name", stated(facts, &Channel::station_name)}};
   out["start_time"] = stated(facts, &Channel::start_time);
   out["csv_time_step"] = facts.csv_time_step;
   out["time_column_scale"] = facts.csv_time_step / 0.005;
   ordered_json done;
-  done["uneven_times"] = facts.uneven_times ? ordered_json("put on an even grid by linear interpolation")
-                                            : ordered_json(nullptr);
+  done["uneven_times"] =
+      facts.uneven_times ? ordered_json("put on an even grid by linear interpolation") : ordered_json(nullptr);
   done["source_interval"] = facts.source_interval;
   done["resampled"] = facts.resampled ? ordered_json(std::string(kResampleMethod)) : ordered_json(nullptr);
   done["kept_interval"] = facts.kept_interval;

@@ -30,21 +30,21 @@ struct RecordComponent {
 
 struct RecordFacts {
   std::array<RecordComponent, 3> components;  // N00, N90, UP
-  double source_interval = 0.0;  // the channels' shared interval; for uneven times, the grid's step
-  bool uneven_times = false;     // the samples were put on an even grid first (linear interpolation)
-  bool resampled = false;        // to 0.005 s with kResampleMethod
-  bool kept_interval = false;    // --keep-interval: the CSV's time column needs scaling
-  double csv_time_step = 0.0;    // the real seconds between the CSV's lines
+  double source_interval = 0.0;               // the channels' shared interval; for uneven times, the grid's step
+  bool uneven_times = false;                  // the samples were put on an even grid first (linear interpolation)
+  bool resampled = false;                     // to 0.005 s with kResampleMethod
+  bool kept_interval = false;                 // --keep-interval: the CSV's time column needs scaling
+  double csv_time_step = 0.0;                 // the real seconds between the CSV's lines
   struct Cut {
-    bool automatic = false;      // --window auto
-    double start = 0.0;          // seconds from the record's first sample (at csv_time_step)
+    bool automatic = false;  // --window auto
+    double start = 0.0;      // seconds from the record's first sample (at csv_time_step)
     double end = 0.0;
     std::size_t first_sample = 0;  // 0-based, in the record as written (after resampling)
     std::size_t samples = 0;
     std::size_t record_samples = 0;  // before the cut
   };
   std::optional<Cut> window;
-  bool vertical_zeros = false;   // --missing-vertical zeros
+  bool vertical_zeros = false;  // --missing-vertical zeros
 };
 
 // The record file's text: one JSON object, two-space indented, ending in a

@@ -55,8 +55,7 @@ std::array<std::size_t, 3> by_choice(const std::vector<Channel>& channels, const
   for (std::size_t c = 0; c < 3; ++c) {
     if (is_vertical(channels[pick[c]]) != (c == kUp))
       refuse(std::string("--channels: ") + names[c] + " needs " + (c == kUp ? "the vertical" : "a horizontal") +
-                 " channel, and " + std::to_string(chosen[c]) + " is " +
-                 (c == kUp ? "horizontal" : "vertical"),
+                 " channel, and " + std::to_string(chosen[c]) + " is " + (c == kUp ? "horizontal" : "vertical"),
              channels);
   }
   return pick;
@@ -70,12 +69,11 @@ void check_one_record(const std::vector<Channel>& channels, const std::array<std
       const Channel& b = channels[pick[j]];
       if (a.format != b.format) continue;  // formats write codes and times differently
       if (!a.station_code.empty() && !b.station_code.empty() && a.station_code != b.station_code)
-        throw SplitError("channels of different stations: " + describe(a) + " is station " +
-                         escaped(a.station_code) + ", " + describe(b) + " station " + escaped(b.station_code));
+        throw SplitError("channels of different stations: " + describe(a) + " is station " + escaped(a.station_code) +
+                         ", " + describe(b) + " station " + escaped(b.station_code));
       if (!a.start_time.empty() && !b.start_time.empty() && a.start_time != b.start_time)
-        throw SplitError("channels of records that start at different times: " + describe(a) +
-                         " starts at " + escaped(a.start_time) + ", " + describe(b) + " at " +
-                         escaped(b.start_time));
+        throw SplitError("channels of records that start at different times: " + describe(a) + " starts at " +
+                         escaped(a.start_time) + ", " + describe(b) + " at " + escaped(b.start_time));
     }
   }
 }
@@ -88,8 +86,7 @@ std::string describe(const Channel& ch) {
   return text + ")";
 }
 
-std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels,
-                                             const std::vector<long>& chosen) {
+std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels, const std::vector<long>& chosen) {
   std::array<std::size_t, 3> pick{};
   if (!chosen.empty()) {
     pick = by_choice(channels, chosen);

@@ -10,8 +10,7 @@
 
 // The component files, in the order read-KVB reads them.
 enum Component { kN00 = 0, kN90 = 1, kUp = 2 };
-inline constexpr std::array<const char*, 3> kComponentNames = {"KVB-N00.txt", "KVB-N90.txt",
-                                                               "KVB-UP.txt"};
+inline constexpr std::array<const char*, 3> kComponentNames = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
 
 // "rec.v2 channel 1 (360 Deg)", with the location where the file states one.
 std::string describe(const Channel& ch);
@@ -28,5 +27,4 @@ std::string describe(const Channel& ch);
 // Throws SplitError, with the numbered list of every channel, when the
 // channels cannot be assigned, and also when the three are of different
 // stations or start at different times where the files say so.
-std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels,
-                                             const std::vector<long>& chosen);
+std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels, const std::vector<long>& chosen);

@@ -30,7 +30,6 @@ constexpr long long kExponentCap = 1000000000;  // beyond any finite value
 
 bool is_digit(int c) { return c >= '0' && c <= '9'; }
 
-
 constexpr std::uint64_t kPow10U64[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 constexpr std::uint32_t kPow10U32[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 
@@ -111,7 +110,6 @@ std::optional<float> read_plain(const char* p, int w, int d) {
   return negative ? -single : single;
 }
 
-
 // Fast path of read_plain for a 10-column field with a point, all ten
 // columns classified at once (SSE2), its tests folded into one branch: it
 // and the whole-record read below took the data records from 17.0 M to
@@ -141,7 +139,8 @@ inline bool read_plain10(const char* p, float& value) {
   auto eight = static_cast<std::uint64_t>(_mm_cvtsi128_si64(u));
   eight = eight * 10 + (eight >> 8);
   eight = (((eight & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-           (((eight >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >> 32;
+           (((eight >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+          32;
   const auto last_two = static_cast<unsigned>(_mm_extract_epi16(u, 4));
   const std::uint64_t a = eight * 100 + (last_two & 0xFF) * 10 + (last_two >> 8);
   const int at = std::countr_zero(point);
@@ -399,7 +398,7 @@ void put_fixed(U n, bool minus, int w, char* out) {
 }  // namespace
 
 void write_fixed(float v, int w, int d, char* out) {
-  double x = v;  // widened exactly
+  double x = v;        // widened exactly
   bool minus = x < 0;  // negative zero and NaN note no sign
   double magnitude = std::fabs(x);
   if (d < 0 || d > 8) return write_fixed_text(magnitude, minus, w, d, out);
@@ -436,7 +435,7 @@ inline std::uint64_t eight_digits(std::uint32_t n) {
   std::uint64_t x = (n / 10000) | std::uint64_t{n % 10000} << 32;
   std::uint64_t hundreds = ((x * 10486) >> 20) & 0x0000007F0000007F;  // each half over 100
   x = ((x - 100 * hundreds) << 16) + hundreds;                        // four pairs, 16 bits each
-  std::uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000F;       // each pair over 10
+  std::uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000F;        // each pair over 10
   return ((x - 10 * tens) << 8) + tens;
 }
 

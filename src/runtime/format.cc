@@ -6,7 +6,7 @@
 namespace kvb {
 namespace {
 
-constexpr int kMaxWidth = 255;       // widest field, most decimals
+constexpr int kMaxWidth = 255;           // widest field, most decimals
 constexpr std::size_t kMaxItems = 4096;  // edit descriptors after expansion
 constexpr int kMaxDepth = 16;            // groups within groups
 
@@ -61,7 +61,10 @@ class Parser {
     for (;;) {
       char c = peek();
       if (c == ')') return next(), true;
-      if (c == ',') { next(); continue; }
+      if (c == ',') {
+        next();
+        continue;
+      }
       if (c == '\0') return false;
       int repeat = 1;
       if (std::isdigit(static_cast<unsigned char>(c))) {

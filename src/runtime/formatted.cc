@@ -69,8 +69,7 @@ Plan compile(const char* text, Format format) {
     const EditDescriptor& e = items[k];
     plan.record_bytes += e.before.size() + static_cast<std::size_t>(e.w);
     if (e.code == 'A' || e.w != 10 || !e.before.empty()) plan.plain_record = false;
-    if (e.code != 'F' || !short_fixed_field(e.w, e.d) || e.before.size() > 1)
-      plan.short_fixed_record = false;
+    if (e.code != 'F' || !short_fixed_field(e.w, e.d) || e.before.size() > 1) plan.short_fixed_record = false;
     if (k < kPlainRecordFields) {
       const auto column = static_cast<int>(plan.record_bytes - 1) - e.w;
       plan.decimals[k] = e.d;
@@ -114,9 +113,7 @@ Plan compile(const char* text, Format format) {
   return cache.back();
 }
 
-const Plan& planned(const char* text) {
-  return last_plan && last_plan->address == text ? *last_plan : look_up(text);
-}
+const Plan& planned(const char* text) { return last_plan && last_plan->address == text ? *last_plan : look_up(text); }
 
 // What a write statement's item left for the record: a value, or a text.
 struct Slot {
@@ -160,8 +157,7 @@ struct Statement {
 // Reading: the bytes of the record from the current column on, at least w
 // of them where the record has them.
 [[gnu::always_inline]] inline std::string_view rest_of_record(std::size_t w) {
-  if (st.record.more && st.column + w > st.record.bytes.size())
-    st.record = st.unit->reader().peek(st.column + w);
+  if (st.record.more && st.column + w > st.record.bytes.size()) st.record = st.unit->reader().peek(st.column + w);
   return st.record.bytes.substr(std::min(st.column, st.record.bytes.size()));
 }
 
@@ -281,9 +277,7 @@ int s_wsfe(const cilist& a) {
   if (!st.plan->short_fixed_record && st.slots.size() < st.count) {
     try {
       st.slots.resize(st.count);
-    } catch (const std::bad_alloc&) {
-      out_of_memory();
-    }
+    } catch (const std::bad_alloc&) { out_of_memory(); }
   }
   st.text_bytes = 0;
   return 0;

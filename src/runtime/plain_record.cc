@@ -34,7 +34,6 @@ constexpr auto kWithoutPoint = [] {
   return shuffles;
 }();
 
-
 // The columns of both fields where the bytes of m are all ones.
 [[gnu::target("avx2")]] std::uint32_t columns(__m256i m) {
   return static_cast<std::uint32_t>(_mm256_movemask_epi8(m)) & kFieldColumns;

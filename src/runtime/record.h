@@ -62,10 +62,10 @@ class RecordReader {
 
   int fd_ = -1;
   char* buffer_ = nullptr;
-  std::size_t pos_ = 0;       // next byte to deliver
-  std::size_t end_ = 0;       // end of the translated bytes
-  std::size_t raw_end_ = 0;   // end of the bytes read (a held-back CR)
-  bool at_end_ = false;       // nothing more will come from the file
+  std::size_t pos_ = 0;      // next byte to deliver
+  std::size_t end_ = 0;      // end of the translated bytes
+  std::size_t raw_end_ = 0;  // end of the bytes read (a held-back CR)
+  bool at_end_ = false;      // nothing more will come from the file
 };
 
 }  // namespace kvb

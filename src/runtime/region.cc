@@ -48,7 +48,7 @@ void* take_memory(std::size_t n) {
     region.next += n;
     return p;  // a fresh mapping is zeroed
   }
-  void* p = ::operator new(n, std::align_val_t{kAlignment}, std::nothrow);
+  void* p = ::operator new (n, std::align_val_t{kAlignment}, std::nothrow);
   if (!p) out_of_memory();
   return __builtin_memset(p, 0, n);
 }

@@ -57,7 +57,9 @@ class E2e : public ::testing::Test {
   // Removes every file of the directory: each case of a table starts empty,
   // so that no file left by an earlier case can pass for a new one.
   void clear_dir() const;
-  void put(int component, const std::string& bytes) const { dir_.write(kNames[static_cast<std::size_t>(component)], bytes); }
+  void put(int component, const std::string& bytes) const {
+    dir_.write(kNames[static_cast<std::size_t>(component)], bytes);
+  }
   // Component c with a full header, its default title and `records` records
   // of samples(c, 8*records).
   std::string standard(int component, int records, const std::string& eol = "\n") const;

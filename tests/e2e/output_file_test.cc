@@ -208,9 +208,7 @@ TEST_F(E2e, ReportsFailedCsvWrite) {
     EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
     EXPECT_EQ(c.err, result.err);
     EXPECT_EQ(console({2, 2, 200}), result.out);
-    if (c.size_limited) {
-      EXPECT_EQ(csv.substr(0, 4096), read(c.name));
-    }
+    if (c.size_limited) { EXPECT_EQ(csv.substr(0, 4096), read(c.name)); }
   }
 }
 

@@ -35,8 +35,8 @@ TEST_F(E2e, SignalWhileWaitingForName) {
     std::string err;
     int sig;
   };
-  for (const Case& c : {Case{"Interrupt\n", SIGINT}, Case{"Killed\n", SIGTERM}, Case{"Hangup\n", SIGHUP},
-                        Case{"", SIGQUIT}}) {
+  for (const Case& c :
+       {Case{"Interrupt\n", SIGINT}, Case{"Killed\n", SIGTERM}, Case{"Hangup\n", SIGHUP}, Case{"", SIGQUIT}}) {
     SCOPED_TRACE(strsignal(c.sig));
     clear_dir();
     put_standard(kRecords);

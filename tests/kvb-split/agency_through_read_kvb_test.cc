@@ -38,8 +38,8 @@ TEST(AgencyFormatsThroughReadKvb, SmcOneFilePerComponent) {
   up.eol = "\n";
   up.pad = false;
   std::vector<double> a = smc_samples(203, 1), b = smc_samples(203, 2), c = smc_samples(203, 3);
-  auto [split, csv] = split_and_convert({{"e.smc", smc_file(a, n90)}, {"z.smc", smc_file(b, up)},
-                                         {"n.smc", smc_file(c, n00)}}, {});
+  auto [split, csv] =
+      split_and_convert({{"e.smc", smc_file(a, n90)}, {"z.smc", smc_file(b, up)}, {"n.smc", smc_file(c, n00)}}, {});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ("", split.err);
   EXPECT_EQ(expected_csv(c, a, b), csv);
@@ -104,7 +104,8 @@ TEST(AgencyFormatsThroughReadKvb, KnetAndKiknetChannels) {
   Files knet;
   for (int k = 0; k < 3; ++k) {
     opt.direction = std::vector<std::string>{"E-W", "U-D", "N-S"}[static_cast<std::size_t>(k)];
-    knet.push_back({"SYN0010102030405." + opt.direction.substr(0, 1) + opt.direction.substr(2), knet_file(data[static_cast<std::size_t>(k)], opt)});
+    knet.push_back({"SYN0010102030405." + opt.direction.substr(0, 1) + opt.direction.substr(2),
+                    knet_file(data[static_cast<std::size_t>(k)], opt)});
   }
   auto [k3, csv3] = split_and_convert(knet, {});
   ASSERT_TRUE(k3.exited(0)) << k3.describe() << "\n" << k3.err;

@@ -17,12 +17,18 @@ using Data = CosmosOptions::Data;
 // Whole thousandths with both signs, below limit thousandths in magnitude.
 std::vector<double> thousandths(int count, int seed, long limit) {
   std::vector<double> v;
-  for (long k = 0; k < count; ++k) v.push_back(static_cast<double>((k * 7919 + seed * 104729L) % (2 * limit - 1) - (limit - 1)) / 1000);
+  for (long k = 0; k < count; ++k)
+    v.push_back(static_cast<double>((k * 7919 + seed * 104729L) % (2 * limit - 1) - (limit - 1)) / 1000);
   return v;
 }
 
 TEST(CosmosPeerThroughReadKvb, CosmosThreeChannelsInOneFile) {
-  struct Case { const char* name; CosmosOptions opt; long limit; double factor; };
+  struct Case {
+    const char* name;
+    CosmosOptions opt;
+    long limit;
+    double factor;
+  };
   CosmosOptions one, nine, ten;
   nine.data = Data::kEightNine, nine.units = 2, nine.six_reals = true, nine.eol = "\r\n";
   ten.data = Data::kEightTen, ten.csmip_end = true, ten.upper = true;  // data lines copied as they are
@@ -56,9 +62,15 @@ TEST(CosmosPeerThroughReadKvb, CosmosOneFilePerChannelWithTheVerticalCodedNorth)
 }
 
 TEST(CosmosPeerThroughReadKvb, PeerSetsOfThreeFiles) {
-  struct Case { const char* h1; const char* h2; const char* v; bool west2; bool h2_north; };
+  struct Case {
+    const char* h1;
+    const char* h2;
+    const char* v;
+    bool west2;
+    bool h2_north;
+  };
   for (const Case& c : std::vector<Case>{{"BH100", "BH200", "BHZ00", false, false},  // no azimuth: H1 first
-                                         {"67", "337", "UP", true, true}}) {          // 337 is nearer north
+                                         {"67", "337", "UP", true, true}}) {         // 337 is nearer north
     SCOPED_TRACE(c.h1);
     std::vector<std::vector<double>> cm = {thousandths(101, 7, 999'999), thousandths(101, 8, 999'999),
                                            thousandths(101, 9, 999'999)};

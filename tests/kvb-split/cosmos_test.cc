@@ -23,7 +23,13 @@ std::vector<double> values(int count, long limit) {
 }
 
 TEST(CosmosReader, ReadsEachLayoutInEitherUnit) {
-  struct Case { const char* name; CosmosOptions opt; long limit; double factor; bool copied; };
+  struct Case {
+    const char* name;
+    CosmosOptions opt;
+    long limit;
+    double factor;
+    bool copied;
+  };
   CosmosOptions one, nine, ten;
   one.velocity = true;
   nine.data = Data::kEightNine, nine.units = 2, nine.six_reals = true, nine.eol = "\r\n";
@@ -70,7 +76,13 @@ TEST(CosmosReader, ReadsEachLayoutInEitherUnit) {
 }
 
 TEST(CosmosReader, TakesTheOrientationFromCodeTextOrChannelCode) {
-  struct Case { int code; const char* text; const char* scnl; Axis axis; int azimuth; };
+  struct Case {
+    int code;
+    const char* text;
+    const char* scnl;
+    Axis axis;
+    int azimuth;
+  };
   for (const Case& c : std::vector<Case>{
            {0, "Other", "BNZ", Axis::kVertical, -1},  // a vertical written with the code of north
            {0, "Up", "", Axis::kVertical, -1},
@@ -96,7 +108,11 @@ TEST(CosmosReader, TakesTheOrientationFromCodeTextOrChannelCode) {
 }
 
 TEST(CosmosReader, RefusesWhatItCannotConvertFaithfully) {
-  struct Case { const char* want; CosmosOptions opt; int code = 360; };
+  struct Case {
+    const char* want;
+    CosmosOptions opt;
+    int code = 360;
+  };
   CosmosOptions fewer, more, counts, no_interval, disagree, unknown;
   fewer.stated_points = 11;
   more.stated_points = 9;
@@ -117,9 +133,10 @@ TEST(CosmosReader, RefusesWhatItCannotConvertFaithfully) {
   }
   CosmosOptions in_g;
   in_g.units = 2;
-  EXPECT_EQ("rec:50: the sample -1.96133e+06 cm/s² does not fit in a 10-column field with three decimals "
-            "(|value| below 10^6 cm/s², 10^5 when negative)",
-            read_as(kCosmosFormat, cosmos_file({{360, "360 deg", "", {0.5, -2000.0, 0.5}}}, in_g)).error);
+  EXPECT_EQ(
+      "rec:50: the sample -1.96133e+06 cm/s² does not fit in a 10-column field with three decimals "
+      "(|value| below 10^6 cm/s², 10^5 when negative)",
+      read_as(kCosmosFormat, cosmos_file({{360, "360 deg", "", {0.5, -2000.0, 0.5}}}, in_g)).error);
   std::string text = cosmos_file({{360, "360 deg", "", values(4, 1)}}, {});
   text.replace(text.find("e-03"), 1, "\x1b");
   EXPECT_EQ("rec:49: not a number: '  -1.000000\\x1b-03'", read_as(kCosmosFormat, text).error);

@@ -28,8 +28,8 @@ TEST(GeonetReader, RecognisesItsFilesOnly) {
   GeonetOptions v1a;
   v1a.corrected = false;
   EXPECT_TRUE(kGeonetFormat.recognise(head_of(geonet_file(three(3), v1a))));
-  EXPECT_FALSE(kGeonetFormat.recognise(
-      {"Corrected accelerogram   89146-L2500-12044.02       Chan  1: 360 Deg     from"}));
+  EXPECT_FALSE(
+      kGeonetFormat.recognise({"Corrected accelerogram   89146-L2500-12044.02       Chan  1: 360 Deg     from"}));
 }
 
 TEST(GeonetReader, ReadsTheAccelerationOfEachComponent) {
@@ -72,7 +72,10 @@ TEST(GeonetReader, ReadsTheAccelerationOfEachComponent) {
 }
 
 TEST(GeonetReader, TurnsBearingsIntoAzimuths) {
-  struct Case { const char* bearing; int azimuth; };
+  struct Case {
+    const char* bearing;
+    int azimuth;
+  };
   const std::vector<Case> cases = {{"S16W", 196}, {"N28W", 332}, {"S74E", 106}, {"N00E", 0},
                                    {"n45e", 45},  {"S90W", 270}, {"N5W", 355}};
   std::vector<GeonetComponent> components;
@@ -92,16 +95,15 @@ TEST(GeonetReader, RefusesFilesThatDisagreeWithTheirCounts) {
     std::string (*change)(std::string);
     std::string error;
   };
-  for (const Case& c : std::vector<Case>{
-           {"cut short", [](std::string f) { return f.substr(0, f.size() - 20); },
-            "rec:99: the file ends inside component 3's data"},
-           {"count too high",  // the first acceleration block runs into the velocity's
-            [](std::string f) { return f.replace(f.find("      23"), 8, "      24"); },
-            "rec:30: values past the 24 the header counts"},
-           {"bearing unknown", [](std::string f) { return f.replace(f.find("S16W"), 4, "Q16W"); },
-            "rec:13: cannot tell the component's orientation from 'Q16W'"},
-           {"escape", [](std::string f) { return f.replace(f.find("Site"), 1, "\x1b"); },
-            ""}}) {
+  for (const Case& c :
+       std::vector<Case>{{"cut short", [](std::string f) { return f.substr(0, f.size() - 20); },
+                          "rec:99: the file ends inside component 3's data"},
+                         {"count too high",  // the first acceleration block runs into the velocity's
+                          [](std::string f) { return f.replace(f.find("      23"), 8, "      24"); },
+                          "rec:30: values past the 24 the header counts"},
+                         {"bearing unknown", [](std::string f) { return f.replace(f.find("S16W"), 4, "Q16W"); },
+                          "rec:13: cannot tell the component's orientation from 'Q16W'"},
+                         {"escape", [](std::string f) { return f.replace(f.find("Site"), 1, "\x1b"); }, ""}}) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.error, read_as(kGeonetFormat, c.change(geonet_file(three(23), {}))).error);
   }

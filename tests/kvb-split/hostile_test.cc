@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "child_process.h"
-#include "temp_dir.h"
 #include "generators/csmip.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -80,9 +80,13 @@ bool in_syscall(pid_t pid, long nr) {
 }
 
 bool places_a_file(unsigned long long nr) {
-  for (long call : {SYS_linkat, SYS_renameat, SYS_renameat2,
+  for (long call : {
+           SYS_linkat,
+           SYS_renameat,
+           SYS_renameat2,
 #ifdef SYS_link
-                    SYS_link, SYS_rename,
+           SYS_link,
+           SYS_rename,
 #endif
        }) {
     if (nr == static_cast<unsigned long long>(call)) return true;
@@ -119,7 +123,11 @@ bool run_to_placing_call(pid_t pid, int nth) {
 TEST(KvbSplitHostile, FailuresToWriteLeaveNoFile) {
   TempDir dir;
   dir.write("rec.v2", record(800));
-  struct Case { const char* what; std::function<void(RunOptions&)> setup; std::string err; };
+  struct Case {
+    const char* what;
+    std::function<void(RunOptions&)> setup;
+    std::string err;
+  };
   const std::string no_place = "; no component file was placed\n";
   for (const Case& c : std::vector<Case>{
            // SIGXFSZ at its default: the limit must be a reported write error.
@@ -130,7 +138,9 @@ TEST(KvbSplitHostile, FailuresToWriteLeaveNoFile) {
            {"stdout a closed pipe", [](RunOptions& o) { o.stdout_mode = test_support::OutMode::kBrokenPipe; },
             "kvb-split: standard output: Broken pipe" + no_place},
            {"stdout full",
-            [](RunOptions& o) { o.argv.insert(o.argv.begin(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" >/dev/full"}); },
+            [](RunOptions& o) {
+              o.argv.insert(o.argv.begin(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" >/dev/full"});
+            },
             "kvb-split: standard output: No space left on device" + no_place},
        }) {
     RunOptions o = split_options(dir, {"-o", "out", "rec.v2"});
@@ -144,7 +154,10 @@ TEST(KvbSplitHostile, FailuresToWriteLeaveNoFile) {
 
 TEST(KvbSplitHostile, AnInterruptWhileReadingRemovesEverythingAndEndsTheRun) {
   const std::string bytes = record(40);
-  struct Case { int sig; bool started; };  // started: all but the end of the input read
+  struct Case {
+    int sig;
+    bool started;
+  };  // started: all but the end of the input read
   for (const Case& c : std::vector<Case>{{SIGINT, false}, {SIGTERM, true}, {SIGHUP, true}, {SIGQUIT, true}}) {
     TempDir dir;
     ASSERT_EQ(0, mkfifo(dir.file("rec.v2").c_str(), 0644));
@@ -157,9 +170,8 @@ TEST(KvbSplitHostile, AnInterruptWhileReadingRemovesEverythingAndEndsTheRun) {
       // Waiting for more, with all three component files begun.
       ASSERT_TRUE(settles([&] { return in_syscall(child.pid(), SYS_read); })) << c.sig;
     } else {  // no writer: the child waits in the open of its input
-      ASSERT_TRUE(settles([&] {
-        return std::filesystem::exists(dir.file("out")) && in_syscall(child.pid(), SYS_openat);
-      }));
+      ASSERT_TRUE(
+          settles([&] { return std::filesystem::exists(dir.file("out")) && in_syscall(child.pid(), SYS_openat); }));
     }
     child.send(c.sig);
     RunResult r = child.finish();
@@ -175,7 +187,8 @@ struct FifoRun {
   ChildProcess child;
   int fd;
   FifoRun(TempDir& d, std::vector<std::string> args)
-      : dir(d), child((mkfifo(d.file("rec.v2").c_str(), 0644), split_options(d, std::move(args)))),
+      : dir(d),
+        child((mkfifo(d.file("rec.v2").c_str(), 0644), split_options(d, std::move(args)))),
         fd(fifo_writer(d.file("rec.v2"), child)) {}
   ~FifoRun() {
     if (fd >= 0) close(fd);

@@ -36,7 +36,8 @@ TEST(KnetReader, ScalesTheCountsAndRemovesTheirMean) {
   for (long v : c) mean += static_cast<double>(v) / static_cast<double>(c.size());
   const double factor = 3920.0 / 6182761.0;
   ASSERT_EQ(c.size(), ch.samples.size());
-  for (std::size_t k = 0; k < c.size(); ++k) EXPECT_NEAR((static_cast<double>(c[k]) - mean) * factor, ch.samples[k], 1e-9);
+  for (std::size_t k = 0; k < c.size(); ++k)
+    EXPECT_NEAR((static_cast<double>(c[k]) - mean) * factor, ch.samples[k], 1e-9);
   EXPECT_EQ(factor, ch.to_cm_s2);
   EXPECT_EQ(0.005, ch.interval);
   EXPECT_EQ("SYN001", ch.station_code);

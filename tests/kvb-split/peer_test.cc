@@ -20,8 +20,18 @@ std::vector<double> values(int count) {
 }
 
 TEST(PeerReader, ReadsBothStylesAndTheComponent) {
-  struct Case { const char* component; bool west2; const char* eol; bool pad; int count; const char* path;
-                Axis axis; int azimuth; const char* number; const char* location; };
+  struct Case {
+    const char* component;
+    bool west2;
+    const char* eol;
+    bool pad;
+    int count;
+    const char* path;
+    Axis axis;
+    int azimuth;
+    const char* number;
+    const char* location;
+  };
   for (const Case& c : std::vector<Case>{
            {"67", true, "\n", true, 14, "RSN1_X_GIL067.AT2", Axis::kHorizontal, 67, "67", ""},
            {"BH100", false, "\r\n", false, 16, "RSN2_IU.CCM.BH1.00.AT2", Axis::kHorizontal, -1, "BH1", "00"},
@@ -54,8 +64,8 @@ TEST(PeerReader, ReadsBothStylesAndTheComponent) {
 }
 
 TEST(PeerReader, ReadsEachFormOfTheCountLine) {
-  for (const char* line : {"NPTS=   3, DT=   .0050 SEC,", "NPTS=3,DT=0.005 SEC", "npts =  3, dt = 0.005",
-                           "     3    .0050    NPTS, DT"}) {
+  for (const char* line :
+       {"NPTS=   3, DT=   .0050 SEC,", "NPTS=3,DT=0.005 SEC", "npts =  3, dt = 0.005", "     3    .0050    NPTS, DT"}) {
     std::string text = peer_file(values(3), {});
     std::size_t at = text.find("NPTS");
     text.replace(at, text.find('\n', at) - at, line);
@@ -76,15 +86,17 @@ TEST(PeerReader, RefusesCountsUnitsAndComponentsItCannotTrust) {
   };
   EXPECT_EQ("rec.AT2:6: the file ends after 7 of the values NPTS= 8 on line 4 announces", with(8, "", ""));
   EXPECT_EQ("rec.AT2:6: more values than NPTS= 6 on line 4 (7 in the file)", with(6, "", ""));
-  EXPECT_EQ("rec.AT2:3: expected 'ACCELERATION TIME SERIES IN UNITS OF G', found 'VELOCITY TIME SERIES IN UNITS OF CM/SEC'",
-            with(-1, "ACCELERATION TIME SERIES IN UNITS OF G", "VELOCITY TIME SERIES IN UNITS OF CM/SEC"));
+  EXPECT_EQ(
+      "rec.AT2:3: expected 'ACCELERATION TIME SERIES IN UNITS OF G', found 'VELOCITY TIME SERIES IN UNITS OF CM/SEC'",
+      with(-1, "ACCELERATION TIME SERIES IN UNITS OF G", "VELOCITY TIME SERIES IN UNITS OF CM/SEC"));
   EXPECT_EQ("rec.AT2:3: units 'IN' are not g, cm/s² or m/s²", with(-1, "UNITS OF G", "UNITS OF IN"));
   EXPECT_EQ("rec.AT2:4: expected 'NPTS= N, DT= S SEC', found 'NPTS=      7, DT=   SEC,'", with(-1, ".0050", ""));
   EXPECT_EQ("rec.AT2:2: cannot tell the component's orientation from 'L\\x1b' nor from the file's name",
             with(-1, "", "", "L\x1b"));
-  EXPECT_EQ("rec.AT2:5: the sample 1.96133e+06 cm/s² does not fit in a 10-column field with three decimals "
-            "(|value| below 10^6 cm/s², 10^5 when negative)",
-            with(-1, "  -.1000000E+00", "   .2000000E+04"));
+  EXPECT_EQ(
+      "rec.AT2:5: the sample 1.96133e+06 cm/s² does not fit in a 10-column field with three decimals "
+      "(|value| below 10^6 cm/s², 10^5 when negative)",
+      with(-1, "  -.1000000E+00", "   .2000000E+04"));
   EXPECT_EQ("rec.AT2:5: value after a blank field: '   .9160000E-01'", with(-1, "  -.1000000E+00", "               "));
 }
 

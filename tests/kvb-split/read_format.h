@@ -22,9 +22,7 @@ inline ReadResult read_as(const Format& format, const std::string& bytes, const 
   TextFile file(path, in);
   try {
     format.read(file, result.channels);
-  } catch (const SplitError& e) {
-    result.error = e.what();
-  }
+  } catch (const SplitError& e) { result.error = e.what(); }
   std::fclose(in);
   return result;
 }

@@ -103,11 +103,11 @@ TEST(SmcReader, RefusesWhatWouldLoseOrMisreadData) {
   SmcOptions backwards;
   backwards.volume = 1;
   backwards.pairs = true;
-  for (const Case& c : std::vector<Case>{
-           {"velocity", velocity, "rec:1: not an acceleration record: '3 VELOCITY'"},
-           {"overstated", overstated, "rec:30: the header counts 20 values, the data end after 16"},
-           {"skew", skew, "rec:6: cannot tell the component's orientation from 'skew'"},
-           {"backwards", backwards, "rec:29: the times go back from 0.005 s to 0 s"}}) {
+  for (const Case& c :
+       std::vector<Case>{{"velocity", velocity, "rec:1: not an acceleration record: '3 VELOCITY'"},
+                         {"overstated", overstated, "rec:30: the header counts 20 values, the data end after 16"},
+                         {"skew", skew, "rec:6: cannot tell the component's orientation from 'skew'"},
+                         {"backwards", backwards, "rec:29: the times go back from 0.005 s to 0 s"}}) {
     SCOPED_TRACE(c.name);
     std::vector<double> v = values(16);
     if (c.opt.pairs) v = {0.0, 1.0, 0.005, 2.0, 0.0, 3.0, 0.01, 4.0};

@@ -7,15 +7,15 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
-#include <filesystem>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
-#include "temp_dir.h"
 #include "generators/csmip.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -70,8 +70,9 @@ std::vector<std::string> expected_header(const GenChannel& ch, const GenOptions&
   std::vector<std::string> header = header_lines(ch, opt);
   std::vector<std::string> records;
   for (std::size_t k = 0; k < 40; ++k) {
-    if (k == 5) records.push_back(cased("Synthetic Creek") + ", station 12345, channel " +
-                                  std::to_string(ch.number) + ": " + cased(ch.orientation));
+    if (k == 5)
+      records.push_back(cased("Synthetic Creek") + ", station 12345, channel " + std::to_string(ch.number) + ": " +
+                        cased(ch.orientation));
     records.push_back(k < header.size() ? cased(header[k]) : "");
   }
   records.push_back(cased(descriptor_line(ch, opt)));
@@ -116,11 +117,11 @@ void check_converted(const std::string& text, const GenChannel& ch, const GenOpt
   }
 }
 
-std::string mapping(const std::string& out, const std::string& source, const GenChannel& ch,
-                    const std::string& name, const GenOptions& opt) {
+std::string mapping(const std::string& out, const std::string& source, const GenChannel& ch, const std::string& name,
+                    const GenOptions& opt) {
   return out + "/" + name + " <- " + source + " channel " + std::to_string(ch.number) + " (" +
-         (opt.upper ? upper(ch.orientation) : ch.orientation) + "), " + std::to_string(ch.micro.size()) +
-         " points" + (opt.volume == 1 ? ", g × 980.665 -> cm/s²" : ", in cm/s²") + "\n";
+         (opt.upper ? upper(ch.orientation) : ch.orientation) + "), " + std::to_string(ch.micro.size()) + " points" +
+         (opt.volume == 1 ? ", g × 980.665 -> cm/s²" : ", in cm/s²") + "\n";
 }
 
 // The split of one three-channel file, checked byte for byte.
@@ -184,10 +185,11 @@ TEST(KvbSplit, SingleChannelFilesGoWhereTheirOrientationsSay) {
   for (const GenChannel& ch : channels) dir.write("chan00" + std::to_string(ch.number) + ".v2", volume_file({ch}, opt));
   RunResult r = kvb_split(dir, {"chan001.v2", "chan002.v2", "chan003.v2"});
   ASSERT_TRUE(r.exited(0)) << r.describe() << "\n" << r.err;
-  EXPECT_EQ("KVB-N00.txt <- chan002.v2 channel 2 (Long), 24 points, in cm/s²\n"
-            "KVB-N90.txt <- chan003.v2 channel 3 (Tran), 24 points, in cm/s²\n"
-            "KVB-UP.txt <- chan001.v2 channel 1 (Up), 24 points, in cm/s²\n",
-            r.out);
+  EXPECT_EQ(
+      "KVB-N00.txt <- chan002.v2 channel 2 (Long), 24 points, in cm/s²\n"
+      "KVB-N90.txt <- chan003.v2 channel 3 (Tran), 24 points, in cm/s²\n"
+      "KVB-UP.txt <- chan001.v2 channel 1 (Up), 24 points, in cm/s²\n",
+      r.out);
   EXPECT_EQ(expected_component(channels[1], opt), dir.read("KVB-N00.txt").value_or(""));
   EXPECT_EQ(expected_component(channels[0], opt), dir.read("KVB-UP.txt").value_or(""));
 }
@@ -196,14 +198,16 @@ TEST(KvbSplit, MoreThanThreeChannelsNeedChoosing) {
   TempDir dir;
   GenOptions opt;
   std::vector<GenChannel> channels = three_channels(opt, 12);
-  for (int k = 4; k <= 6; ++k) channels.push_back({k, channels[static_cast<std::size_t>(k - 4)].orientation, samples(12, k, 1000)});
+  for (int k = 4; k <= 6; ++k)
+    channels.push_back({k, channels[static_cast<std::size_t>(k - 4)].orientation, samples(12, k, 1000)});
   dir.write("rec.v2", volume_file(channels, opt));
   RunResult r = kvb_split(dir, {"rec.v2"});
   EXPECT_TRUE(r.exited(1)) << r.describe();
-  EXPECT_EQ("kvb-split: found 6 channels; choose three with --channels N00,N90,UP (numbers from this list):\n"
-            "  1. rec.v2 channel 1 (90 Deg)\n  2. rec.v2 channel 2 (Up)\n  3. rec.v2 channel 3 (360 Deg)\n"
-            "  4. rec.v2 channel 4 (90 Deg)\n  5. rec.v2 channel 5 (Up)\n  6. rec.v2 channel 6 (360 Deg)\n",
-            r.err);
+  EXPECT_EQ(
+      "kvb-split: found 6 channels; choose three with --channels N00,N90,UP (numbers from this list):\n"
+      "  1. rec.v2 channel 1 (90 Deg)\n  2. rec.v2 channel 2 (Up)\n  3. rec.v2 channel 3 (360 Deg)\n"
+      "  4. rec.v2 channel 4 (90 Deg)\n  5. rec.v2 channel 5 (Up)\n  6. rec.v2 channel 6 (360 Deg)\n",
+      r.err);
   EXPECT_EQ(std::vector<std::string>{"rec.v2"}, dir.list());
 
   r = kvb_split(dir, {"--channels=6,4,5", "rec.v2"});
@@ -230,31 +234,61 @@ TEST(KvbSplit, RefusesWhatReadKvbWouldShowWrongAndWarnsOfTheRest) {
       "use --resample to resample the record to 0.005 s, or --keep-interval to keep its samples (the "
       "CSV's time column then needs scaling by interval/0.005)\n";
   const std::string lengths = "kvb-split: warning: the components hold different numbers of points ";
-  struct Case { double interval; std::vector<int> points; std::vector<std::string> args; int status; std::string err; };
+  struct Case {
+    double interval;
+    std::vector<int> points;
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  };
   for (const Case& c : std::vector<Case>{
            {0.005, {8, 8, 8}, {}, 0, ""},
-           {0.02, {8, 8, 8}, {}, 1,
+           {0.02,
+            {8, 8, 8},
+            {},
+            1,
             "kvb-split: the sample interval is 0.02 s, but read-KVB's time column assumes 0.005 s; " +
                 resample_or_keep},
-           {0.02, {8, 8, 8}, {"--keep-interval"}, 0,
+           {0.02,
+            {8, 8, 8},
+            {"--keep-interval"},
+            0,
             "kvb-split: warning: the sample interval 0.02 s is kept: multiply the CSV's time column by 4 "
             "(0.02 s/0.005 s)\n"},
            {0.02, {8, 8, 8}, {"--resample"}, 0, ""},
-           {0.005, {9, 8, 8}, {}, 0,
+           {0.005,
+            {9, 8, 8},
+            {},
+            0,
             lengths + "(N00 8, N90 9, UP 8); read-KVB writes as many lines as KVB-UP.txt gives\n"},
-           {0.005, {8, 8, 33001}, {}, 1,
+           {0.005,
+            {8, 8, 33001},
+            {},
+            1,
             "kvb-split: the record lasts 165.000 s (33001 samples at 0.005 s), but read-KVB holds at most "
             "32992 samples a component (164.955 s); use --window auto (the strongest shaking) or --window "
             "START:END (seconds)\n"},
-           {0.005, {8, 8, 33001}, {"--window", "auto"}, 0,
+           {0.005,
+            {8, 8, 33001},
+            {"--window", "auto"},
+            0,
             lengths + "(N00 32992, N90 8, UP 8); read-KVB writes as many lines as KVB-UP.txt gives\n"},
-           {0.005, {8, 8, 33001}, {"--window", "1:170"}, 1,
+           {0.005,
+            {8, 8, 33001},
+            {"--window", "1:170"},
+            1,
             "kvb-split: the window 1.000 s to 170.000 s is not inside the record, whose last sample is at "
             "165.000 s\n"},
-           {0.02, {8, 8, 8}, {"--resample", "--keep-interval"}, 2,
+           {0.02,
+            {8, 8, 8},
+            {"--resample", "--keep-interval"},
+            2,
             "kvb-split: --resample and --keep-interval exclude each other\n"},
            {0.005, {8, 8, 8}, {"--window", "20"}, 2, "kvb-split: --window 20: is neither auto nor START:END\n"},
-           {0.005, {8, 8, 8}, {"--missing-vertical", "ones"}, 2,
+           {0.005,
+            {8, 8, 8},
+            {"--missing-vertical", "ones"},
+            2,
             "kvb-split: --missing-vertical takes zeros, not ones\n"},
        }) {
     TempDir dir;
@@ -268,9 +302,7 @@ TEST(KvbSplit, RefusesWhatReadKvbWouldShowWrongAndWarnsOfTheRest) {
     RunResult r = kvb_split(dir, args);
     EXPECT_TRUE(r.exited(c.status)) << r.describe() << " " << c.args.size();
     EXPECT_EQ(c.err, r.err.substr(0, c.err.size())) << c.interval;
-    if (c.status != 0) {
-      EXPECT_EQ(std::vector<std::string>{"rec.v2"}, dir.list());
-    }
+    if (c.status != 0) { EXPECT_EQ(std::vector<std::string>{"rec.v2"}, dir.list()); }
   }
 }
 
@@ -304,7 +336,7 @@ TEST(KvbSplit, RefusesFilesItCannotUnderstandNamingFileAndLine) {
   const auto channels = three_channels(opt, 101);
   const std::string good = volume_file(channels, opt);
   const long data1 = static_cast<long>(header_lines(channels[0], opt).size()) + 2;  // first data line
-  const std::string first_value = value_text(channels[0].micro[8], 10);            // on data line 2
+  const std::string first_value = value_text(channels[0].micro[8], 10);             // on data line 2
   auto cut_after = [&](long lines) {
     std::size_t at = 0;
     for (long k = 0; k < lines; ++k) at = good.find('\n', at) + 1;
@@ -316,12 +348,17 @@ TEST(KvbSplit, RefusesFilesItCannotUnderstandNamingFileAndLine) {
     return s;
   };
   auto at_line = [](long line) { return "rec.v2:" + std::to_string(line) + ": "; };
-  struct Case { std::string bytes; std::string err; };
+  struct Case {
+    std::string bytes;
+    std::string err;
+  };
   for (const Case& c : std::vector<Case>{
-           {replaced(good, first_value, "  -.0\x1b" "0010"),
+           {replaced(good, first_value,
+                     "  -.0\x1b"
+                     "0010"),
             at_line(data1 + 1) + "field 1: \"-.0\\x1b0010\" is not a number"},
-           {replaced(good, first_value, "1000000.00"), at_line(data1 + 1) +
-                "the sample 1e+06 cm/s² does not fit in a 10-column field with three decimals"},
+           {replaced(good, first_value, "1000000.00"),
+            at_line(data1 + 1) + "the sample 1e+06 cm/s² does not fit in a 10-column field with three decimals"},
            {cut_after(data1 + 4), at_line(data1 + 4) + "the file ends after 40 of 101 acceleration points"},
            {replaced(good, "   101 points of accel", "    88 points of accel"),
             at_line(data1 + 11) + "more acceleration data than the 88 points its descriptor announces"},
@@ -331,13 +368,15 @@ TEST(KvbSplit, RefusesFilesItCannotUnderstandNamingFileAndLine) {
            {replaced(replaced(good, "Chan  1: 90 Deg", "Chan  1: NE"), "Chan  1: 90 Deg", "Chan  1: NE"),
             at_line(1) + "channel 1: unknown orientation \"NE\""},
            {repeat("hello\n", 300), "rec.v2: not a strong-motion file of a format kvb-split knows ("},
-           {"Corrected accelerogram   12345-S0001-24001.01       Chan  1: Up\n" + repeat("hello\n", 300), at_line(1) +
+           {"Corrected accelerogram   12345-S0001-24001.01       Chan  1: Up\n" + repeat("hello\n", 300),
+            at_line(1) +
                 "no acceleration data line (\"N points of accel data ...\") within 200 lines of this channel's start"},
            {good.substr(0, good.find("   101 points of accel")),
             at_line(data1 - 2) + "the file ends before the acceleration data of the channel that starts at line 1"},
-           {replaced(good, "equally spaced at 0.005 sec", "equally spaced"), at_line(data1 - 1) +
-                "no sample interval (\"at .005 sec\" or \"at 200 pts/sec\")"},
-           {good.substr(0, good.find('\n') + 1) + std::string(5000, 'x') + "\n", at_line(2) + "line longer than 4096 bytes"},
+           {replaced(good, "equally spaced at 0.005 sec", "equally spaced"),
+            at_line(data1 - 1) + "no sample interval (\"at .005 sec\" or \"at 200 pts/sec\")"},
+           {good.substr(0, good.find('\n') + 1) + std::string(5000, 'x') + "\n",
+            at_line(2) + "line longer than 4096 bytes"},
            {"", "rec.v2: the file is empty"},
            {volume_file({channels[0], channels[1]}, opt),
             "need exactly three channels, found 2:\n  1. rec.v2 channel 1 (90 Deg)\n  2. rec.v2 channel 2 (Up)"},
@@ -397,7 +436,11 @@ TEST(KvbSplit, ReportsSystemFailures) {
 
 TEST(KvbSplit, UsageErrorsExitWithTwo) {
   TempDir dir;
-  struct Case { std::vector<std::string> args; int status; std::string err; };
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  };
   for (const Case& c : std::vector<Case>{
            {{}, 2, "kvb-split: no input file\n"},
            {{"-x", "a.v2"}, 2, "kvb-split: unknown option -x\n"},
@@ -406,7 +449,8 @@ TEST(KvbSplit, UsageErrorsExitWithTwo) {
            {{"--frobnicate", "a.v2"}, 2, "kvb-split: unknown option --frobnicate\n"},
            {{"--format=peer2", "a.v2"}, 2, "kvb-split: unknown format peer2 (formats: "},
            {{"a.v2", "--format"}, 2, "kvb-split: option --format needs a value\n"},
-           {{"--channels", "1,2", "a.v2"}, 2,
+           {{"--channels", "1,2", "a.v2"},
+            2,
             "kvb-split: --channels takes three channel numbers, as in 4,5,6, not 1,2\n"},
            {{"-c", "1,2,x", "a.v2"}, 2, "kvb-split: --channels takes three channel numbers"},
            {{"--help"}, 0, ""},
@@ -419,8 +463,8 @@ TEST(KvbSplit, UsageErrorsExitWithTwo) {
       EXPECT_NE(std::string::npos, r.err.find("Try 'kvb-split --help'"));
     } else if (c.args[0] == "--help") {
       EXPECT_EQ(0u, r.out.find("Usage: kvb-split"));
-      for (const char* option : {"--output-dir", "--force", "--format", "--channels", "--help", "--version",
-                                 "csmip-v2", "csmip-v1"})
+      for (const char* option :
+           {"--output-dir", "--force", "--format", "--channels", "--help", "--version", "csmip-v2", "csmip-v1"})
         EXPECT_NE(std::string::npos, r.out.find(option)) << option;
     } else {
       EXPECT_TRUE(r.out.size() > 12 && r.out.compare(0, 10, "kvb-split ") == 0 && r.out.back() == '\n') << r.out;

@@ -11,9 +11,9 @@
 
 #include "band_limited.h"
 #include "child_process.h"
+#include "generators/csmip.h"
 #include "json_doc.h"
 #include "temp_dir.h"
-#include "generators/csmip.h"
 
 namespace {
 
@@ -40,16 +40,17 @@ float stored(long micro) { return static_cast<float>(std::strtod(value_text(micr
 // The CSV read-KVB writes for these N00, N90 and UP samples: every UP sample,
 // rounded up to whole data lines of eight (the empty line kvb-split adds
 // makes up for the eight read-KVB leaves out).
-std::string expected_csv(const std::vector<long>& n00, const std::vector<long>& n90,
-                         const std::vector<long>& up) {
+std::string expected_csv(const std::vector<long>& n00, const std::vector<long>& n90, const std::vector<long>& up) {
   const long nt = 8 * static_cast<long>((up.size() + 7) / 8);
-  auto at = [](const std::vector<long>& v, long i) { return i < static_cast<long>(v.size()) ? stored(v[static_cast<std::size_t>(i)]) : 0.0f; };
+  auto at = [](const std::vector<long>& v, long i) {
+    return i < static_cast<long>(v.size()) ? stored(v[static_cast<std::size_t>(i)]) : 0.0f;
+  };
   std::string csv;
   const float dt = 0.005f;
   for (long i = 0; i < nt; ++i) {
     float t = static_cast<float>(static_cast<double>(i) * static_cast<double>(dt));
-    csv += f_edit(t, 7) + "," + f_edit(at(n00, i), 10) + "," + f_edit(at(n90, i), 10) + "," +
-           f_edit(at(up, i), 10) + "\n";
+    csv +=
+        f_edit(t, 7) + "," + f_edit(at(n00, i), 10) + "," + f_edit(at(n90, i), 10) + "," + f_edit(at(up, i), 10) + "\n";
   }
   return csv;
 }
@@ -90,8 +91,8 @@ RunResult run(const std::string& program, std::vector<std::string> args, const s
   return test_support::run(o);
 }
 
-void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& channels,
-                       const std::vector<long>& n00, const std::vector<long>& n90, const std::vector<long>& up) {
+void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& channels, const std::vector<long>& n00,
+                       const std::vector<long>& n90, const std::vector<long>& up) {
   TempDir dir;
   dir.write("rec.v", volume_file(channels, opt));
   if (opt.pairs) {  // uneven times: refused, or put on an even grid
@@ -131,8 +132,8 @@ void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& cha
     };
     for (long i = 0; i < 8 * lines; ++i) {
       char row[80];
-      std::snprintf(row, sizeof row, "%.3f,%.3f,%.3f,%.3f\n", static_cast<double>(i) * 0.005, at(n00, i),
-                    at(n90, i), at(up, i));
+      std::snprintf(row, sizeof row, "%.3f,%.3f,%.3f,%.3f\n", static_cast<double>(i) * 0.005, at(n00, i), at(n90, i),
+                    at(up, i));
       want += row;
     }
     expect_close(want, csv);
@@ -239,9 +240,10 @@ TEST(KvbSplitThroughReadKvb, MissingVerticalBecomesZerosWhenAsked) {
   dir.write("rec.v2", volume_file(channels, GenOptions{}));
   RunResult refused = run(KVB_SPLIT, {"-o", "rec", "rec.v2"}, dir.path());
   EXPECT_TRUE(refused.exited(1)) << refused.describe();
-  EXPECT_EQ("kvb-split: the record has no vertical channel, only rec.v2 channel 1 (90 Deg) and rec.v2 channel "
-            "2 (360 Deg); --missing-vertical zeros writes a KVB-UP.txt of zeros\n",
-            refused.err);
+  EXPECT_EQ(
+      "kvb-split: the record has no vertical channel, only rec.v2 channel 1 (90 Deg) and rec.v2 channel "
+      "2 (360 Deg); --missing-vertical zeros writes a KVB-UP.txt of zeros\n",
+      refused.err);
   RunResult split = run(KVB_SPLIT, {"--missing-vertical", "zeros", "-o", "rec", "rec.v2"}, dir.path());
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");

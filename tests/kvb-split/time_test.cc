@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "record_file.h"
-#include "split_error.h"
 #include "band_limited.h"
 #include "json_doc.h"
+#include "record_file.h"
+#include "split_error.h"
 #include "time/resample.h"
 #include "time/timing.h"
 #include "time/window.h"
@@ -75,14 +75,17 @@ TEST(Window, FindsTheOneStrongBurstAcrossComponents) {
 }
 
 TEST(Window, ParsesAndPlacesStartEnd) {
-  struct Case { const char* text; const char* why; };
+  struct Case {
+    const char* text;
+    const char* why;
+  };
   for (const Case& c : std::vector<Case>{{"auto", ""},
-                                          {"20:120.5", ""},
-                                          {"20", "is neither auto nor START:END"},
-                                          {"a:3", "needs START and END in seconds, as in 20:120"},
-                                          {"10:", "needs START and END in seconds, as in 20:120"},
-                                          {"30:20", "needs 0 <= START < END"},
-                                          {"-1:20", "needs 0 <= START < END"}}) {
+                                         {"20:120.5", ""},
+                                         {"20", "is neither auto nor START:END"},
+                                         {"a:3", "needs START and END in seconds, as in 20:120"},
+                                         {"10:", "needs START and END in seconds, as in 20:120"},
+                                         {"30:20", "needs 0 <= START < END"},
+                                         {"-1:20", "needs 0 <= START < END"}}) {
     std::string why;
     auto request = parse_window(c.text, why);
     EXPECT_EQ(std::string(c.why).empty(), request.has_value()) << c.text;
@@ -92,19 +95,22 @@ TEST(Window, ParsesAndPlacesStartEnd) {
   Window w = window_in_seconds({false, 20.0, 120.0}, 0.005, 40001, 32992);
   EXPECT_EQ(4000u, w.first);
   EXPECT_EQ(20001u, w.count);
-  struct Refused { WindowRequest request; const char* message; };
-  for (const Refused& r : std::vector<Refused>{
-           {{false, 10.0, 201.0}, "the window 10.000 s to 201.000 s is not inside the record, whose last "
-                                  "sample is at 200.000 s"},
-           {{false, 0.0, 170.0}, "the window 0.000 s to 170.000 s holds 34001 samples; read-KVB holds at "
-                                 "most 32992 (164.955 s)"},
-           {{false, 0.0011, 0.0012}, "the window 0.001 s to 0.001 s holds no sample"}}) {
+  struct Refused {
+    WindowRequest request;
+    const char* message;
+  };
+  for (const Refused& r :
+       std::vector<Refused>{{{false, 10.0, 201.0},
+                             "the window 10.000 s to 201.000 s is not inside the record, whose last "
+                             "sample is at 200.000 s"},
+                            {{false, 0.0, 170.0},
+                             "the window 0.000 s to 170.000 s holds 34001 samples; read-KVB holds at "
+                             "most 32992 (164.955 s)"},
+                            {{false, 0.0011, 0.0012}, "the window 0.001 s to 0.001 s holds no sample"}}) {
     try {
       window_in_seconds(r.request, 0.005, 40001, 32992);
       ADD_FAILURE() << r.message;
-    } catch (const SplitError& e) {
-      EXPECT_STREQ(r.message, e.what());
-    }
+    } catch (const SplitError& e) { EXPECT_STREQ(r.message, e.what()); }
   }
 }
 
@@ -166,7 +172,13 @@ std::array<Channel, 3> record_of(std::size_t n, double interval) {
 }
 
 TEST(SettleTime, RefusesWhatWouldComeOutWrongAndSaysWhatHelps) {
-  struct Case { std::size_t n; double interval; IntervalChoice choice; double n90_interval; const char* message; };
+  struct Case {
+    std::size_t n;
+    double interval;
+    IntervalChoice choice;
+    double n90_interval;
+    const char* message;
+  };
   for (const Case& c : std::vector<Case>{
            {100, 0.02, IntervalChoice::kRefuse, 0.02,
             "the sample interval is 0.02 s, but read-KVB's time column assumes 0.005 s; use --resample "
@@ -195,9 +207,7 @@ TEST(SettleTime, RefusesWhatWouldComeOutWrongAndSaysWhatHelps) {
     try {
       settle_time(chosen, {c.choice, std::nullopt, false}, warnings);
       ADD_FAILURE() << c.message;
-    } catch (const SplitError& e) {
-      EXPECT_STREQ(c.message, e.what());
-    }
+    } catch (const SplitError& e) { EXPECT_STREQ(c.message, e.what()); }
   }
   auto uneven = record_of(3, 0.0);
   for (Channel& ch : uneven) ch.times = {0.0, 0.004, 0.010};
@@ -206,10 +216,12 @@ TEST(SettleTime, RefusesWhatWouldComeOutWrongAndSaysWhatHelps) {
     settle_time(uneven, {}, warnings);
     ADD_FAILURE() << "uneven times accepted";
   } catch (const SplitError& e) {
-    EXPECT_STREQ("r.v2 channel 1: the samples are at uneven times (steps of 0.004 s to 0.006 s), but "
-                 "read-KVB's time column assumes an even 0.005 s; use --resample (the samples are put on "
-                 "an even grid by linear interpolation, then resampled to 0.005 s) or --keep-interval "
-                 "(only the even grid)", e.what());
+    EXPECT_STREQ(
+        "r.v2 channel 1: the samples are at uneven times (steps of 0.004 s to 0.006 s), but "
+        "read-KVB's time column assumes an even 0.005 s; use --resample (the samples are put on "
+        "an even grid by linear interpolation, then resampled to 0.005 s) or --keep-interval "
+        "(only the even grid)",
+        e.what());
   }
 }
 

@@ -18,16 +18,26 @@
 namespace {
 
 TEST(Descriptor, ReadsCountIntervalAndFormatOfBothVolumes) {
-  struct Case { const char* line; long points; double interval; DataLayout layout; };
+  struct Case {
+    const char* line;
+    long points;
+    double interval;
+    DataLayout layout;
+  };
   for (const Case& c : std::vector<Case>{
-           {" 12000 points of accel data equally spaced at  .005 sec, in cm/sec2. (8f10.6)", 12000, 0.005,
+           {" 12000 points of accel data equally spaced at  .005 sec, in cm/sec2. (8f10.6)",
+            12000,
+            0.005,
             {8, 10, 6, true}},
-           {" 14000 Accelerogram points at 200 pts/sec in units of g .      Format: (8f9.6)  ", 14000, 0.005,
+           {" 14000 Accelerogram points at 200 pts/sec in units of g .      Format: (8f9.6)  ",
+            14000,
+            0.005,
             {8, 9, 6, true}},
-           {" 3001 POINTS OF ACCEL DATA EQUALLY SPACED AT  .020 SEC.  (UNITS: CM/SEC/SEC)", 3001, 0.02,
+           {" 3001 POINTS OF ACCEL DATA EQUALLY SPACED AT  .020 SEC.  (UNITS: CM/SEC/SEC)",
+            3001,
+            0.02,
             {8, 10, 0, false}},
-           {"  4000 points of accel data equally spaced at 0.010 sec, in g. (5E15.7)", 4000, 0.01,
-            {5, 15, 7, true}},
+           {"  4000 points of accel data equally spaced at 0.010 sec, in g. (5E15.7)", 4000, 0.01, {5, 15, 7, true}},
        }) {
     ASSERT_TRUE(is_accel_descriptor(c.line)) << c.line;
     std::string why;
@@ -66,11 +76,14 @@ Channel channel_of(const ChannelHeader& h) {
 }
 
 TEST(ChannelHeader, FindsStationChannelAndOrientation) {
-  struct Case { std::vector<std::string> lines; std::string title; };
+  struct Case {
+    std::vector<std::string> lines;
+    std::string title;
+  };
   for (const Case& c : std::vector<Case>{
            {{"Corrected accelerogram   12345   Chan  1: 360 Deg     from",
-             "Station No. 12345   40.000N, 120.000W      Synth s/n 1",
-             "Cedar Flat                                SYN", "Chan  1: 360 Deg"},
+             "Station No. 12345   40.000N, 120.000W      Synth s/n 1", "Cedar Flat                                SYN",
+             "Chan  1: 360 Deg"},
             "Cedar Flat, station 12345, channel 1: 360 Deg"},
            {{"STATION NO. 54321   35.000N, 121.000W     SYN-1", "PINE RIDGE 2", "CHAN  2: UP"},
             "PINE RIDGE 2, station 54321, channel 2: UP"},
@@ -78,7 +91,8 @@ TEST(ChannelHeader, FindsStationChannelAndOrientation) {
            {{"Corrected accelerogram   58667-L2866-14236.52       Chan  1:  H1         from"}, "channel 1: H1"},
            {{"Chan  3: U-D"}, "channel 3: U-D"},
            {{"12345-S0001      Cedar Flat      Chan  3:  90 Deg"}, "channel 3: 90 Deg"},
-           {{"Station No. 1", std::string(60, 'N') + "  Chan 12: Up"}, std::string(40, 'N') + ", station 1, channel 12: Up"},
+           {{"Station No. 1", std::string(60, 'N') + "  Chan 12: Up"},
+            std::string(40, 'N') + ", station 1, channel 12: Up"},
        }) {
     auto h = parse_channel_header(c.lines);
     ASSERT_TRUE(h) << c.title;
@@ -111,7 +125,10 @@ std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}) 
 }
 
 TEST(Selection, SendsTheHorizontalNearerNorthSouthToN00) {
-  struct Case { std::vector<std::string> words; std::string pick; };
+  struct Case {
+    std::vector<std::string> words;
+    std::string pick;
+  };
   for (const Case& c : std::vector<Case>{
            {{"90 Deg", "Up", "360 Deg"}, "201"},
            {{"UP", "0 DEG", "90 DEG"}, "120"},
@@ -121,9 +138,11 @@ TEST(Selection, SendsTheHorizontalNearerNorthSouthToN00) {
            {{"110 Deg", "20 Deg", "Up"}, "102"},
            {{"270 Deg", "90 Deg", "Down"}, "102"},
            {{"360 Deg", "0 Deg", "Down"}, "102"},
-           {{"Up", "90 Deg", "Down"}, "need one vertical and two horizontal channels, found 2 vertical and 1 horizontal:"},
+           {{"Up", "90 Deg", "Down"},
+            "need one vertical and two horizontal channels, found 2 vertical and 1 horizontal:"},
            {{"Up", "90 Deg"}, "need exactly three channels, found 2:"},
-           {{"Up", "90 Deg", "0 Deg", "Up"}, "found 4 channels; choose three with --channels N00,N90,UP (numbers from this list):"},
+           {{"Up", "90 Deg", "0 Deg", "Up"},
+            "found 4 channels; choose three with --channels N00,N90,UP (numbers from this list):"},
        }) {
     EXPECT_EQ(c.pick, pick(c.words)) << c.words[0] << " " << c.words[1];
   }
@@ -131,12 +150,15 @@ TEST(Selection, SendsTheHorizontalNearerNorthSouthToN00) {
 
 TEST(Orientation, ReadsAzimuthsWordsAndBearings) {
   const int kUp = -2;  // vertical
-  struct Case { const char* text; int azimuth; };
+  struct Case {
+    const char* text;
+    int azimuth;
+  };
   for (const Case& c : std::vector<Case>{
-           {"360 Deg", 360}, {"0", 0}, {"UP", kUp}, {"down", kUp}, {"Vert", kUp}, {"UD", kUp},
-           {"U-D", kUp}, {"Z", kUp}, {"Long", -1}, {"TRAN", -1}, {"Radl", -1}, {"Tang", -1},
-           {"H1", -1}, {"h2", -1}, {"N-S", 0}, {"NS", 0}, {"n", 0}, {"E-W", 90}, {"EW", 90},
-           {"E", 90}, {"S16W", 196}, {"N28W", 332}, {"N45E", 45}, {"S90E", 90}, {"N0E", 0},
+           {"360 Deg", 360}, {"0", 0},     {"UP", kUp},  {"down", kUp}, {"Vert", kUp}, {"UD", kUp}, {"U-D", kUp},
+           {"Z", kUp},       {"Long", -1}, {"TRAN", -1}, {"Radl", -1},  {"Tang", -1},  {"H1", -1},  {"h2", -1},
+           {"N-S", 0},       {"NS", 0},    {"n", 0},     {"E-W", 90},   {"EW", 90},    {"E", 90},   {"S16W", 196},
+           {"N28W", 332},    {"N45E", 45}, {"S90E", 90}, {"N0E", 0},
        }) {
     auto o = classify_orientation(c.text);
     ASSERT_TRUE(o) << c.text;
@@ -172,19 +194,19 @@ TEST(Selection, RefusesChannelsOfDifferentRecords) {
   auto refusal = [&] {
     try {
       select_components(channels, {});
-    } catch (const SplitError& e) {
-      return std::string(e.what());
-    }
+    } catch (const SplitError& e) { return std::string(e.what()); }
     return std::string("accepted");
   };
   channels[2].start_time = "1/2/24, 18:00:05.0 UTC";
-  EXPECT_EQ("channels of records that start at different times: c1.v2 channel 1 (0 Deg) starts at "
-            "1/2/24, 18:00:00.0 UTC, c3.v2 channel 1 (Up) at 1/2/24, 18:00:05.0 UTC",
-            refusal());
+  EXPECT_EQ(
+      "channels of records that start at different times: c1.v2 channel 1 (0 Deg) starts at "
+      "1/2/24, 18:00:00.0 UTC, c3.v2 channel 1 (Up) at 1/2/24, 18:00:05.0 UTC",
+      refusal());
   channels[1].station_code = "5\x1b";
-  EXPECT_EQ("channels of different stations: c1.v2 channel 1 (0 Deg) is station 12345, "
-            "c2.v2 channel 1 (90 Deg) station 5\\x1b",
-            refusal());
+  EXPECT_EQ(
+      "channels of different stations: c1.v2 channel 1 (0 Deg) is station 12345, "
+      "c2.v2 channel 1 (90 Deg) station 5\\x1b",
+      refusal());
 }
 
 std::vector<std::string> lines_of(const std::string& bytes, LineStatus* last = nullptr) {
@@ -213,10 +235,13 @@ TEST(LineReader, EndsLinesAtLfOrCrLfAndTheFileAt0x1A) {
 }
 
 TEST(ComponentField, MostDecimalsThatReadBackInSinglePrecision) {
-  struct Case { double value; const char* field; };
+  struct Case {
+    double value;
+    const char* field;
+  };
   for (const Case& c : std::vector<Case>{
            {0.0, " .00000000"},
-           {-1e-10, " .00000000"},    // no sign on a value that shows as zero
+           {-1e-10, " .00000000"},  // no sign on a value that shows as zero
            {-1e-7, "-.00000010"},
            {1.5, "1.50000000"},
            {3.088975, " 3.0889750"},  // single precision holds 3.08897495

@@ -61,9 +61,10 @@ TEST(ReportStateLines, UnitFormatAndLately) {
   // The format is shown up to the parenthesis that closes it.
   s.unit = 5;
   s.format = "(F7.3,3(\x02,\x02,F10.3)) and more";
-  EXPECT_EQ("apparent state: unit 5 (unnamed)\nlast format: (F7.3,3(\x02,\x02,F10.3))\n"
-            "lately reading sequential formatted external IO\n",
-            report_state_lines(s, nullptr));
+  EXPECT_EQ(
+      "apparent state: unit 5 (unnamed)\nlast format: (F7.3,3(\x02,\x02,F10.3))\n"
+      "lately reading sequential formatted external IO\n",
+      report_state_lines(s, nullptr));
 }
 
 TEST(FatalReportDeathTest, WritesTheReportThenAborts) {

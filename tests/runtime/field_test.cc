@@ -28,13 +28,11 @@ TEST(ReadReal, FieldValues) {
     const char* field;
     float expected;
   } cases[] = {
-      {"    1.2345", 1.2345f},   {"  1.2345  ", 1.2345f},  {"     12345", 1.2345f},
-      {"        12", 0.0012f},   {"  1 2 3 4 ", 0.1234f},  {"   1.5E+02", 150.0f},
-      {"   1.5d+02", 150.0f},    {"    1.5-02", 0.015f},   {" 1.0E + 3 ", 1000.0f},
-      {"  12345E-1", 0.12345f},  {"   -3.25  ", -3.25f},   {"  +7      ", 0.0007f},
-      {"   1.0e5  ", 100000.0f}, {"  .5      ", 0.5f},     {" 0.000123 ", 0.000123f},
-      {"00000.0001", 0.0001f},   {"   1.0+3  ", 1000.0f},   {"  1.0D-1  ", 0.1f},
-      {"9999999999", 999999.9999f}, {"-.0000001 ", -1e-7f},
+      {"    1.2345", 1.2345f},   {"  1.2345  ", 1.2345f},  {"     12345", 1.2345f},      {"        12", 0.0012f},
+      {"  1 2 3 4 ", 0.1234f},   {"   1.5E+02", 150.0f},   {"   1.5d+02", 150.0f},       {"    1.5-02", 0.015f},
+      {" 1.0E + 3 ", 1000.0f},   {"  12345E-1", 0.12345f}, {"   -3.25  ", -3.25f},       {"  +7      ", 0.0007f},
+      {"   1.0e5  ", 100000.0f}, {"  .5      ", 0.5f},     {" 0.000123 ", 0.000123f},    {"00000.0001", 0.0001f},
+      {"   1.0+3  ", 1000.0f},   {"  1.0D-1  ", 0.1f},     {"9999999999", 999999.9999f}, {"-.0000001 ", -1e-7f},
   };
   for (const Case& c : cases) {
     RealField f = e10(c.field);
@@ -55,13 +53,13 @@ TEST(ReadReal, OutOfSingleRange) {
   EXPECT_EQ(bits(-INFINITY), bits(e10("  -1.0E+39").value));
   EXPECT_EQ(bits(INFINITY), bits(e10("1.0E+99999").value));
   EXPECT_EQ(bits(0.0f), bits(e10("   1.0E-99").value));
-  EXPECT_EQ(bits(-0.0f), bits(e10("  -1.0E-99").value));  // a zero of the value's sign
+  EXPECT_EQ(bits(-0.0f), bits(e10("  -1.0E-99").value));   // a zero of the value's sign
   EXPECT_EQ(bits(1e-40f), bits(e10("  1.0E-40 ").value));  // subnormal
 }
 
 TEST(ReadReal, BadCharacters) {
-  for (const char* field : {"   1.0E   ", "    1.0-  ", "   1.0X   ", "1.0\t     ", "  1.0.2   ",
-                            "\r         ", "  1.0E+   ", "   1.0E1X ", "  1.0-,   "}) {
+  for (const char* field : {"   1.0E   ", "    1.0-  ", "   1.0X   ", "1.0\t     ", "  1.0.2   ", "\r         ",
+                            "  1.0E+   ", "   1.0E1X ", "  1.0-,   "}) {
     EXPECT_EQ(FieldOutcome::kBadCharacter, e10(field).outcome) << field;
   }
 }
@@ -171,17 +169,18 @@ TEST(ReadPlainRecord, SameValuesAsTheFieldReadOrNone) {
       {"    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345    1.2345   -+1.234", false},
   };
   const int decimals[kPlainRecordFields] = {4, 4, 4, 4, 0, 2, 4, 4};
-  for (const Case& c : cases) for (Vectors vectors : {Vectors::kWidest, Vectors::kNarrow}) {
-    char bytes[80 + 16] = {};
-    std::memcpy(bytes, c.record, 80);
-    float values[kPlainRecordFields];
-    ASSERT_EQ(c.plain, read_plain_record(bytes, decimals, values, vectors)) << c.record;
-    for (int k = 0; c.plain && k < kPlainRecordFields; ++k) {
-      std::string_view field(c.record + 10 * k, 10);
-      RealField want = read_real(field, RecordEnd::kLineFeed, 10, decimals[k]);
-      EXPECT_EQ(bits(want.value), bits(values[k])) << "field " << k + 1 << " of " << c.record;
+  for (const Case& c : cases)
+    for (Vectors vectors : {Vectors::kWidest, Vectors::kNarrow}) {
+      char bytes[80 + 16] = {};
+      std::memcpy(bytes, c.record, 80);
+      float values[kPlainRecordFields];
+      ASSERT_EQ(c.plain, read_plain_record(bytes, decimals, values, vectors)) << c.record;
+      for (int k = 0; c.plain && k < kPlainRecordFields; ++k) {
+        std::string_view field(c.record + 10 * k, 10);
+        RealField want = read_real(field, RecordEnd::kLineFeed, 10, decimals[k]);
+        EXPECT_EQ(bits(want.value), bits(values[k])) << "field " << k + 1 << " of " << c.record;
+      }
     }
-  }
 }
 
 // Around the fast path's limits: every width and decimal count it takes,
@@ -191,7 +190,8 @@ TEST(WriteFixed, ShortFieldsAgreeWithTheGeneralEditing) {
   for (int k = 0; k < 200000; ++k) {
     int d = 1 + static_cast<int>(rng() % 7);
     int w = d + 2 + static_cast<int>(rng() % static_cast<unsigned>(15 - d));
-    double units = std::ldexp(static_cast<double>(rng() % (1u << 24)), static_cast<int>(rng() % 8)) + 0.5 * static_cast<double>(rng() % 3);
+    double units = std::ldexp(static_cast<double>(rng() % (1u << 24)), static_cast<int>(rng() % 8)) +
+                   0.5 * static_cast<double>(rng() % 3);
     auto v = static_cast<float>((rng() & 1 ? -units : units) / std::pow(10.0, d));
     fixed(v, w, d);
   }

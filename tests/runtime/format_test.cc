@@ -49,8 +49,8 @@ TEST(ParseFormat, LiteralsGroupsAndBlanks) {
 }
 
 TEST(ParseFormat, Rejects) {
-  for (const char* text : {"", "8E10.4", "(8E10.4", "(E10)", "(F.3)", "(E0.4)", "(X)", "(3'a')",
-                           "('open", "(0A1)", "(E256.1)", "(9999(9999(A1)))", "((((((((((((((((((A))))))))))))))))))"}) {
+  for (const char* text : {"", "8E10.4", "(8E10.4", "(E10)", "(F.3)", "(E0.4)", "(X)", "(3'a')", "('open", "(0A1)",
+                           "(E256.1)", "(9999(9999(A1)))", "((((((((((((((((((A))))))))))))))))))"}) {
     EXPECT_EQ("error", shape(text)) << text;
   }
 }
@@ -60,7 +60,7 @@ TEST(FormatTextLength, UpToTheClosingParenthesis) {
   EXPECT_EQ(8u, format_text_length("(8E10.4)   "));
   EXPECT_EQ(19u, format_text_length("(F7.3,3(\x02,\x02,F10.3))"));
   EXPECT_EQ(8u, format_text_length("(')',A1)xyz"));  // a parenthesis inside a literal does not count
-  EXPECT_EQ(6u, format_text_length("(A1,(A"));      // never closed: the whole text
+  EXPECT_EQ(6u, format_text_length("(A1,(A"));       // never closed: the whole text
 }
 
 }  // namespace

@@ -54,11 +54,13 @@ TEST(RecordReader, TextModeBytes) {
       {"a|b$", {"a\nb"}},
       {"|", {"\n"}},
       {"", {""}},
-      {"a|", {"a\n\x1a" "b\n"}},
+      {"a|",
+       {"a\n\x1a"
+        "b\n"}},
       {"ab$", {"ab\x1a"}},
       {"a\r$", {"a\r"}},
       {"\r|", {"\r\r\n"}},
-      {"a|b$", {"a\r", "\nb"}},          // CR LF split across two reads
+      {"a|b$", {"a\r", "\nb"}},  // CR LF split across two reads
       {"a\rb$", {"a\r", "b"}},
       {"a\r$", {"a\r", "\x1a"}},
       {"a|", {"a\r", "\n", "\x1a", "more\n"}},

@@ -9,7 +9,6 @@
 inline double band_limited(double t, double nyquist) {
   const double fractions[] = {0.05, 0.13, 0.27, 0.39}, amplitudes[] = {100, 60, 30, 10};
   double v = 0;
-  for (int k = 0; k < 4; ++k)
-    v += amplitudes[k] * std::sin(2 * std::numbers::pi * fractions[k] * nyquist * t + k);
+  for (int k = 0; k < 4; ++k) v += amplitudes[k] * std::sin(2 * std::numbers::pi * fractions[k] * nyquist * t + k);
   return v;
 }

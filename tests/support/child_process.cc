@@ -133,8 +133,7 @@ ChildProcess::ChildProcess(const RunOptions& options) : options_(options) {
       stdin_fd_ = ends[1];
       break;
     }
-    case StdinMode::kClosed:
-      break;
+    case StdinMode::kClosed: break;
   }
   const OutMode modes[2] = {options_.stdout_mode, options_.stderr_mode};
   int* keep[2] = {&out_fd_, &err_fd_};
@@ -153,8 +152,7 @@ ChildProcess::ChildProcess(const RunOptions& options) : options_(options) {
       } else if (modes[k] == OutMode::kFullPipe) {
         fcntl(ends[1], F_SETFL, O_NONBLOCK);
         const std::string block(4096, '.');
-        while (::write(ends[1], block.data(), block.size()) > 0) {
-        }
+        while (::write(ends[1], block.data(), block.size()) > 0) {}
         fcntl(ends[1], F_SETFL, 0);
         *keep[k] = ends[0];  // held open and never read
         child_ends[k + 1] = ends[1];

@@ -40,8 +40,7 @@ std::optional<std::string> TempDir::read(std::string_view name) const { return r
 std::vector<std::string> TempDir::list(std::string_view subdirectory) const {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(subdirectory.empty() ? path_ : file(subdirectory), ec)) {
+  for (const auto& entry : std::filesystem::directory_iterator(subdirectory.empty() ? path_ : file(subdirectory), ec)) {
     names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/field_format.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
-#include "formats/field_format.h"
 #include "formats/text_fields.h"
 
 namespace {
@@ -89,8 +89,8 @@ std::optional<Announcement> parse_announcement(std::string_view line, std::strin
 // "   42000 acceleration pts, approx  210 secs, units=cm/sec2(04),Format=(1E15.6)"
 struct DataLine {
   long points = 0;
-  std::string kind;       // "acceleration", "velocity", "displacement"
-  std::string unit;       // "cm/sec2", "g"
+  std::string kind;  // "acceleration", "velocity", "displacement"
+  std::string unit;  // "cm/sec2", "g"
   std::optional<long> unit_code;
   std::optional<FieldLayout> layout;
 };
@@ -109,9 +109,8 @@ std::optional<DataLine> parse_data_line(std::string_view line) {
   if (format != std::string_view::npos) d.layout = parse_field_format(line.substr(format + 7));
   std::size_t units = find_nocase(line, "units=");
   if (units != std::string_view::npos) {
-    std::string_view text = line.substr(units + 6, format == std::string_view::npos || format < units
-                                                        ? std::string_view::npos
-                                                        : format - units - 6);
+    std::string_view text = line.substr(
+        units + 6, format == std::string_view::npos || format < units ? std::string_view::npos : format - units - 6);
     std::size_t open = text.find('(');
     if (open != std::string_view::npos) d.unit_code = leading_integer(text.substr(open + 1));
     std::string_view word = trim(text.substr(0, std::min(open, text.find(','))));
@@ -186,11 +185,10 @@ void skip_to_next_channel(Lines& in, const DataLine& acceleration, long data_lin
     std::vector<double> values;
     std::string why;
     if (read_fields(line, acceleration.layout->width, acceleration.layout->per_line, values, why) >= 0) {
-      in.file().fail("more values than the " + std::to_string(acceleration.points) +
-                     " acceleration values that line " + std::to_string(data_line) + " announces");
+      in.file().fail("more values than the " + std::to_string(acceleration.points) + " acceleration values that line " +
+                     std::to_string(data_line) + " announces");
     }
-    in.file().fail("expected the end of the channel or the next channel's first line, found " +
-                   shown(line));
+    in.file().fail("expected the end of the channel or the next channel's first line, found " + shown(line));
   }
 }
 
@@ -269,8 +267,8 @@ std::string scnl_channel(const std::vector<std::string>& comments) {
 // The orientation from integer value 54, the text header and the channel
 // code. A vertical is sometimes written with code 0, the code of north: where
 // the text line or the channel code says otherwise, they win over that code.
-void set_orientation(Channel& ch, std::optional<double> code, const TextFacts& facts,
-                     const std::string& channel_code, const TextFile& file) {
+void set_orientation(Channel& ch, std::optional<double> code, const TextFacts& facts, const std::string& channel_code,
+                     const TextFile& file) {
   std::optional<Orientation> by_code = code ? orientation_code(static_cast<long>(*code)) : std::nullopt;
   std::optional<Orientation> by_text = classify_orientation(facts.orientation);
   std::optional<Orientation> by_channel = channel_code_orientation(channel_code);
@@ -294,13 +292,12 @@ void set_orientation(Channel& ch, std::optional<double> code, const TextFacts& f
 // Integer values 40-45 (year, day of the year, month, day, hour, minute) and
 // real value 30 (seconds); empty unless all are set.
 std::string start_time(const std::vector<double>& ints, const std::vector<double>& reals) {
-  std::optional<double> year = slot(ints, 40), month = slot(ints, 42), day = slot(ints, 43),
-                        hour = slot(ints, 44), minute = slot(ints, 45), second = slot(reals, 30);
+  std::optional<double> year = slot(ints, 40), month = slot(ints, 42), day = slot(ints, 43), hour = slot(ints, 44),
+                        minute = slot(ints, 45), second = slot(reals, 30);
   if (!year || !month || !day || !hour || !minute || !second || *second < 0 || *second >= 60) return {};
   const long millis = std::lround(*second * 1000);
-  return civil_time(static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day),
-                    static_cast<int>(*hour), static_cast<int>(*minute), static_cast<int>(millis / 1000),
-                    static_cast<int>(millis % 1000));
+  return civil_time(static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day), static_cast<int>(*hour),
+                    static_cast<int>(*minute), static_cast<int>(millis / 1000), static_cast<int>(millis % 1000));
 }
 
 // Data lines that read-KVB can take as they are: eight 10-column fields, each
@@ -310,8 +307,8 @@ bool copyable(const std::vector<std::string>& lines, FieldLayout layout) {
   for (const std::string& line : lines) {
     for (std::size_t field = 0; field < 8; ++field) {
       std::string_view text = trim(columns(line, field * 10 + 1, 10));
-      if (!text.empty() && (text.find('.') == std::string_view::npos ||
-                            text.find_first_of("eEdD") != std::string_view::npos)) {
+      if (!text.empty() &&
+          (text.find('.') == std::string_view::npos || text.find_first_of("eEdD") != std::string_view::npos)) {
         return false;
       }
     }
@@ -336,7 +333,8 @@ Channel read_channel(Lines& in, const std::string& first) {
   for (long k = 1; k < *text_lines; ++k) header.push_back(in.expect("the text header"));
   std::string kind(trim(columns(first, 1, 25)));
   for (const char* other : {"raw", "velocity", "displacement", "response", "fourier"}) {
-    if (starts_with_nocase(kind, other)) file.fail_at(ch.line, "the channel holds " + quoted(kind) + ", not acceleration");
+    if (starts_with_nocase(kind, other))
+      file.fail_at(ch.line, "the channel holds " + quoted(kind) + ", not acceleration");
   }
   std::vector<std::string> text(header.begin(), header.end());
 
@@ -436,8 +434,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   while (in.next(line)) {
     if (blank(line)) continue;
     if (!is_first_line(line)) {
-      file.fail("expected a channel's first line ('... (Format v01.20 with 13 text lines)'), found " +
-                shown(line));
+      file.fail("expected a channel's first line ('... (Format v01.20 with 13 text lines)'), found " + shown(line));
     }
     channels.push_back(read_channel(in, line));
   }

@@ -7,8 +7,8 @@
 #include "formats/csmip_descriptor.h"
 #include "formats/csmip_header.h"
 #include "formats/numbers.h"
-#include "formats/text_fields.h"
 #include "formats/samples.h"
+#include "formats/text_fields.h"
 #include "orientation.h"
 
 namespace {
@@ -62,10 +62,14 @@ std::optional<double> number_after(const std::vector<std::string>& lines, std::s
 // The unit of the acceleration data as the descriptor states it, and its factor.
 bool descriptor_unit(const std::string& descriptor, Channel& ch) {
   std::string low = lowered(descriptor);
-  struct Unit { const char* text; const char* name; double factor; };
-  for (const Unit& u : {Unit{"cm/sec2", "cm/sec2", 1.0}, Unit{"cm/sec/sec", "cm/sec/sec", 1.0},
-                        Unit{"units of g/10", "g/10", kG / 10}, Unit{"units: g/10", "g/10", kG / 10},
-                        Unit{"units of g", "g", kG}, Unit{"units: g", "g", kG}}) {
+  struct Unit {
+    const char* text;
+    const char* name;
+    double factor;
+  };
+  for (const Unit& u :
+       {Unit{"cm/sec2", "cm/sec2", 1.0}, Unit{"cm/sec/sec", "cm/sec/sec", 1.0}, Unit{"units of g/10", "g/10", kG / 10},
+        Unit{"units: g/10", "g/10", kG / 10}, Unit{"units of g", "g", kG}, Unit{"units: g", "g", kG}}) {
     if (low.find(u.text) != std::string::npos) {
       ch.unit = u.name;
       ch.to_cm_s2 = u.factor;
@@ -78,8 +82,8 @@ bool descriptor_unit(const std::string& descriptor, Channel& ch) {
 // Reads the header from first (already read) up to and including the
 // acceleration descriptor; or, for Volume 1, up to the first line of
 // time/value pairs, which leaves descriptor empty.
-std::vector<std::string> read_header(TextFile& file, CsmipVolume volume, const std::string& first,
-                                     long start, std::string& descriptor) {
+std::vector<std::string> read_header(TextFile& file, CsmipVolume volume, const std::string& first, long start,
+                                     std::string& descriptor) {
   std::vector<std::string> header;
   std::string line = first;
   for (;;) {
@@ -118,8 +122,8 @@ void check_rest_blank(const TextFile& file, const std::string& line, int from, i
   for (int k = from; k < fields; ++k) {
     std::string_view field = columns(line, static_cast<std::size_t>(k * width) + 1, static_cast<std::size_t>(width));
     if (!trim(field).empty())
-      file.fail("more values than the descriptor's point count (field " + std::to_string(k + 1) +
-                " holds \"" + escaped(field) + "\")");
+      file.fail("more values than the descriptor's point count (field " + std::to_string(k + 1) + " holds \"" +
+                escaped(field) + "\")");
   }
 }
 
@@ -135,8 +139,8 @@ void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
   ch.samples.reserve(std::min<std::size_t>(static_cast<std::size_t>(d.points), std::size_t{1} << 16));
   while (left > 0) {
     if (!file.next(line))
-      file.fail("the file ends after " + std::to_string(d.points - left) + " of " +
-                std::to_string(d.points) + " acceleration points");
+      file.fail("the file ends after " + std::to_string(d.points - left) + " of " + std::to_string(d.points) +
+                " acceleration points");
     int count = left < layout.per_line ? static_cast<int>(left) : layout.per_line;
     for (int k = 0; k < count; ++k) {
       std::string_view field = columns(line, static_cast<std::size_t>(k) * width + 1, width);
@@ -156,11 +160,9 @@ void skip_to_channel_end(TextFile& file, const Descriptor& d) {
   std::string line;
   if (!file.next(line) || is_channel_end(line)) return;
   if (!is_blank(line) && !mentions_points(line))
-    file.fail("more acceleration data than the " + std::to_string(d.points) +
-              " points its descriptor announces");
+    file.fail("more acceleration data than the " + std::to_string(d.points) + " points its descriptor announces");
   while (file.next(line) && !is_channel_end(line)) {
-    if (is_accel_descriptor(line))
-      file.fail("a second acceleration block before this channel's end line (\"/&\")");
+    if (is_accel_descriptor(line)) file.fail("a second acceleration block before this channel's end line (\"/&\")");
   }
 }
 
@@ -182,8 +184,7 @@ void read_pairs(TextFile& file, const std::string& first, long start, Channel& c
   long values = 0;  // times and accelerations
   for (bool have = true;; have = file.next(line)) {
     if (!have || is_channel_end(line)) break;
-    if (values == 2 * points)
-      file.fail("more pairs than the " + std::to_string(points) + " its header announces");
+    if (values == 2 * points) file.fail("more pairs than the " + std::to_string(points) + " its header announces");
     int count = 2 * points - values < kPairFields ? static_cast<int>(2 * points - values) : kPairFields;
     for (int k = 0; k < count; ++k) {
       std::string_view field = columns(line, static_cast<std::size_t>(k * kPairWidth) + 1, kPairWidth);
@@ -206,8 +207,8 @@ void read_pairs(TextFile& file, const std::string& first, long start, Channel& c
     values += count;
   }
   if (values != 2 * points)
-    file.fail("the channel that starts at line " + std::to_string(start) + " holds " +
-              std::to_string(values / 2) + " pairs, its header announces " + std::to_string(points));
+    file.fail("the channel that starts at line " + std::to_string(start) + " holds " + std::to_string(values / 2) +
+              " pairs, its header announces " + std::to_string(points));
 }
 
 void describe_channel(const TextFile& file, long start, Channel& ch) {

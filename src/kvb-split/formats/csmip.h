@@ -16,8 +16,7 @@
 // descriptor at all.
 enum class CsmipVolume { kOne, kTwo };
 
-void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name,
-                std::vector<Channel>& channels);
+void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name, std::vector<Channel>& channels);
 
 // True when line 1 of head starts with prefix, in any case.
 bool first_line_starts(const std::vector<std::string>& head, std::string_view prefix);

@@ -30,9 +30,7 @@ std::size_t leading_count(std::string_view s, long& count) {
   return i == start ? std::string_view::npos : i;
 }
 
-bool starts_with(std::string_view s, std::string_view prefix) {
-  return s.substr(0, prefix.size()) == prefix;
-}
+bool starts_with(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 // The number that ends right before position end (blanks between allowed):
 // "spaced at  .005 sec" with end at "sec" -> 0.005.
@@ -54,13 +52,11 @@ std::optional<double> number_before(std::string_view s, std::size_t end) {
 }
 
 // The first number directly followed by one of the units, as in "200 pts/sec".
-std::optional<double> number_with_unit(std::string_view s,
-                                       std::initializer_list<std::string_view> units) {
+std::optional<double> number_with_unit(std::string_view s, std::initializer_list<std::string_view> units) {
   for (std::string_view unit : units) {
     for (std::size_t at = s.find(unit); at != std::string_view::npos; at = s.find(unit, at + 1)) {
       bool word_start = at == 0 || !std::isalpha(static_cast<unsigned char>(s[at - 1]));
-      bool word_end = at + unit.size() == s.size() ||
-                      !std::isalpha(static_cast<unsigned char>(s[at + unit.size()]));
+      bool word_end = at + unit.size() == s.size() || !std::isalpha(static_cast<unsigned char>(s[at + unit.size()]));
       if (!word_start || !word_end) continue;
       if (auto v = number_before(s, at)) return v;
     }
@@ -79,8 +75,7 @@ bool is_accel_descriptor(std::string_view line) {
 }
 
 std::optional<DataLayout> parse_layout(std::string_view text) {
-  for (std::size_t open = text.find('('); open != std::string_view::npos;
-       open = text.find('(', open + 1)) {
+  for (std::size_t open = text.find('('); open != std::string_view::npos; open = text.find('(', open + 1)) {
     std::size_t i = open + 1;
     auto number = [&](int& out) {
       std::size_t start = i;
@@ -91,8 +86,7 @@ std::optional<DataLayout> parse_layout(std::string_view text) {
     DataLayout layout;
     layout.stated = true;
     if (!number(layout.per_line)) layout.per_line = 1;
-    if (i >= text.size() || std::string_view("fegdFEGD").find(text[i]) == std::string_view::npos)
-      continue;
+    if (i >= text.size() || std::string_view("fegdFEGD").find(text[i]) == std::string_view::npos) continue;
     ++i;
     if (!number(layout.width)) continue;
     if (i < text.size() && text[i] == '.') {
@@ -100,9 +94,7 @@ std::optional<DataLayout> parse_layout(std::string_view text) {
       if (!number(layout.decimals)) continue;
     }
     if (i >= text.size() || text[i] != ')') continue;
-    if (layout.per_line < 1 || layout.width < 1 || layout.width > 40 ||
-        layout.decimals > layout.width)
-      continue;
+    if (layout.per_line < 1 || layout.width < 1 || layout.width > 40 || layout.decimals > layout.width) continue;
     return layout;
   }
   return std::nullopt;

@@ -7,9 +7,9 @@
 #include <string_view>
 
 struct DataLayout {
-  int per_line = 8;   // values on each full data line
-  int width = 10;     // columns of each value
-  int decimals = 0;   // implied decimals of a value written without a point
+  int per_line = 8;     // values on each full data line
+  int width = 10;       // columns of each value
+  int decimals = 0;     // implied decimals of a value written without a point
   bool stated = false;  // false: not in the descriptor, the defaults above hold
 };
 

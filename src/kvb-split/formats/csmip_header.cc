@@ -17,7 +17,9 @@ std::optional<ChannelHeader> channel_at(std::string_view line, std::size_t at) {
   std::string low = lowered(line);
   std::size_t i = at + 4;
   if (low.compare(i, 3, "nel") == 0) i += 3;  // "Channel  1:"
-  auto blanks = [&] { while (i < line.size() && line[i] == ' ') ++i; };
+  auto blanks = [&] {
+    while (i < line.size() && line[i] == ' ') ++i;
+  };
   blanks();
   ChannelHeader h;
   std::size_t start = i;

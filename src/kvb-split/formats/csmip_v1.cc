@@ -10,11 +10,9 @@ bool recognise(const std::vector<std::string>& head) {
   return first_line_starts(head, "uncorrected accelerogram data");
 }
 
-void read(TextFile& file, std::vector<Channel>& channels) {
-  read_csmip(file, CsmipVolume::kOne, "csmip-v1", channels);
-}
+void read(TextFile& file, std::vector<Channel>& channels) { read_csmip(file, CsmipVolume::kOne, "csmip-v1", channels); }
 
 }  // namespace
 
-const Format kCsmipV1Format{"csmip-v1", "CSMIP/CDMG Volume 1 (.V1, .RAW), uncorrected, g or g/10 pairs",
-                            recognise, read};
+const Format kCsmipV1Format{"csmip-v1", "CSMIP/CDMG Volume 1 (.V1, .RAW), uncorrected, g or g/10 pairs", recognise,
+                            read};

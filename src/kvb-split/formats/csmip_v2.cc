@@ -18,9 +18,7 @@ bool recognise(const std::vector<std::string>& head) {
   return chan == "chan";
 }
 
-void read(TextFile& file, std::vector<Channel>& channels) {
-  read_csmip(file, CsmipVolume::kTwo, "csmip-v2", channels);
-}
+void read(TextFile& file, std::vector<Channel>& channels) { read_csmip(file, CsmipVolume::kTwo, "csmip-v2", channels); }
 
 }  // namespace
 

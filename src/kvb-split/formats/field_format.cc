@@ -53,16 +53,11 @@ std::optional<Orientation> channel_code_orientation(std::string_view code) {
     return std::nullopt;
   }
   switch (lower(code[2])) {
-    case 'z':
-      return Orientation{Axis::kVertical, -1};
-    case 'n':
-      return Orientation{Axis::kHorizontal, 0};
-    case 'e':
-      return Orientation{Axis::kHorizontal, 90};
+    case 'z': return Orientation{Axis::kVertical, -1};
+    case 'n': return Orientation{Axis::kHorizontal, 0};
+    case 'e': return Orientation{Axis::kHorizontal, 90};
     case '1':
-    case '2':
-      return Orientation{Axis::kHorizontal, -1};
+    case '2': return Orientation{Axis::kHorizontal, -1};
   }
   return std::nullopt;
 }
-

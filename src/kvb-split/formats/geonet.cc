@@ -146,8 +146,8 @@ void read_component(TextFile& file, const std::string& first, std::vector<Channe
   } else if (auto o = classify_orientation(ch.orientation_text)) {
     ch.orientation = *o;
   } else {
-    file.fail_at(ch.line + kComponentLine, "cannot tell the component's orientation from " +
-                                               quoted(ch.orientation_text));
+    file.fail_at(ch.line + kComponentLine,
+                 "cannot tell the component's orientation from " + quoted(ch.orientation_text));
   }
   if (starts_with_nocase(trim(text[kPeakLine]), "Acceleration")) {
     if (auto peak = number_after(text[kPeakLine], "peak")) ch.stated_peak = std::fabs(*peak) * ch.to_cm_s2;
@@ -156,9 +156,9 @@ void read_component(TextFile& file, const std::string& first, std::vector<Channe
   if (in(kYear, 1900, 2999) && in(kMonth, 1, 12) && in(kDay, 1, 31) && in(kHour, 0, 23) && in(kMinute, 0, 59) &&
       in(kTenths, 0, 609)) {
     const int tenths = static_cast<int>(ints[kTenths]);
-    ch.start_time = civil_time(static_cast<int>(ints[kYear]), static_cast<int>(ints[kMonth]),
-                               static_cast<int>(ints[kDay]), static_cast<int>(ints[kHour]),
-                               static_cast<int>(ints[kMinute]), tenths / 10, tenths % 10 * 100);
+    ch.start_time =
+        civil_time(static_cast<int>(ints[kYear]), static_cast<int>(ints[kMonth]), static_cast<int>(ints[kDay]),
+                   static_cast<int>(ints[kHour]), static_cast<int>(ints[kMinute]), tenths / 10, tenths % 10 * 100);
   }
   channels.push_back(std::move(ch));
 }
@@ -168,9 +168,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   int components = 0;
   while (file.next(line)) {
     if (trim(line).empty()) continue;
-    if (!first_line(line)) {
-      file.fail("expected the first line of a component, found " + quoted(line.substr(0, 80)));
-    }
+    if (!first_line(line)) { file.fail("expected the first line of a component, found " + quoted(line.substr(0, 80))); }
     read_component(file, line, channels, ++components);
   }
   if (components == 0) file.fail("no component in the file");

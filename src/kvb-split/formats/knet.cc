@@ -16,10 +16,19 @@ constexpr std::size_t kHeaderLines = 17;
 constexpr std::size_t kValueColumn = 19;
 
 // The header's lines, 0-based, and the first word of each one's label.
-enum { kOrigin = 0, kStation = 5, kRecordTime = 9, kRate = 10, kDuration = 11, kDirection = 12, kScale = 13, kPeak = 14 };
+enum {
+  kOrigin = 0,
+  kStation = 5,
+  kRecordTime = 9,
+  kRate = 10,
+  kDuration = 11,
+  kDirection = 12,
+  kScale = 13,
+  kPeak = 14
+};
 constexpr std::pair<int, std::string_view> kLabels[] = {
-    {kOrigin, "Origin"}, {kStation, "Station"}, {kRecordTime, "Record"}, {kRate, "Sampling"},
-    {kDuration, "Duration"}, {kDirection, "Dir"}, {kScale, "Scale"}, {kPeak, "Max"}};
+    {kOrigin, "Origin"},     {kStation, "Station"}, {kRecordTime, "Record"}, {kRate, "Sampling"},
+    {kDuration, "Duration"}, {kDirection, "Dir"},   {kScale, "Scale"},       {kPeak, "Max"}};
 
 // The recorder starts its clock 15 s before the record's first sample.
 constexpr int kTriggerDelay = 15;

@@ -18,4 +18,3 @@ std::string_view columns(std::string_view line, std::size_t first, std::size_t w
 
 // Text in lower case (ASCII), for keywords matched in any case.
 std::string lowered(std::string_view text);
-

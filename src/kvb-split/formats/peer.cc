@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/field_format.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
-#include "formats/field_format.h"
 #include "formats/text_fields.h"
 
 namespace {
@@ -61,8 +61,8 @@ std::optional<Count> parse_count_line(std::string_view line) {
 }
 
 bool recognise(const std::vector<std::string>& head) {
-  return head.size() >= 4 && starts_with_nocase(head[0], "PEER") && find_nocase(head[3], "npts") != std::string_view::npos &&
-         find_nocase(head[3], "dt") != std::string_view::npos;
+  return head.size() >= 4 && starts_with_nocase(head[0], "PEER") &&
+         find_nocase(head[3], "npts") != std::string_view::npos && find_nocase(head[3], "dt") != std::string_view::npos;
 }
 
 // A component as line 2 or the file's name gives it: an azimuth ("67",
@@ -79,7 +79,8 @@ std::optional<Orientation> component_orientation(std::string_view word) {
     if (w == vertical) return Orientation{Axis::kVertical, -1};
   }
   if (w == "H1" || w == "H2") return Orientation{Axis::kHorizontal, -1};
-  if (w.size() == 5 && std::isdigit(static_cast<unsigned char>(w[3])) && std::isdigit(static_cast<unsigned char>(w[4]))) {
+  if (w.size() == 5 && std::isdigit(static_cast<unsigned char>(w[3])) &&
+      std::isdigit(static_cast<unsigned char>(w[4]))) {
     return channel_code_orientation(std::string_view(w).substr(0, 3));
   }
   return channel_code_orientation(w);
@@ -157,7 +158,8 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   component = component.substr(0, component.find_first_of(" ("));
   if (comma != std::string::npos) {
     std::string_view before = std::string_view(title).substr(0, comma);
-    ch.station_name = std::string(trim(before.substr(before.rfind(',') == std::string_view::npos ? 0 : before.rfind(',') + 1)));
+    ch.station_name =
+        std::string(trim(before.substr(before.rfind(',') == std::string_view::npos ? 0 : before.rfind(',') + 1)));
   }
   std::optional<Orientation> orientation = component_orientation(component);
   std::string from_name = name_component(file.path());
@@ -166,8 +168,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   } else if ((orientation = component_orientation(from_name))) {
     ch.orientation_text = from_name;
   } else {
-    file.fail_at(2, "cannot tell the component's orientation from " + quoted(component) +
-                        " nor from the file's name");
+    file.fail_at(2, "cannot tell the component's orientation from " + quoted(component) + " nor from the file's name");
   }
   ch.orientation = *orientation;
   // "BH100": channel BH1 at location 00.

@@ -12,13 +12,7 @@
 const std::vector<Format>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<Format> all = {
-      kSmcFormat,
-      kCosmosFormat,
-      kKnetFormat,
-      kPeerFormat,
-      kGeonetFormat,
-      kCsmipV2Format,
-      kCsmipV1Format,
+      kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format,
   };
   return all;
 }

@@ -17,8 +17,9 @@ inline void add_sample_at(Channel& ch, double value, const TextFile& file, long 
   if (!fits_component_field(cm_s2)) {
     char text[64];
     std::snprintf(text, sizeof text, "%.6g", cm_s2);
-    file.fail_at(line, "the sample " + std::string(text) + " cm/s² does not fit in a 10-column field with three "
-                       "decimals (|value| below 10^6 cm/s², 10^5 when negative)");
+    file.fail_at(line, "the sample " + std::string(text) +
+                           " cm/s² does not fit in a 10-column field with three "
+                           "decimals (|value| below 10^6 cm/s², 10^5 when negative)");
   }
   ch.samples.push_back(cm_s2);
 }

@@ -50,8 +50,8 @@ std::vector<double> numbers(TextFile& file, const std::vector<std::string>& head
     int read = read_fields(header[k], width, per_line, values, why);
     if (read < 0) file.fail_at(static_cast<long>(k + 1), why);
     if (static_cast<std::size_t>(read) != per_line) {
-      file.fail_at(static_cast<long>(k + 1), std::to_string(read) + " of " + std::to_string(per_line) +
-                                                 " header values");
+      file.fail_at(static_cast<long>(k + 1),
+                   std::to_string(read) + " of " + std::to_string(per_line) + " header values");
     }
   }
   return values;
@@ -99,14 +99,11 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   ch.number = "1";  // the file's one channel
   std::string line;
   const std::string& kind = ch.header_lines[0];
-  if (kind[0] != '1' && kind[0] != '2') {
-    file.fail_at(1, "not an acceleration record: " + quoted(trim(kind)));
-  }
+  if (kind[0] != '1' && kind[0] != '2') { file.fail_at(1, "not an acceleration record: " + quoted(trim(kind))); }
   const bool film_pairs_possible = kind[0] == '1';
-  std::vector<double> ints = numbers(file, ch.header_lines, kTextLines, kIntegerLines, kIntegerWidth,
-                                     kIntegersPerLine);
-  std::vector<double> reals = numbers(file, ch.header_lines, kTextLines + kIntegerLines, kRealLines,
-                                      kRealWidth, kRealsPerLine);
+  std::vector<double> ints = numbers(file, ch.header_lines, kTextLines, kIntegerLines, kIntegerWidth, kIntegersPerLine);
+  std::vector<double> reals =
+      numbers(file, ch.header_lines, kTextLines + kIntegerLines, kRealLines, kRealWidth, kRealsPerLine);
   const double int_unset = ints[kIntUnset];
   // Set and small enough to be a date or time field.
   auto set = [&](std::size_t slot) { return ints[slot] != int_unset && std::fabs(ints[slot]) < 1e5; };
@@ -171,8 +168,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   if (set(kYear) && set(kDayOfYear) && set(kHour) && set(kMinute) && set(kSecond)) {
     ch.start_time = civil_time(static_cast<int>(ints[kYear]), 1, static_cast<int>(ints[kDayOfYear]),
                                static_cast<int>(ints[kHour]), static_cast<int>(ints[kMinute]),
-                               static_cast<int>(ints[kSecond]),
-                               set(kMillis) ? static_cast<int>(ints[kMillis]) : -1);
+                               static_cast<int>(ints[kSecond]), set(kMillis) ? static_cast<int>(ints[kMillis]) : -1);
   }
   if (auto peak = number_after(ch.header_lines[6], {"peak", "pk"})) ch.stated_peak = std::fabs(*peak);
   channels.push_back(std::move(ch));

@@ -87,9 +87,7 @@ bool read_block(TextFile& file, std::size_t width, std::size_t per_line, std::si
   std::string line, why;
   std::vector<double> values;
   while (read < count) {
-    if (!file.next(line) || (!line.empty() && line.find_first_not_of('\0') == std::string::npos)) {
-      return false;
-    }
+    if (!file.next(line) || (!line.empty() && line.find_first_not_of('\0') == std::string::npos)) { return false; }
     values.clear();
     if (read_fields(line, width, per_line, values, why) < 0) file.fail(why);
     read += values.size();
@@ -113,8 +111,8 @@ std::string civil_time(int year, int month, int day, int hour, int minute, int s
   std::tm out{};
   if (t == static_cast<std::time_t>(-1) || !gmtime_r(&t, &out)) return {};
   char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", out.tm_year + 1900, out.tm_mon + 1,
-                out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", out.tm_year + 1900, out.tm_mon + 1, out.tm_mday,
+                out.tm_hour, out.tm_min, out.tm_sec);
   std::string result = text;
   if (millis >= 0) {
     std::snprintf(text, sizeof text, ".%03d", millis % 1000);  // whole seconds carried above

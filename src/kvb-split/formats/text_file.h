@@ -17,14 +17,10 @@ class TextFile {
   // is too long or a failed read.
   bool next(std::string& line) {
     switch (lines_.next(line)) {
-      case LineStatus::kLine:
-        return true;
-      case LineStatus::kEnd:
-        return false;
-      case LineStatus::kTooLong:
-        fail("line longer than " + std::to_string(LineReader::kMaxLine) + " bytes");
-      case LineStatus::kReadError:
-        break;
+      case LineStatus::kLine: return true;
+      case LineStatus::kEnd: return false;
+      case LineStatus::kTooLong: fail("line longer than " + std::to_string(LineReader::kMaxLine) + " bytes");
+      case LineStatus::kReadError: break;
     }
     throw SplitError(escaped(path_) + ": " + std::strerror(errno));
   }

@@ -15,11 +15,11 @@ struct Channel {
   std::string format;  // the reader's --format name: "csmip-v2", "peer", ...
 
   // What the file says about it; empty where the file does not say.
-  std::string station_code;  // "CE12345", "WPWS"
-  std::string station_name;  // "Cedar Flat"
-  std::string start_time;    // the record's first instant as the file gives it, "1994-01-17 12:31:58"
-  std::string number;        // channel number or name as the file gives it: "1", "HNE", "4"
-  std::string location;      // sensor location where stated: "Ground level", "surface", "borehole"
+  std::string station_code;      // "CE12345", "WPWS"
+  std::string station_name;      // "Cedar Flat"
+  std::string start_time;        // the record's first instant as the file gives it, "1994-01-17 12:31:58"
+  std::string number;            // channel number or name as the file gives it: "1", "HNE", "4"
+  std::string location;          // sensor location where stated: "Ground level", "surface", "borehole"
   std::string orientation_text;  // as written: "360 Deg", "Up", "N-S", "S16W"
   Orientation orientation;       // classified from the text or the file's code
 
@@ -28,9 +28,9 @@ struct Channel {
   std::vector<double> times;  // seconds, one per sample, only for uneven records
 
   // Acceleration.
-  std::string unit;        // as the file gives it: "g", "cm/sec2", "mm/s/s", "counts"
-  double to_cm_s2 = 1.0;   // the factor that took the file's values to cm/s²
-  std::vector<double> samples;  // cm/s², the factor applied
+  std::string unit;                   // as the file gives it: "g", "cm/sec2", "mm/s/s", "counts"
+  double to_cm_s2 = 1.0;              // the factor that took the file's values to cm/s²
+  std::vector<double> samples;        // cm/s², the factor applied
   std::optional<double> stated_peak;  // the header's peak in cm/s², where it states one
 
   // The file's own text for the component file's header (up to 40 lines are kept),

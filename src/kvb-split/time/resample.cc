@@ -34,12 +34,11 @@ std::vector<double> resample(const std::vector<double>& x, double from, double t
   std::size_t used = 0, made = 0;
   // The one-shot call takes in the whole record and flushes the filter: its
   // output starts at the input's first instant.
-  soxr_error_t error = soxr_oneshot(1.0 / from, 1.0 / to, 1, x.data(), x.size(), &used, y.data(),
-                                    y.size(), &made, &io, &quality, nullptr);
+  soxr_error_t error = soxr_oneshot(1.0 / from, 1.0 / to, 1, x.data(), x.size(), &used, y.data(), y.size(), &made, &io,
+                                    &quality, nullptr);
   if (error) throw SplitError(std::string("resampling failed: ") + error);
   if (made != count)
-    throw SplitError("resampling gave " + std::to_string(made) + " samples, not " +
-                     std::to_string(count));
+    throw SplitError("resampling gave " + std::to_string(made) + " samples, not " + std::to_string(count));
   return y;
 }
 
@@ -52,8 +51,7 @@ double even_step(const std::vector<double>& times) {
   return std::round(*middle * 1e6) / 1e6;
 }
 
-std::vector<double> to_even_grid(const std::vector<double>& times, const std::vector<double>& x,
-                                 double step) {
+std::vector<double> to_even_grid(const std::vector<double>& times, const std::vector<double>& x, double step) {
   for (std::size_t k = 1; k < times.size(); ++k) {
     if (!(times[k] > times[k - 1]))
       throw SplitError("the sample times do not increase at sample " + std::to_string(k + 1) + " (" +

@@ -29,5 +29,4 @@ double even_step(const std::vector<double>& times);
 // The samples at times[0], times[0] + step, ... up to times.back(), by linear
 // interpolation between the samples around each instant. The times must
 // increase; throws SplitError naming the sample where they do not.
-std::vector<double> to_even_grid(const std::vector<double>& times, const std::vector<double>& x,
-                                 double step);
+std::vector<double> to_even_grid(const std::vector<double>& times, const std::vector<double>& x, double step);

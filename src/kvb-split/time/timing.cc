@@ -23,9 +23,7 @@ std::string factor_text(double f) {
   return text;
 }
 
-std::string name_of(const Channel& ch) {
-  return ch.source + (ch.number.empty() ? "" : " channel " + ch.number);
-}
+std::string name_of(const Channel& ch) { return ch.source + (ch.number.empty() ? "" : " channel " + ch.number); }
 
 // The smallest and largest step between a channel's sample times.
 std::string steps_text(const std::vector<double>& times) {
@@ -40,8 +38,7 @@ std::string steps_text(const std::vector<double>& times) {
 
 // Every channel at an even interval: uneven times are refused, or put on an
 // even grid (at the median step) when an option lets the record change.
-void even_out(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptions& options,
-              RecordFacts& facts) {
+void even_out(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptions& options, RecordFacts& facts) {
   for (std::size_t c = 0; c < count; ++c) {
     Channel& ch = chosen[c];
     if (ch.times.empty()) continue;
@@ -117,15 +114,13 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
     if (!same_interval(chosen[c].interval, chosen[0].interval))
       throw SplitError("the channels keep different intervals (" + name_of(chosen[0]) + " " +
                        interval_text(chosen[0].interval) + ", " + name_of(chosen[c]) + " " +
-                       interval_text(chosen[c].interval) +
-                       "), but the CSV has one time column; use --resample");
+                       interval_text(chosen[c].interval) + "), but the CSV has one time column; use --resample");
   }
   const double dt = chosen[0].interval;
   if (off_step && options.interval == IntervalChoice::kKeep && !same_interval(dt, kReadKvbInterval)) {
     facts.kept_interval = true;
-    warnings.push_back("the sample interval " + interval_text(dt) +
-                       " is kept: multiply the CSV's time column by " + factor_text(dt / kReadKvbInterval) +
-                       " (" + interval_text(dt) + "/0.005 s)");
+    warnings.push_back("the sample interval " + interval_text(dt) + " is kept: multiply the CSV's time column by " +
+                       factor_text(dt / kReadKvbInterval) + " (" + interval_text(dt) + "/0.005 s)");
   }
   facts.csv_time_step = dt;
 
@@ -141,9 +136,8 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
   // At most what read-KVB holds, or the window asked for.
   if (samples > kReadKvbRealSamples && !options.window)
     throw SplitError("the record lasts " + seconds_text(static_cast<double>(samples - 1) * dt) + " (" +
-                     std::to_string(samples) + " samples at " + interval_text(dt) +
-                     "), but read-KVB holds at most " + std::to_string(kReadKvbRealSamples) +
-                     " samples a component (" +
+                     std::to_string(samples) + " samples at " + interval_text(dt) + "), but read-KVB holds at most " +
+                     std::to_string(kReadKvbRealSamples) + " samples a component (" +
                      seconds_text(static_cast<double>(kReadKvbRealSamples - 1) * dt) +
                      "); use --window auto (the strongest shaking) or --window START:END (seconds)");
   if (options.window) {

@@ -37,8 +37,7 @@ struct TimeOptions {
 // Adds what the user must know to warnings and says in the facts what was
 // done (the caller fills in the component file names). Throws SplitError
 // with the reason and the options that would help.
-RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options,
-                        std::vector<std::string>& warnings);
+RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options, std::vector<std::string>& warnings);
 
 // "0.02 s", "0.005 s": an interval as messages show it.
 std::string interval_text(double seconds);

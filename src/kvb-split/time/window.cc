@@ -45,8 +45,7 @@ std::optional<WindowRequest> parse_window(std::string_view text, std::string& wh
   return WindowRequest{false, *start, *end};
 }
 
-Window strongest_window(const std::vector<const std::vector<double>*>& components,
-                        std::size_t max) {
+Window strongest_window(const std::vector<const std::vector<double>*>& components, std::size_t max) {
   std::size_t n = 0;
   for (const auto* c : components) n = std::max(n, c->size());
   if (n <= max) return {0, n};
@@ -71,21 +70,18 @@ Window strongest_window(const std::vector<const std::vector<double>*>& component
   return best;
 }
 
-Window window_in_seconds(const WindowRequest& request, double interval, std::size_t samples,
-                         std::size_t max) {
+Window window_in_seconds(const WindowRequest& request, double interval, std::size_t samples, std::size_t max) {
   constexpr double kSlack = 1e-9;  // a sample on START or END is inside
   const std::string window = "the window " + seconds_text(request.start) + " to " + seconds_text(request.end);
   const double last_time = samples == 0 ? 0.0 : static_cast<double>(samples - 1) * interval;
   if (samples == 0 || request.end > last_time + interval * kSlack)
-    throw SplitError(window + " is not inside the record, whose last sample is at " +
-                     seconds_text(last_time));
+    throw SplitError(window + " is not inside the record, whose last sample is at " + seconds_text(last_time));
   const auto first = static_cast<std::size_t>(std::ceil(request.start / interval - kSlack));
   const auto last = static_cast<std::size_t>(std::floor(request.end / interval + kSlack));
   if (last < first) throw SplitError(window + " holds no sample");
   const std::size_t count = last - first + 1;
   if (count > max)
     throw SplitError(window + " holds " + std::to_string(count) + " samples; read-KVB holds at most " +
-                     std::to_string(max) + " (" + seconds_text(static_cast<double>(max - 1) * interval) +
-                     ")");
+                     std::to_string(max) + " (" + seconds_text(static_cast<double>(max - 1) * interval) + ")");
   return {first, count};
 }

@@ -30,12 +30,10 @@ std::optional<WindowRequest> parse_window(std::string_view text, std::string& wh
 // The window of at most max samples whose components together hold the
 // largest sum of squared acceleration (the earliest of equal ones). A
 // component shorter than the others counts as zero past its end.
-Window strongest_window(const std::vector<const std::vector<double>*>& components,
-                        std::size_t max);
+Window strongest_window(const std::vector<const std::vector<double>*>& components, std::size_t max);
 
 // The samples from start to end seconds (both included where a sample falls
 // on them) of a record of samples samples, one every interval seconds.
 // Throws SplitError when the window is not inside the record or holds more
 // than max samples.
-Window window_in_seconds(const WindowRequest& request, double interval, std::size_t samples,
-                         std::size_t max);
+Window window_in_seconds(const WindowRequest& request, double interval, std::size_t samples, std::size_t max);

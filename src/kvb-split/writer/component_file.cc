@@ -42,8 +42,8 @@ std::string descriptor_for(const Channel& ch, int decimals) {
       spacing += ", " + number_text(ch.times.front()) + " to " + number_text(ch.times.back()) + " sec";
   }
   char text[160];
-  std::snprintf(text, sizeof text, "%6zu points of accel data %s, in cm/sec2.  (8f10.%d)",
-                ch.samples.size(), spacing.c_str(), decimals);
+  std::snprintf(text, sizeof text, "%6zu points of accel data %s, in cm/sec2.  (8f10.%d)", ch.samples.size(),
+                spacing.c_str(), decimals);
   return text;
 }
 
@@ -76,16 +76,15 @@ std::string component_title(const Channel& ch) {
   }
   if (!title.empty()) title += ", ";
   title += "channel " + ch.number + ": " + ch.orientation_text;
-  bool shows_azimuth = !ch.orientation_text.empty() && ch.orientation_text[0] >= '0' &&
-                       ch.orientation_text[0] <= '9';
+  bool shows_azimuth = !ch.orientation_text.empty() && ch.orientation_text[0] >= '0' && ch.orientation_text[0] <= '9';
   if (ch.orientation.axis == Axis::kHorizontal && ch.orientation.azimuth >= 0 && !shows_azimuth)
     title += " (" + std::to_string(ch.orientation.azimuth) + " Deg)";
   if (title.size() > kTitleColumns) title.resize(kTitleColumns);
   return title;
 }
 
-std::vector<std::string> header_records(const std::vector<std::string>& header,
-                                        const std::string& title, const std::string& descriptor) {
+std::vector<std::string> header_records(const std::vector<std::string>& header, const std::string& title,
+                                        const std::string& descriptor) {
   std::vector<std::string> records;
   std::size_t next = 0;
   for (int r = 1; r < kHeaderRecords; ++r) {
@@ -103,8 +102,7 @@ std::vector<std::string> header_records(const std::vector<std::string>& header,
 void write_component(const Channel& ch, std::FILE* out) {
   const std::string title = component_title(ch);
   if (!ch.data_lines.empty()) {
-    for (const std::string& record : header_records(ch.header_lines, title, ch.data_descriptor))
-      put_line(record, out);
+    for (const std::string& record : header_records(ch.header_lines, title, ch.data_descriptor)) put_line(record, out);
     for (const std::string& line : ch.data_lines) put_line(line, out);
     put_line("", out);
     return;
@@ -115,9 +113,8 @@ void write_component(const Channel& ch, std::FILE* out) {
   for (std::size_t k = 0; k < ch.samples.size(); ++k) {
     auto field = component_field(ch.samples[k]);
     if (!field)
-      throw SplitError(escaped(ch.source) + ": channel " + escaped(ch.number) + ": sample " +
-                       std::to_string(k + 1) + " (" + number_text(ch.samples[k]) +
-                       " cm/s²) does not fit in a 10-column field");
+      throw SplitError(escaped(ch.source) + ": channel " + escaped(ch.number) + ": sample " + std::to_string(k + 1) +
+                       " (" + number_text(ch.samples[k]) + " cm/s²) does not fit in a 10-column field");
     std::size_t point = field->find('.');
     fewest = std::min(fewest, static_cast<int>(field->size() - point - 1));
     data += *field;

@@ -32,8 +32,8 @@ std::string component_title(const Channel& ch);
 
 // The 42 header records: the channel's header lines 1 to 5, the title, its
 // header lines 6 to 40 (empty records where it has fewer), the descriptor.
-std::vector<std::string> header_records(const std::vector<std::string>& header,
-                                        const std::string& title, const std::string& descriptor);
+std::vector<std::string> header_records(const std::vector<std::string>& header, const std::string& title,
+                                        const std::string& descriptor);
 
 // Writes the component file of ch to out. Where the channel kept the file's
 // own data lines (already eight 10-column fields in cm/s²) they are copied

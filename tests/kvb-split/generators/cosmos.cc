@@ -52,7 +52,8 @@ void channel_lines(const CosmosChannel& ch, int number, const CosmosOptions& opt
   ints[39] = 2024, ints[40] = 2, ints[41] = 1, ints[42] = 2, ints[43] = 18, ints[44] = 0;
   ints[49] = number, ints[53] = ch.code;
   out.push_back(" 100 Integer-header values follow on  10 lines, Format= (10I8)");
-  for (const std::string& l : lines_of(100, 10, [&](std::size_t k) { return format("%8d", ints[k]); })) out.push_back(l);
+  for (const std::string& l : lines_of(100, 10, [&](std::size_t k) { return format("%8d", ints[k]); }))
+    out.push_back(l);
 
   std::vector<double> reals(100, -999.0);
   reals[29] = 5.25, reals[61] = opt.interval_ms, reals[62] = static_cast<double>(n) * opt.interval_ms / 1000;
@@ -74,16 +75,19 @@ void channel_lines(const CosmosChannel& ch, int number, const CosmosOptions& opt
   std::vector<std::string> data;
   switch (opt.data) {
     case CosmosOptions::Data::kOnePerLine:
-      out.push_back(format("%8ld acceleration pts, approx %4d secs, units=%s(%02d),Format=(1E15.6)", points, 1, unit, code));
+      out.push_back(
+          format("%8ld acceleration pts, approx %4d secs, units=%s(%02d),Format=(1E15.6)", points, 1, unit, code));
       data = lines_of(n, 1, [&](std::size_t k) { return format("%15.6e", ch.values[k]); });
       break;
     case CosmosOptions::Data::kEightNine:
-      out.push_back(format("%8ld acceleration pts, approx %3d secs, units=%s(%02d)Format=(8f9.6)", points, 1, unit, code));
+      out.push_back(
+          format("%8ld acceleration pts, approx %3d secs, units=%s(%02d)Format=(8f9.6)", points, 1, unit, code));
       data = lines_of(n, 8, [&](std::size_t k) { return fortran_f(ch.values[k], 9, 6); });
       for (std::string& l : data) l.resize(80, ' ');  // blank-padded to 80 columns
       break;
     case CosmosOptions::Data::kEightTen:
-      out.push_back(format("%7ld  acceleration pts, approx %4d secs, units=%s(%02d),Format=(8F10.5)", points, 1, unit, code));
+      out.push_back(
+          format("%7ld  acceleration pts, approx %4d secs, units=%s(%02d),Format=(8F10.5)", points, 1, unit, code));
       data = lines_of(n, 8, [&](std::size_t k) { return fortran_f(ch.values[k], 10, 5); });
       break;
   }

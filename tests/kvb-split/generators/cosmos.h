@@ -17,15 +17,15 @@ struct CosmosChannel {
 struct CosmosOptions {
   enum class Data { kOnePerLine, kEightNine, kEightTen };  // (1E15.6), (8f9.6), (8F10.5)
   Data data = Data::kOnePerLine;
-  int units = 4;                 // 2 g, 4 cm/s², in the integer header and on the data line
-  int data_line_units = 0;       // another code on the data line; 0: the same
-  double interval_ms = 5.0;      // real header value 62; -999 for unset
-  bool six_reals = false;        // reals (6F13.6) on 17 lines instead of (5F15.6) on 20
-  bool csmip_end = false;        // "/&" end lines instead of "End-of-data"
-  bool velocity = false;         // a velocity block after the acceleration's end line
-  bool upper = false;            // all in upper case
+  int units = 4;             // 2 g, 4 cm/s², in the integer header and on the data line
+  int data_line_units = 0;   // another code on the data line; 0: the same
+  double interval_ms = 5.0;  // real header value 62; -999 for unset
+  bool six_reals = false;    // reals (6F13.6) on 17 lines instead of (5F15.6) on 20
+  bool csmip_end = false;    // "/&" end lines instead of "End-of-data"
+  bool velocity = false;     // a velocity block after the acceleration's end line
+  bool upper = false;        // all in upper case
   const char* eol = "\n";
-  long stated_points = -1;       // the data line's count; -1: the number of values
+  long stated_points = -1;  // the data line's count; -1: the number of values
 };
 
 std::string cosmos_file(const std::vector<CosmosChannel>& channels, const CosmosOptions& opt);

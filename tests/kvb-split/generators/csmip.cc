@@ -28,8 +28,8 @@ std::vector<long> samples(int count, int seed, long limit) {
 
 std::string value_text(long micro, int width) {
   long mag = std::labs(micro);
-  std::string text = (micro < 0 ? "-" : "") + (mag >= 1000000 ? std::to_string(mag / 1000000) : "") +
-                     format(".%06ld", mag % 1000000);
+  std::string text =
+      (micro < 0 ? "-" : "") + (mag >= 1000000 ? std::to_string(mag / 1000000) : "") + format(".%06ld", mag % 1000000);
   const std::size_t w = static_cast<std::size_t>(width);
   return std::string(text.size() < w ? w - text.size() : 0, ' ') + text;
 }
@@ -90,10 +90,10 @@ std::vector<std::string> header_lines(const GenChannel& ch, const GenOptions& op
 std::string descriptor_line(const GenChannel& ch, const GenOptions& opt) {
   const std::size_t points = ch.micro.size();
   if (opt.volume == 1)
-    return format("%6zu Accelerogram points at %.0f pts/sec in units of g .      %s", points,
-                  1.0 / opt.interval, opt.state_format ? "Format: (8f9.6)" : "");
-  return format("%6zu points of accel data equally spaced at %5.3f sec, in cm/sec2. %s", points,
-                opt.interval, opt.state_format ? "(8f10.6)" : "");
+    return format("%6zu Accelerogram points at %.0f pts/sec in units of g .      %s", points, 1.0 / opt.interval,
+                  opt.state_format ? "Format: (8f9.6)" : "");
+  return format("%6zu points of accel data equally spaced at %5.3f sec, in cm/sec2. %s", points, opt.interval,
+                opt.state_format ? "(8f10.6)" : "");
 }
 
 std::string volume_file(const std::vector<GenChannel>& channels, const GenOptions& opt) {
@@ -108,8 +108,8 @@ std::string volume_file(const std::vector<GenChannel>& channels, const GenOption
     }
     if (opt.volume == 2) {
       for (const char* what : {"veloc", "displ"}) {
-        lines.push_back(format("%6zu points of %s data equally spaced at %5.3f sec, in cm.  (8f10.7)",
-                               ch.micro.size(), what, opt.interval));
+        lines.push_back(format("%6zu points of %s data equally spaced at %5.3f sec, in cm.  (8f10.7)", ch.micro.size(),
+                               what, opt.interval));
         for (std::string& line : data_lines(ch.micro, 10)) lines.push_back(line);
       }
     }
@@ -131,8 +131,8 @@ std::vector<long> pair_times(std::size_t count) {
 std::vector<std::string> pair_lines(const std::vector<long>& milli) {
   auto field = [](long thousandths) {
     long mag = std::labs(thousandths);
-    std::string text = (thousandths < 0 ? "-" : "") + (mag >= 1000 ? std::to_string(mag / 1000) : "") +
-                       format(".%03ld", mag % 1000);
+    std::string text =
+        (thousandths < 0 ? "-" : "") + (mag >= 1000 ? std::to_string(mag / 1000) : "") + format(".%03ld", mag % 1000);
     return std::string(text.size() < 7 ? 7 - text.size() : 0, ' ') + text;
   };
   const std::vector<long> times = pair_times(milli.size());

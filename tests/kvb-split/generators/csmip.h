@@ -15,13 +15,13 @@ struct GenChannel {
 };
 
 struct GenOptions {
-  int volume = 2;             // 1: fields of 9 columns, rate in pts/sec; 2: 10 columns
-  bool upper = false;         // all text in upper case, as in older records
-  const char* eol = "\n";     // or "\r\n"
-  double interval = 0.005;    // seconds
-  bool state_format = true;   // "(8f10.6)" at the end of the descriptor
-  int dos_padding = 0;        // 0x1A bytes after the last line
-  bool pairs = false;         // volume 1 of the film era: time/value pairs in g/10, no descriptor
+  int volume = 2;            // 1: fields of 9 columns, rate in pts/sec; 2: 10 columns
+  bool upper = false;        // all text in upper case, as in older records
+  const char* eol = "\n";    // or "\r\n"
+  double interval = 0.005;   // seconds
+  bool state_format = true;  // "(8f10.6)" at the end of the descriptor
+  int dos_padding = 0;       // 0x1A bytes after the last line
+  bool pairs = false;        // volume 1 of the film era: time/value pairs in g/10, no descriptor
 };
 
 // Deterministic samples with both signs; the first fills its whole field

@@ -41,7 +41,8 @@ std::string geonet_file(const std::vector<GeonetComponent>& components, const Ge
     file += "Site SYNT      39 56 38S  176 35 04E     Basalt file:  20180212_211557_SYNT\n";
     file += "Synthetic District Council\n";
     for (int k = 4; k <= 9; ++k) file += k == 8 ? "2018 February 12         21:15:54 UT\n" : "Text line\n";
-    std::snprintf(text, sizeof text, "Number of points %5zu    Duration %.2f sec\n", n, static_cast<double>(n) * opt.interval);
+    std::snprintf(text, sizeof text, "Number of points %5zu    Duration %.2f sec\n", n,
+                  static_cast<double>(n) * opt.interval);
     file += text;
     if (opt.corrected) {
       std::snprintf(text, sizeof text, "Instrument corrected data at %.3f sec intervals\n", opt.interval);
@@ -54,13 +55,15 @@ std::string geonet_file(const std::vector<GeonetComponent>& components, const Ge
     file += "Component " + c.bearing + "  Synthetic Accelerometer Axis\n";
     long peak = 0;
     for (long v : c.tenths) peak = std::abs(v) > std::abs(peak) ? v : peak;
-    std::snprintf(text, sizeof text, "Acceleration:  peak %8.1f mm/s/s at  43.68 sec\n", static_cast<double>(peak) / 10);
+    std::snprintf(text, sizeof text, "Acceleration:  peak %8.1f mm/s/s at  43.68 sec\n",
+                  static_cast<double>(peak) / 10);
     file += text;
     file += "Velocity:      peak\nDisplacement:  peak\n";
 
     std::vector<std::string> ints(40, "       0");
-    const long slots[][2] = {{0, 2018}, {1, 2}, {2, 12}, {3, 21}, {4, 15}, {5, 540}, {27, c.direction},
-                             {33, static_cast<long>(n)}, {34, velocity}, {35, velocity}};
+    const long slots[][2] = {{0, 2018},      {1, 2},        {2, 12},           {3, 21},
+                             {4, 15},        {5, 540},      {27, c.direction}, {33, static_cast<long>(n)},
+                             {34, velocity}, {35, velocity}};
     for (const auto& [slot, v] : slots) ints[static_cast<std::size_t>(slot)] = field("%8.0f", static_cast<double>(v));
     put_block(file, ints);
     std::vector<std::string> reals(60, "    0.00");

@@ -8,16 +8,16 @@
 namespace kvb_test {
 
 struct GeonetComponent {
-  std::string bearing = "N28W";      // after "Component": "S16W", "Up"
-  int direction = 332;               // integer slot 28; 0 for the vertical
-  std::vector<long> tenths;          // acceleration in tenths of mm/s²
+  std::string bearing = "N28W";  // after "Component": "S16W", "Up"
+  int direction = 332;           // integer slot 28; 0 for the vertical
+  std::vector<long> tenths;      // acceleration in tenths of mm/s²
 };
 
 struct GeonetOptions {
-  bool corrected = true;        // V2A (with velocity and displacement) or V1A
-  double interval = 0.020;      // seconds
-  double units = 1.0;           // V1A: readings in units of this many mm/s²
-  int velocity_values = 13;     // V2A blocks after the acceleration
+  bool corrected = true;     // V2A (with velocity and displacement) or V1A
+  double interval = 0.020;   // seconds
+  double units = 1.0;        // V1A: readings in units of this many mm/s²
+  int velocity_values = 13;  // V2A blocks after the acceleration
 };
 
 // An acceleration value as the file writes it in 8 columns.

@@ -13,8 +13,8 @@ struct KnetOptions {
   long scale_gal = 3920;          // scale factor A(gal)/B
   long scale_counts = 6182761;
   std::string record_time = "2001/02/03 04:05:20";
-  double duration = -1;           // seconds; the values' own when negative
-  bool documented_labels = false; // "Lon." and "Max Acc. (gal)" rather than "Long." and "Max. Acc. (gal)"
+  double duration = -1;            // seconds; the values' own when negative
+  bool documented_labels = false;  // "Lon." and "Max Acc. (gal)" rather than "Long." and "Max. Acc. (gal)"
 };
 
 std::string knet_file(const std::vector<long>& counts, const KnetOptions& opt);

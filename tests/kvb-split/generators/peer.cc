@@ -39,8 +39,9 @@ std::string peer_file(const std::vector<double>& g, const PeerOptions& opt) {
   }
   std::string file = "PEER NGA STRONG MOTION DATABASE RECORD" + std::string(opt.eol);
   file += "Synthetic, 01/02/2024, Synthetic Creek, " + opt.component + opt.eol;
-  file += std::string(opt.west2 ? "ACCELERATION TIME SERIES IN UNITS OF G" : "ACCELERATION TIME HISTORY IN UNITS OF G") +
-          opt.eol;
+  file +=
+      std::string(opt.west2 ? "ACCELERATION TIME SERIES IN UNITS OF G" : "ACCELERATION TIME HISTORY IN UNITS OF G") +
+      opt.eol;
   file += line4 + opt.eol;
   std::string line;
   for (std::size_t k = 0; k < g.size(); ++k) {

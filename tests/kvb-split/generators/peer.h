@@ -12,9 +12,9 @@ struct PeerOptions {
   bool west2 = true;             // "  -.8075668E-03" and "NPTS=   7999, DT=   .0050 SEC,";
                                  // else " -9.9283080E-16" and "NPTS=  15306, DT=    0.05 SEC"
   double interval = 0.005;
-  bool pad_last = true;          // the last line blank-padded to 75 columns
+  bool pad_last = true;  // the last line blank-padded to 75 columns
   const char* eol = "\n";
-  long stated_points = -1;       // NPTS; -1: the number of values
+  long stated_points = -1;  // NPTS; -1: the number of values
 };
 
 // One value as line 5 on writes it.

@@ -8,17 +8,17 @@
 namespace kvb_test {
 
 struct SmcOptions {
-  int volume = 2;               // 1 uncorrected, 2 corrected (3 velocity is not acceleration)
-  bool pairs = false;           // a film record: time/value pairs, rate unset
+  int volume = 2;                 // 1 uncorrected, 2 corrected (3 velocity is not acceleration)
+  bool pairs = false;             // a film record: time/value pairs, rate unset
   std::string component = "360";  // as it stands after "component="
-  int from_vertical = 90;       // integer slot 13: 0 up, 90 horizontal
-  int azimuth = 360;            // integer slot 14; -32768 when unset
-  double rate = 200;            // samples per second
+  int from_vertical = 90;         // integer slot 13: 0 up, 90 horizontal
+  int azimuth = 360;              // integer slot 14; -32768 when unset
+  double rate = 200;              // samples per second
   int comments = 1;
-  long stated_count = -1;       // slot 17 when not the values' own count
-  int values_after_count = 0;   // one more line of values after a short last line
-  bool nul_line = false;        // a line of 80 NUL bytes after the data
-  bool pad = true;              // header lines padded to 80 columns
+  long stated_count = -1;      // slot 17 when not the values' own count
+  int values_after_count = 0;  // one more line of values after a short last line
+  bool nul_line = false;       // a line of 80 NUL bytes after the data
+  bool pad = true;             // header lines padded to 80 columns
   const char* eol = "\r\n";
 };
 
