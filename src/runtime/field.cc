@@ -285,16 +285,16 @@ RealField read_real(std::string_view rest, RecordEnd end, int w, int d) {
   return read_general(rest, end, w, d);
 }
 
-// The statement's eight field reads done as one: the same values, in order;
-// any field that is not plain leaves the whole record to the statement.
+// The C library's own findings, made at start-up: libgcc's
+// __builtin_cpu_supports asks the processor again, which took some 60 µs of
+// a run under a hypervisor that traps each question.
 bool wide_vectors() {
-  // The C library's own findings, made at start-up: libgcc's
-  // __builtin_cpu_supports asks the processor again, which took some 60 µs
-  // of a run under a hypervisor that traps each question.
   static const bool wide = CPU_FEATURE_ACTIVE(AVX2);
   return wide;
 }
 
+// The statement's eight field reads done as one: the same values, in order;
+// any field that is not plain leaves the whole record to the statement.
 bool read_plain_record(const char* p, const int* decimals, float* values, Vectors vectors) {
   if (vectors == Vectors::kWidest && wide_vectors() && read_plain80_wide(p, values)) return true;
   for (int k = 0; k < kPlainRecordFields; ++k, p += 10) {
