@@ -138,9 +138,9 @@ inline bool read_plain10(const char* p, float& value) {
   const __m128i u = _mm_and_si128(t, digit);
   auto eight = static_cast<std::uint64_t>(_mm_cvtsi128_si64(u));
   eight = eight * 10 + (eight >> 8);
-  eight = (((eight & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-           (((eight >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
-          32;
+  const std::uint64_t pairs_1_3 = (eight & 0x000000FF000000FF) * (100 + (1000000ULL << 32));
+  const std::uint64_t pairs_2_4 = ((eight >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32));
+  eight = (pairs_1_3 + pairs_2_4) >> 32;
   const auto last_two = static_cast<unsigned>(_mm_extract_epi16(u, 4));
   const std::uint64_t a = eight * 100 + (last_two & 0xFF) * 10 + (last_two >> 8);
   const int at = std::countr_zero(point);
