@@ -243,9 +243,12 @@ std::string peak_text(double value) {
 // "resampled from 0.02 s to 0.005 s, linear (...); peaks N00 -973.300 -> -973.300 cm/s², ...":
 // the method and what it did to each component's peak.
 std::string resampling_line(const RecordFacts& facts) {
-  std::string line = "resampled from " + interval_text(facts.source_interval) + " to " +
-                     interval_text(facts.csv_time_step) + ", " + std::string(method_name(*facts.resampled)) + " (" +
-                     std::string(method_description(*facts.resampled)) + "); peaks";
+  const bool linear = facts.resampled == ResampleMethod::kLinear;
+  std::string line =
+      "resampled from " + interval_text(facts.source_interval) + " to " + interval_text(facts.csv_time_step) + ", " +
+      std::string(method_name(*facts.resampled)) +
+      (linear ? " (straight lines between the record's own samples)" : " (libsoxr, with its anti-alias filter)") +
+      "; peaks";
   const char* names[3] = {"N00", "N90", "UP"};
   for (std::size_t c = 0; c < 3; ++c) {
     const RecordComponent& rc = facts.components[c];

@@ -137,10 +137,11 @@ void warn_about_peaks(const std::array<Channel, 3>& chosen, const RecordFacts& f
     }
     const std::vector<double>& x = chosen[c].samples;
     if (x.empty() || std::fabs(rc.peak.value) >= 1.0) continue;
+    // The CSV's values between the lowest sample (or zero) and the highest.
     const auto [low, high] = std::minmax_element(x.begin(), x.end());
-    const double levels = std::round(*high / kCsvStep) - std::round(*low / kCsvStep) + 1;
+    const double levels = std::round(std::max(*high, 0.0) / kCsvStep) - std::round(std::min(*low, 0.0) / kCsvStep) + 1;
     warnings.push_back(std::string(kShortNames[c]) + ": the peak is " + peak + "; the CSV's 0.001 cm/s² steps give " +
-                       "it only " + number_text("%.0f", levels) + " levels");
+                       "it only " + number_text("%.0f", levels) + (levels == 1 ? " level" : " levels"));
   }
 }
 
