@@ -79,7 +79,9 @@ void even_out(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptio
     const bool resampled_later =
         options.interval == IntervalChoice::kResample && !same_interval(step, kReadKvbInterval);
     check_length(even_grid_length(ch.times, step), step, options.window || resampled_later);
-    ch.samples = to_even_grid(ch.times, ch.samples, step);
+    try {
+      ch.samples = to_even_grid(ch.times, ch.samples, step);
+    } catch (const SplitError& e) { throw SplitError(name_of(ch) + ": " + e.what()); }
     ch.times.clear();
     ch.interval = step;
     ch.data_lines.clear();
