@@ -9,6 +9,8 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +31,8 @@ constexpr int kExitUsage = 2;
 constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
 
 const char kUsage[] =
-    "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90,UP]\n"
-    "                 [--resample | --keep-interval] [--window auto|START:END]\n"
+    "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90[,UP]]\n"
+    "                 [--resample[=METHOD] | --keep-interval] [--window auto|START:END]\n"
     "                 [--missing-vertical zeros] FILE...\n"
     "Split the strong-motion files of one record (one file with all channels, or a\n"
     "file per channel) into KVB-N00.txt, KVB-N90.txt and KVB-UP.txt for read-KVB,\n"
@@ -42,9 +44,13 @@ const char kUsage[] =
     "  -F, --format NAME     read every FILE as format NAME instead of recognising\n"
     "                        it from its content (names below)\n"
     "  -c, --channels A,B,C  the channels for N00, N90 and UP, numbered as in the\n"
-    "                        list kvb-split shows when there are more than three\n"
+    "                        list kvb-split shows when there are more than three;\n"
+    "                        A,B (two horizontals) with --missing-vertical zeros\n"
     "      --resample        resample a record whose interval is not 0.005 s, or\n"
-    "                        whose samples are at uneven times, to 0.005 s\n"
+    "                        whose samples are at uneven times, to 0.005 s: linear\n"
+    "                        (keeping every sample) where 0.005 s divides the\n"
+    "                        interval, else band-limited\n"
+    "      --resample=linear, --resample=band-limited  the one method for any interval\n"
     "      --keep-interval   keep such a record's samples as they are (the CSV's time\n"
     "                        column then needs multiplying by interval/0.005)\n"
     "      --window auto     of a record longer than read-KVB holds (32992 samples),\n"
@@ -94,7 +100,14 @@ void print_usage() {
                 f.description.data());
 }
 
-// "4,5,6" -> {4, 5, 6}; empty when it is not three positive numbers.
+// "linear", "band-limited": --resample='s METHOD.
+std::optional<ResampleMethod> resample_method(const char* text) {
+  for (ResampleMethod m : {ResampleMethod::kLinear, ResampleMethod::kBandLimited})
+    if (method_name(m) == text) return m;
+  return std::nullopt;
+}
+
+// "4,5,6" -> {4, 5, 6}; empty when it is not two or three positive numbers.
 std::vector<long> channel_numbers(const char* text) {
   std::vector<long> numbers;
   const char* p = text;
@@ -109,7 +122,7 @@ std::vector<long> channel_numbers(const char* text) {
     if (*end != ',') return {};
     p = end + 1;
   }
-  if (numbers.size() != 3) return {};
+  if (numbers.size() != 2 && numbers.size() != 3) return {};
   return numbers;
 }
 
@@ -121,7 +134,7 @@ int parse_options(int argc, char** argv, Options& opt) {
                                  {"channels", required_argument, nullptr, 'c'},
                                  {"help", no_argument, nullptr, 'h'},
                                  {"version", no_argument, nullptr, 'V'},
-                                 {"resample", no_argument, nullptr, kResample},
+                                 {"resample", optional_argument, nullptr, kResample},
                                  {"keep-interval", no_argument, nullptr, kKeepInterval},
                                  {"window", required_argument, nullptr, kWindow},
                                  {"missing-vertical", required_argument, nullptr, kMissingVertical},
@@ -148,7 +161,8 @@ int parse_options(int argc, char** argv, Options& opt) {
       case 'c':
         opt.channels = channel_numbers(optarg);
         if (opt.channels.empty())
-          return usage_error(std::string("--channels takes three channel numbers, as in 4,5,6, not ") + optarg);
+          return usage_error(std::string("--channels takes three channel numbers, as in 4,5,6, or two ") +
+                             "horizontals, as in 4,5, not " + optarg);
         break;
       case kResample:
       case kKeepInterval: {
@@ -156,6 +170,11 @@ int parse_options(int argc, char** argv, Options& opt) {
         if (opt.time.interval != IntervalChoice::kRefuse && opt.time.interval != choice)
           return usage_error("--resample and --keep-interval exclude each other");
         opt.time.interval = choice;
+        if (c == kResample && optarg) {
+          opt.time.method = resample_method(optarg);
+          if (!opt.time.method)
+            return usage_error(std::string("--resample takes linear or band-limited, not ") + optarg);
+        }
         break;
       }
       case kWindow: {
@@ -182,6 +201,8 @@ int parse_options(int argc, char** argv, Options& opt) {
   }
   for (int k = optind; k < argc; ++k) opt.inputs.push_back(argv[k]);
   if (opt.inputs.empty()) return usage_error("no input file");
+  if (opt.channels.size() == 2 && !opt.time.vertical_zeros)
+    return usage_error("--channels with two horizontals needs --missing-vertical zeros");
   return -1;
 }
 
@@ -196,28 +217,55 @@ void warn_about(const std::array<Channel, 3>& chosen) {
          std::to_string(n90) + ", UP " + std::to_string(up) + "); read-KVB writes as many lines as KVB-UP.txt gives");
 }
 
-// With --missing-vertical zeros, a record of two horizontals and no vertical
-// gets a vertical channel of zeros (its samples come later, as many as the
-// horizontals have); without it such a record stops here. True when added.
-bool add_vertical_of_zeros(std::vector<Channel>& channels, bool zeros) {
-  std::size_t verticals = 0;
-  for (const Channel& ch : channels) verticals += ch.orientation.axis == Axis::kVertical;
-  if (verticals != 0 || channels.size() != 2) return false;
-  if (!zeros)
-    throw SplitError("the record has no vertical channel, only " + describe(channels[0]) + " and " +
-                     describe(channels[1]) + "; --missing-vertical zeros writes a KVB-UP.txt of zeros");
+// The vertical of zeros for a record of two horizontals (--missing-vertical
+// zeros), of the station of n00; its samples come later, as many as the
+// horizontals have.
+Channel vertical_of_zeros(const Channel& n00) {
   Channel up;
   up.source = "zeros";
-  up.format = channels[0].format;
-  up.station_code = channels[0].station_code;
-  up.station_name = channels[0].station_name;
-  up.start_time = channels[0].start_time;
+  up.format = n00.format;
+  up.station_code = n00.station_code;
+  up.station_name = n00.station_name;
+  up.start_time = n00.start_time;
   up.number = "UP";
   up.orientation_text = "zeros, the record has no vertical";
   up.orientation = {Axis::kVertical, -1};
-  up.interval = channels[0].times.empty() ? channels[0].interval : kReadKvbInterval;
-  channels.push_back(std::move(up));
-  return true;
+  up.interval = n00.times.empty() ? n00.interval : kReadKvbInterval;
+  return up;
+}
+
+std::string peak_text(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", value);
+  return text;
+}
+
+// "resampled from 0.02 s to 0.005 s, linear (...); peaks N00 -973.300 -> -973.300 cm/s², ...":
+// the method and what it did to each component's peak.
+std::string resampling_line(const RecordFacts& facts) {
+  const bool linear = facts.resampled == ResampleMethod::kLinear;
+  std::string line =
+      "resampled from " + interval_text(facts.source_interval) + " to " + interval_text(facts.csv_time_step) + ", " +
+      std::string(method_name(*facts.resampled)) +
+      (linear ? " (straight lines between the record's own samples)" : " (libsoxr, with its anti-alias filter)") +
+      "; peaks";
+  const char* names[3] = {"N00", "N90", "UP"};
+  for (std::size_t c = 0; c < 3; ++c) {
+    const RecordComponent& rc = facts.components[c];
+    if (!rc.source_peak) continue;
+    char change[32] = "";
+    if (auto ratio = rc.peak_change()) std::snprintf(change, sizeof change, " (%+.1f %%)", 100 * *ratio);
+    line += std::string(c ? ", " : " ") + names[c] + " " + peak_text(rc.source_peak->value) + " -> " +
+            peak_text(rc.peak.value) + change;
+  }
+  return line + " cm/s²";
+}
+
+// Whether a chosen channel says it is uncorrected (Volume 1 and its kind).
+bool uncorrected(const std::array<Channel, 3>& chosen) {
+  for (const Channel& ch : chosen)
+    if (ch.processing == "uncorrected") return true;
+  return false;
 }
 
 // " (from 3251 at 0.02 s)" where the samples written are not the file's.
@@ -292,10 +340,11 @@ int split(const Options& opt) {
 
   std::vector<Channel> channels;
   for (const std::string& input : opt.inputs) read_input(input, opt.format, channels);
+  auto pick = select_components(channels, opt.channels, opt.time.vertical_zeros);
   TimeOptions time = opt.time;
-  time.vertical_zeros = add_vertical_of_zeros(channels, opt.time.vertical_zeros);
-  auto pick = select_components(channels, opt.channels);
-  std::array<Channel, 3> chosen = {channels[pick[kN00]], channels[pick[kN90]], channels[pick[kUp]]};
+  time.vertical_zeros = pick[kUp] == kZerosVertical;
+  std::array<Channel, 3> chosen = {channels[pick[kN00]], channels[pick[kN90]],
+                                   time.vertical_zeros ? vertical_of_zeros(channels[pick[kN00]]) : channels[pick[kUp]]};
   channels.clear();
 
   std::vector<std::string> warnings;
@@ -325,10 +374,15 @@ int split(const Options& opt) {
     std::printf("%s <- %s, %zu points%s%s\n", escaped(out.path(names[static_cast<std::size_t>(c)])).c_str(),
                 from.c_str(), ch.samples.size(), origin(rc, ch).c_str(), rc.channel ? conversion(ch).c_str() : "");
   }
+  if (facts.resampled) std::printf("%s\n", resampling_line(facts).c_str());
+  if (uncorrected(chosen))
+    std::puts(
+        "uncorrected (Volume 1): the accelerations as recorded, without the baseline correction and "
+        "filtering of the agency's corrected data (Volume 2)");
   if (facts.window) {
     const RecordFacts::Cut& w = *facts.window;
-    std::printf("window %.3f s to %.3f s of the record's %.3f s%s\n", w.start, w.end,
-                static_cast<double>(w.record_samples - 1) * facts.csv_time_step,
+    std::printf("window %s to %s of the record's %s%s\n", seconds_text(w.start).c_str(), seconds_text(w.end).c_str(),
+                seconds_text(static_cast<double>(w.record_samples - 1) * facts.csv_time_step).c_str(),
                 w.automatic ? " (--window auto: the strongest shaking)" : "");
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout))
@@ -348,6 +402,9 @@ int main(int argc, char** argv) {
   setup_signals();
   try {
     status = split(opt);
+  } catch (const std::bad_alloc&) {
+    std::fputs("kvb-split: not enough memory for this record\n", stderr);
+    status = kExitFailure;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kvb-split: %s\n", e.what());
     status = kExitFailure;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/channel.h"
+#include "time/resample.h"
 
 inline constexpr const char* kRecordFileName = "KVB-record.json";
 
@@ -18,6 +19,8 @@ struct Peak {
   double time = 0.0;
 };
 Peak peak_of(const std::vector<double>& samples, double interval, double start = 0.0);
+// The peak of a channel as read: at its own times where it has them.
+Peak source_peak_of(const Channel& ch);
 
 struct RecordComponent {
   std::string file;                  // "KVB-N00.txt"
@@ -25,14 +28,18 @@ struct RecordComponent {
   double source_interval = 0.0;      // as read; 0 for uneven times
   std::size_t source_samples = 0;    // as read
   std::size_t samples = 0;           // real samples written (without the closing empty line)
+  std::optional<Peak> source_peak;   // of the samples as read, before any resampling
   Peak peak;                         // of the samples written
+
+  // |peak| / |source peak| - 1; nothing for zeros.
+  std::optional<double> peak_change() const;
 };
 
 struct RecordFacts {
   std::array<RecordComponent, 3> components;  // N00, N90, UP
   double source_interval = 0.0;               // the channels' shared interval; for uneven times, the grid's step
   bool uneven_times = false;                  // the samples were put on an even grid first (linear interpolation)
-  bool resampled = false;                     // to 0.005 s with kResampleMethod
+  std::optional<ResampleMethod> resampled;    // to 0.005 s, from source_interval
   bool kept_interval = false;                 // --keep-interval: the CSV's time column needs scaling
   double csv_time_step = 0.0;                 // the real seconds between the CSV's lines
   struct Cut {

@@ -15,6 +15,9 @@ inline constexpr std::array<const char*, 3> kComponentNames = {"KVB-N00.txt", "K
 // "rec.v2 channel 1 (360 Deg)", with the location where the file states one.
 std::string describe(const Channel& ch);
 
+// Where UP's index would be when UP is to be zeros.
+inline constexpr std::size_t kZerosVertical = static_cast<std::size_t>(-1);
+
 // For each component the index of the channel that goes there.
 //
 // With chosen empty, the channels must be three: one vertical (to UP) and two
@@ -22,9 +25,12 @@ std::string describe(const Channel& ch);
 // tie to the smaller azimuth) and the other to N90; when either has no
 // azimuth the one at 0 or 360 degrees, else the first, goes to N00. With
 // chosen (1-based numbers of the channel list, in N00, N90, UP order) those
-// three, which must be two horizontals and then a vertical.
+// three, which must be two horizontals and then a vertical. With zeros
+// (--missing-vertical zeros), two horizontals alone, or chosen naming two,
+// make UP kZerosVertical.
 //
 // Throws SplitError, with the numbered list of every channel, when the
-// channels cannot be assigned, and also when the three are of different
-// stations or start at different times where the files say so.
-std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels, const std::vector<long>& chosen);
+// channels cannot be assigned, and also when they are of different records
+// (station, event, start time) where the files say so, or one channel twice.
+std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels, const std::vector<long>& chosen,
+                                             bool zeros = false);

@@ -34,9 +34,9 @@ using test_support::TempDir;
 const std::vector<std::string> kSet = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt", "KVB-record.json"};
 
 std::string record(int points) {
-  return volume_file({{1, "360 Deg", samples(points, 1, 1000000)},
-                      {2, "90 Deg", samples(points, 2, 1000000)},
-                      {3, "Up", samples(points, 3, 1000000)}},
+  return volume_file({{1, "360 Deg", samples(points, 1, 100000000)},
+                      {2, "90 Deg", samples(points, 2, 100000000)},
+                      {3, "Up", samples(points, 3, 100000000)}},
                      GenOptions{});
 }
 

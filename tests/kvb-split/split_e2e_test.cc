@@ -205,8 +205,9 @@ TEST(KvbSplit, MoreThanThreeChannelsNeedChoosing) {
   EXPECT_TRUE(r.exited(1)) << r.describe();
   EXPECT_EQ(
       "kvb-split: found 6 channels; choose three with --channels N00,N90,UP (numbers from this list):\n"
-      "  1. rec.v2 channel 1 (90 Deg)\n  2. rec.v2 channel 2 (Up)\n  3. rec.v2 channel 3 (360 Deg)\n"
-      "  4. rec.v2 channel 4 (90 Deg)\n  5. rec.v2 channel 5 (Up)\n  6. rec.v2 channel 6 (360 Deg)\n",
+      "  1. rec.v2 channel 1 (90 Deg): horizontal\n  2. rec.v2 channel 2 (Up): vertical\n"
+      "  3. rec.v2 channel 3 (360 Deg): horizontal\n  4. rec.v2 channel 4 (90 Deg): horizontal\n"
+      "  5. rec.v2 channel 5 (Up): vertical\n  6. rec.v2 channel 6 (360 Deg): horizontal\n",
       r.err);
   EXPECT_EQ(std::vector<std::string>{"rec.v2"}, dir.list());
 
@@ -215,6 +216,13 @@ TEST(KvbSplit, MoreThanThreeChannelsNeedChoosing) {
   EXPECT_EQ(expected_component(channels[5], opt), dir.read(kNames[0]));
   EXPECT_EQ(expected_component(channels[3], opt), dir.read(kNames[1]));
   EXPECT_EQ(expected_component(channels[4], opt), dir.read(kNames[2]));
+
+  // Two horizontals chosen, and a vertical of zeros.
+  r = kvb_split(dir, {"--channels=6,4", "--missing-vertical", "zeros", "-o", "two", "rec.v2"});
+  EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
+  EXPECT_EQ(expected_component(channels[5], opt), dir.read("two/KVB-N00.txt"));
+  EXPECT_EQ(expected_component(channels[3], opt), dir.read("two/KVB-N90.txt"));
+  EXPECT_NE(std::string::npos, dir.read("two/KVB-UP.txt").value_or("").find("channel UP: zeros"));
 }
 
 TEST(KvbSplit, FormatOptionReadsAFileItDoesNotRecognise) {
@@ -295,7 +303,7 @@ TEST(KvbSplit, RefusesWhatReadKvbWouldShowWrongAndWarnsOfTheRest) {
     GenOptions opt;
     opt.interval = c.interval;
     auto channels = three_channels(opt, 8);
-    for (std::size_t k = 0; k < 3; ++k) channels[k].micro = samples(c.points[k], 1, 1000);
+    for (std::size_t k = 0; k < 3; ++k) channels[k].micro = samples(c.points[k], 1, 100'000'000);
     dir.write("rec.v2", volume_file(channels, opt));
     std::vector<std::string> args = c.args;
     args.push_back("rec.v2");
@@ -379,7 +387,8 @@ TEST(KvbSplit, RefusesFilesItCannotUnderstandNamingFileAndLine) {
             at_line(2) + "line longer than 4096 bytes"},
            {"", "rec.v2: the file is empty"},
            {volume_file({channels[0], channels[1]}, opt),
-            "need exactly three channels, found 2:\n  1. rec.v2 channel 1 (90 Deg)\n  2. rec.v2 channel 2 (Up)"},
+            "need exactly three channels, found 2:\n  1. rec.v2 channel 1 (90 Deg): horizontal\n  2. rec.v2 channel 2 "
+            "(Up): vertical"},
            {volume_file({channels[0], channels[1], {4, "Down", channels[2].micro}}, opt),
             "need one vertical and two horizontal channels, found 2 vertical and 1 horizontal:"},
        }) {
@@ -449,9 +458,14 @@ TEST(KvbSplit, UsageErrorsExitWithTwo) {
            {{"--frobnicate", "a.v2"}, 2, "kvb-split: unknown option --frobnicate\n"},
            {{"--format=peer2", "a.v2"}, 2, "kvb-split: unknown format peer2 (formats: "},
            {{"a.v2", "--format"}, 2, "kvb-split: option --format needs a value\n"},
+           {{"--channels", "1,2,3,4", "a.v2"},
+            2,
+            "kvb-split: --channels takes three channel numbers, as in 4,5,6, or two horizontals, as in 4,5, not "
+            "1,2,3,4\n"},
            {{"--channels", "1,2", "a.v2"},
             2,
-            "kvb-split: --channels takes three channel numbers, as in 4,5,6, not 1,2\n"},
+            "kvb-split: --channels with two horizontals needs --missing-vertical zeros\n"},
+           {{"--resample=cubic", "a.v2"}, 2, "kvb-split: --resample takes linear or band-limited, not cubic\n"},
            {{"-c", "1,2,x", "a.v2"}, 2, "kvb-split: --channels takes three channel numbers"},
            {{"--help"}, 0, ""},
            {{"--version"}, 0, ""},

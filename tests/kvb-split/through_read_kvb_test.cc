@@ -186,7 +186,7 @@ TEST(KvbSplitThroughReadKvb, FilmEraPairsInGTenthsAtUnevenTimes) {
 }
 
 // A 15 s record at 0.01 s of band-limited samples (peak near 90 cm/s²),
-// resampled: read-KVB's CSV at 0.005 s holds the signal itself to 0.1 % of
+// resampled band-limited: read-KVB's CSV at 0.005 s holds the signal itself to 0.1 % of
 // its peak away from the first and last second, and every resampled sample.
 TEST(KvbSplitThroughReadKvb, ResampledRecordHoldsTheSignalAndItsRecordFileSaysSo) {
   const double from = 0.01, scale = 0.45;
@@ -200,7 +200,7 @@ TEST(KvbSplitThroughReadKvb, ResampledRecordHoldsTheSignalAndItsRecordFileSaysSo
   opt.interval = from;
   TempDir dir;
   dir.write("rec.v2", volume_file(channels, opt));
-  RunResult split = run(KVB_SPLIT, {"--resample", "-o", "rec", "rec.v2"}, dir.path());
+  RunResult split = run(KVB_SPLIT, {"--resample=band-limited", "-o", "rec", "rec.v2"}, dir.path());
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ("", split.err);
   RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");

@@ -42,6 +42,27 @@ TEST(Resample, CountsAndTinyRecords) {
   EXPECT_EQ(std::vector<double>{7.0}, resample({7.0}, 0.02, 0.005));
 }
 
+// A zigzag near the Nyquist frequency, as film digitising leaves it: what a
+// band-limited resampler changes and linear interpolation keeps.
+std::vector<double> zigzag(std::size_t n) {
+  std::vector<double> x(n);
+  for (std::size_t k = 0; k < n; ++k)
+    x[k] = (k % 2 ? -1.0 : 1.0) * 97.3 * std::sin(0.05 * static_cast<double>(k)) + 0.001 * static_cast<double>(k);
+  return x;
+}
+
+TEST(Resample, LinearKeepsEverySampleAndThePeakAtWholeRatios) {
+  const std::vector<double> x = zigzag(1001);
+  for (double from : {0.01, 0.02, 0.025, 0.05}) {
+    const auto m = static_cast<std::size_t>(std::lround(from / 0.005));
+    const std::vector<double> y = resample_linear(x, from, 0.005);
+    ASSERT_EQ((x.size() - 1) * m + 1, y.size()) << from;
+    for (std::size_t k = 0; k < x.size(); ++k) ASSERT_EQ(x[k], y[k * m]) << from << " s, sample " << k;
+    EXPECT_DOUBLE_EQ(x[0] + (x[1] - x[0]) / static_cast<double>(m), y[1]) << from;
+    EXPECT_EQ(peak_of(x, from).value, peak_of(y, 0.005).value) << from;
+  }
+}
+
 TEST(EvenGrid, InterpolatesLinearlyAndRefusesTimesThatDoNotIncrease) {
   EXPECT_DOUBLE_EQ(0.005, even_step({0.0, 0.004, 0.009, 0.014, 0.020, 0.021, 0.026}));
   std::vector<double> y = to_even_grid({0.0, 0.004, 0.010, 0.016}, {0.0, 4.0, 10.0, -2.0}, 0.005);
@@ -118,7 +139,17 @@ TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
   Channel n00, n90;
   n00.source = "CE1.V2";
   n00.station_code = "CE1";
-  n00.station_name = "Cedar Flat";
+  n00.station_name =
+      "Pe\xf1"
+      "a Flat";  // Latin-1, as older files write it
+  n00.start_time = "08/24/14, 10:20:44.0";
+  n00.start_iso = "2014-08-24T10:20:44.000Z";
+  n00.event = "South Napa";
+  n00.event_date = "2014-08-24";
+  n00.magnitude = 6.0;
+  n00.processing = "corrected";
+  n00.filter_low_hz = 0.1;
+  n00.filter_high_hz = 40.0;
   n00.number = "1";
   n00.orientation_text = "360 Deg";
   n00.orientation = {Axis::kHorizontal, 360};
@@ -130,20 +161,31 @@ TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
   n90.number = "3";
   n90.orientation = {Axis::kHorizontal, 90};
   RecordFacts facts;
-  facts.components = {RecordComponent{"KVB-N00.txt", &n00, 0.02, 4, 13, peak_of({0, 1, -3, 2}, 0.005, 10.0)},
-                      RecordComponent{"KVB-N90.txt", &n90, 0.02, 4, 13, {}},
-                      RecordComponent{"KVB-UP.txt", nullptr, 0, 0, 13, {}}};
+  facts.components = {
+      RecordComponent{"KVB-N00.txt", &n00, 0.02, 4, 13, Peak{-2.0, 0.04}, peak_of({0, 1, -3, 2}, 0.005, 10.0)},
+      RecordComponent{"KVB-N90.txt", &n90, 0.02, 4, 13, {}, {}},
+      RecordComponent{"KVB-UP.txt", nullptr, 0, 0, 13, {}, {}}};
   facts.source_interval = 0.02;
-  facts.resampled = true;
+  facts.resampled = ResampleMethod::kBandLimited;
   facts.csv_time_step = 0.005;
   facts.vertical_zeros = true;
   JsonDoc json(record_json(facts));
   EXPECT_EQ("CE1", json.text("/station/code"));
-  EXPECT_EQ("Cedar Flat", json.text("/station/name"));
-  EXPECT_TRUE(json.is_null("/start_time"));
+  EXPECT_EQ("Pe\u00f1a Flat", json.text("/station/name"));
+  EXPECT_EQ("2014-08-24T10:20:44.000Z", json.text("/start_time"));
+  EXPECT_EQ("08/24/14, 10:20:44.0", json.text("/start_time_text"));
+  EXPECT_EQ("South Napa", json.text("/event/name"));
+  EXPECT_EQ("2014-08-24", json.text("/event/date"));
+  EXPECT_EQ(6.0, json.number("/event/magnitude"));
+  EXPECT_TRUE(json.is_null("/record_id"));
+  EXPECT_EQ("corrected", json.text("/processing/level"));
+  EXPECT_EQ(40.0, json.number("/processing/filter_hz/1"));
+  EXPECT_EQ("band-limited", json.text("/done/resampling/method"));
+  EXPECT_EQ(0.02, json.number("/done/resampling/from_interval"));
+  EXPECT_EQ(0.005, json.number("/done/resampling/to_interval"));
   EXPECT_EQ(0.005, json.number("/csv_time_step"));
   EXPECT_EQ(1.0, json.number("/time_column_scale"));
-  EXPECT_EQ(kResampleMethod, json.text("/done/resampled"));
+  EXPECT_EQ(method_description(ResampleMethod::kBandLimited), json.text("/done/resampled"));
   EXPECT_EQ("zeros", json.text("/done/missing_vertical"));
   EXPECT_TRUE(json.is_null("/done/window"));
   EXPECT_EQ("CE1.V2", json.text("/components/0/source"));
@@ -153,6 +195,10 @@ TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
   EXPECT_EQ(4, json.number("/components/0/source_samples"));
   EXPECT_EQ(-3.0, json.number("/components/0/peak/value"));
   EXPECT_EQ(10.01, json.number("/components/0/peak/time"));
+  EXPECT_EQ(-2.0, json.number("/components/0/source_peak/value"));
+  EXPECT_DOUBLE_EQ(0.5, json.number("/components/0/peak_change"));
+  EXPECT_TRUE(json.is_null("/components/2/source_peak"));
+  EXPECT_TRUE(json.is_null("/components/2/peak_change"));
   EXPECT_EQ("3", json.text("/components/1/channel"));
   EXPECT_TRUE(json.flag("/components/2/zeros"));
   EXPECT_TRUE(json.is_null("/components/2/source"));
@@ -189,7 +235,8 @@ TEST(SettleTime, RefusesWhatWouldComeOutWrongAndSaysWhatHelps) {
             "but read-KVB's time column assumes 0.005 s; use --resample to resample the record to 0.005 s, "
             "or --keep-interval to keep its samples (the CSV's time column then needs scaling by "
             "interval/0.005)"},
-           {100, 0.005, IntervalChoice::kResample, 0.0, "r.v2 channel 2: no usable sample interval (0 s)"},
+           {100, 0.005, IntervalChoice::kResample, 0.0,
+            "r.v2 channel 2: the sample interval, 0 s, is not between 1 µs and 10 s"},
            {100, 0.02, IntervalChoice::kKeep, 0.01,
             "the channels keep different intervals (r.v2 channel 1 0.02 s, r.v2 channel 2 0.01 s), but "
             "the CSV has one time column; use --resample"},
@@ -205,7 +252,7 @@ TEST(SettleTime, RefusesWhatWouldComeOutWrongAndSaysWhatHelps) {
     chosen[1].interval = c.n90_interval;
     std::vector<std::string> warnings;
     try {
-      settle_time(chosen, {c.choice, std::nullopt, false}, warnings);
+      settle_time(chosen, {c.choice, std::nullopt, false, std::nullopt}, warnings);
       ADD_FAILURE() << c.message;
     } catch (const SplitError& e) { EXPECT_STREQ(c.message, e.what()); }
   }
@@ -233,7 +280,7 @@ TEST(SettleTime, ResamplesKeepsCutsAndFillsAMissingVertical) {
   EXPECT_FALSE(facts.resampled || facts.kept_interval || facts.window);
 
   auto resampled = record_of(100, 0.02);
-  facts = settle_time(resampled, {IntervalChoice::kResample, std::nullopt, true}, warnings);
+  facts = settle_time(resampled, {IntervalChoice::kResample, std::nullopt, true, std::nullopt}, warnings);
   EXPECT_TRUE(facts.resampled && facts.vertical_zeros);
   EXPECT_EQ(397u, resampled[1].samples.size());
   EXPECT_EQ(std::vector<double>(397, 0.0), resampled[2].samples);
@@ -244,7 +291,7 @@ TEST(SettleTime, ResamplesKeepsCutsAndFillsAMissingVertical) {
   EXPECT_TRUE(warnings.empty());
 
   auto kept = record_of(100, 0.02);
-  facts = settle_time(kept, {IntervalChoice::kKeep, std::nullopt, false}, warnings);
+  facts = settle_time(kept, {IntervalChoice::kKeep, std::nullopt, false, std::nullopt}, warnings);
   EXPECT_EQ(100u, kept[0].samples.size());
   EXPECT_EQ(std::vector<std::string>{"kept"}, kept[0].data_lines);
   EXPECT_EQ(0.02, facts.csv_time_step);
@@ -256,13 +303,57 @@ TEST(SettleTime, ResamplesKeepsCutsAndFillsAMissingVertical) {
   // the peak is at its own time.
   auto burst = record_of(40001, 0.005);
   burst[1].samples[30000] = -500.0;
-  facts = settle_time(burst, {IntervalChoice::kRefuse, WindowRequest{true, 0, 0}, false}, warnings);
+  facts = settle_time(burst, {IntervalChoice::kRefuse, WindowRequest{true, 0, 0}, false, std::nullopt}, warnings);
   ASSERT_TRUE(facts.window);
   EXPECT_EQ(32992u, burst[2].samples.size());
   EXPECT_LE(facts.window->first_sample, 30000u);
   EXPECT_EQ(-500.0, facts.components[1].peak.value);
   EXPECT_DOUBLE_EQ(150.0, facts.components[1].peak.time);
   EXPECT_TRUE(burst[1].data_lines.empty());
+}
+
+TEST(SettleTime, ChoosesTheResamplingMethodAndWarnsOfPeaks) {
+  using M = ResampleMethod;
+  struct Case {
+    double interval;
+    bool uneven;  // the same instants as film pairs
+    std::optional<M> forced;
+    M method;
+    const char* warning;  // about N00's peak; "" for none
+  };
+  for (const Case& c : std::vector<Case>{
+           {0.01, false, std::nullopt, M::kLinear, ""},
+           {0.02, false, std::nullopt, M::kLinear, ""},
+           {0.025, false, std::nullopt, M::kLinear, ""},
+           {0.05, false, std::nullopt, M::kLinear, ""},
+           {0.004, false, std::nullopt, M::kBandLimited, "(band-limited resampling)"},
+           {0.001, false, std::nullopt, M::kBandLimited, "(band-limited resampling)"},
+           {0.01, true, std::nullopt, M::kBandLimited, "(band-limited resampling)"},
+           {0.004, false, M::kLinear, M::kLinear, ""},
+           {0.02, false, M::kBandLimited, M::kBandLimited,
+            "(band-limited resampling; --resample=linear keeps the record's own samples)"},
+       }) {
+    auto chosen = record_of(400, c.interval);
+    chosen[0].samples = zigzag(400);
+    chosen[2].samples.assign(400, 0.0);
+    chosen[2].samples[7] = -0.004;
+    chosen[2].samples[9] = 0.0041;
+    for (Channel& ch : chosen) {
+      if (!c.uneven) continue;
+      for (std::size_t k = 0; k < 400; ++k) ch.times.push_back(0.01 * static_cast<double>(k));
+      ch.interval = 0;
+    }
+    std::vector<std::string> warnings;
+    RecordFacts facts = settle_time(chosen, {IntervalChoice::kResample, std::nullopt, false, c.forced}, warnings);
+    EXPECT_EQ(c.method, facts.resampled) << c.interval;
+    ASSERT_FALSE(warnings.empty());
+    if (c.method == M::kLinear && !c.forced) {  // UP's own samples kept
+      EXPECT_EQ("UP: the peak is 0.004 cm/s²; the CSV's 0.001 cm/s² steps give it only 9 levels", warnings.back());
+    }
+    const bool warned = warnings.size() > 1 && warnings[0].rfind("N00: the peak written, ", 0) == 0;
+    EXPECT_EQ(*c.warning != '\0', warned) << c.interval << ": " << warnings[0];
+    if (warned) { EXPECT_NE(std::string::npos, warnings[0].find(c.warning)) << warnings[0]; }
+  }
 }
 
 }  // namespace

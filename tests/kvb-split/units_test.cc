@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -104,8 +105,9 @@ TEST(ChannelHeader, FindsStationChannelAndOrientation) {
 }
 
 // The components chosen for channels of these orientations ("012": N00 is the
-// first channel, N90 the second, UP the third), or the first line of the refusal.
-std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}) {
+// first channel, N90 the second, UP the third; "z" an UP of zeros), or the
+// first line of the refusal.
+std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}, bool zeros = false) {
   std::vector<Channel> channels;
   for (const std::string& w : words) {
     Channel ch;
@@ -116,8 +118,8 @@ std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}) 
     channels.push_back(ch);
   }
   try {
-    auto p = select_components(channels, chosen);
-    return std::to_string(p[0]) + std::to_string(p[1]) + std::to_string(p[2]);
+    auto p = select_components(channels, chosen, zeros);
+    return std::to_string(p[0]) + std::to_string(p[1]) + (p[2] == kZerosVertical ? "z" : std::to_string(p[2]));
   } catch (const SplitError& e) {
     std::string what = e.what();
     return what.substr(0, what.find('\n'));
@@ -176,37 +178,100 @@ TEST(Selection, TakesTheChosenChannelsInN00N90UpOrder) {
   EXPECT_EQ("--channels: channel 2 is chosen twice:", pick(six, {2, 2, 1}));
   EXPECT_EQ("--channels: UP needs the vertical channel, and 3 is horizontal:", pick(six, {2, 6, 3}));
   EXPECT_EQ("--channels: N00 needs a horizontal channel, and 1 is vertical:", pick(six, {1, 2, 4}));
+  // Two horizontals and an UP of zeros; with zeros two horizontals alone go by orientation.
+  EXPECT_EQ("21z", pick(six, {3, 2}, true));
+  EXPECT_EQ("--channels: N90 needs a horizontal channel, and 4 is vertical:", pick(six, {3, 4}, true));
+  EXPECT_EQ("10z", pick({"90 Deg", "0 Deg"}, {}, true));
+  EXPECT_EQ("need one vertical and two horizontal channels, found 0 vertical and 3 horizontal:",
+            pick({"90 Deg", "0 Deg", "270 Deg"}, {}, true));
 }
 
+// Two PEER-like channels and a vertical, each field as its file may give it.
 TEST(Selection, RefusesChannelsOfDifferentRecords) {
+  struct Side {
+    const char* format;
+    const char* code;
+    const char* name;
+    const char* event;
+    const char* date;
+    const char* start;  // start_iso
+  };
+  struct Case {
+    Side a, b;
+    const char* refusal;  // "" when they pass as one record
+  };
+  const Side peer = {"peer", "", "El Centro Array #9", "Imperial Valley", "1940-05-19", ""};
+  for (const Case& c : std::vector<Case>{
+           {peer, peer, ""},
+           {peer, {"peer", "", "EL CENTRO  ARRAY #9", "IMPERIAL VALLEY", "1940-05-19", ""}, ""},
+           {peer,
+            {"peer", "", "Gilroy Array #6", "Loma Prieta", "1989-10-18", ""},
+            "channels of different records (the station differs): a channel 1 (0 Deg) is station \"El Centro Array "
+            "#9\", event \"Imperial Valley\" of 1940-05-19; b channel 1 (90 Deg) is station \"Gilroy Array #6\", "
+            "event \"Loma Prieta\" of 1989-10-18"},
+           {peer, {"peer", "", "El Centro Array #9", "Imperial Valley", "1979-10-15", ""}, "the event date differs"},
+           {peer, {"peer", "", "El Centro Array #9", "Loma Prieta", "", ""}, "the event differs"},
+           {{"cosmos", "", "", "Loma Prieta, CA", "1989-10-18", ""}, {"peer", "", "", "LOMA PRIETA", "", ""}, ""},
+           {{"cosmos", "CE24278", "Cedar Flat", "", "", "2014-08-24T10:20:44.000Z"},
+            {"csmip-v2", "24278", "CEDAR FLAT - Hwy", "", "", "2014-08-24T03:20:44-07:00"},
+            ""},
+           {{"cosmos", "CE24278", "", "", "", ""}, {"csmip-v2", "CE24279", "", "", "", ""}, "the station differs"},
+           {{"cosmos", "CE24278", "", "", "", ""}, {"peer", "", "Cedar Flat", "", "", ""}, ""},
+           {{"cosmos", "", "", "", "", "2014-08-24T10:20:44.000Z"},
+            {"geonet", "", "", "", "", "2014-08-24T11:20:44Z"},
+            "the start time differs"},
+       }) {
+    std::vector<Channel> channels(3);
+    const Side* sides[3] = {&c.a, &c.b, &c.a};
+    const char* words[3] = {"0 Deg", "90 Deg", "Up"};
+    for (std::size_t k = 0; k < 3; ++k) {
+      Channel& ch = channels[k];
+      ch.source = k == 1 ? "b" : "a";
+      ch.number = "1";
+      ch.orientation_text = words[k];
+      ch.orientation = classify_orientation(words[k]).value();
+      ch.format = sides[k]->format;
+      ch.station_code = sides[k]->code;
+      ch.station_name = sides[k]->name;
+      ch.event = sides[k]->event;
+      ch.event_date = sides[k]->date;
+      ch.start_iso = sides[k]->start;
+    }
+    std::string refusal;
+    try {
+      select_components(channels, {});
+    } catch (const SplitError& e) { refusal = e.what(); }
+    EXPECT_NE(std::string::npos, refusal.find(c.refusal)) << refusal;
+    EXPECT_EQ(std::string(c.refusal).empty(), refusal.empty()) << refusal;
+  }
+  // The same-format start text as before, and one channel twice.
   std::vector<Channel> channels(3);
-  const char* words[3] = {"0 Deg", "90 Deg", "Up"};
+  const char* words[3] = {"0 Deg", "Up", "0 Deg"};
   for (std::size_t k = 0; k < 3; ++k) {
     channels[k].source = "c" + std::to_string(k + 1) + ".v2";
     channels[k].format = "csmip-v2";
     channels[k].number = "1";
     channels[k].orientation_text = words[k];
     channels[k].orientation = classify_orientation(words[k]).value();
-    channels[k].station_code = "12345";
-    channels[k].start_time = "1/2/24, 18:00:00.0 UTC";
+    channels[k].start_time = "1/2/24, 18:00:0" + std::to_string(k) + ".0 UTC";
+    channels[k].samples = {1.0, -2.0};
   }
-  EXPECT_NO_THROW(select_components(channels, {}));
-  auto refusal = [&] {
-    try {
-      select_components(channels, {});
-    } catch (const SplitError& e) { return std::string(e.what()); }
-    return std::string("accepted");
-  };
-  channels[2].start_time = "1/2/24, 18:00:05.0 UTC";
-  EXPECT_EQ(
-      "channels of records that start at different times: c1.v2 channel 1 (0 Deg) starts at "
-      "1/2/24, 18:00:00.0 UTC, c3.v2 channel 1 (Up) at 1/2/24, 18:00:05.0 UTC",
-      refusal());
-  channels[1].station_code = "5\x1b";
-  EXPECT_EQ(
-      "channels of different stations: c1.v2 channel 1 (0 Deg) is station 12345, "
-      "c2.v2 channel 1 (90 Deg) station 5\\x1b",
-      refusal());
+  channels[2].samples = {1.0, -3.0};
+  try {
+    select_components(channels, {1, 3, 2});
+    ADD_FAILURE() << "different start times";
+  } catch (const SplitError& e) { EXPECT_NE(nullptr, std::strstr(e.what(), "(the start time differs)")) << e.what(); }
+  channels[2].samples = channels[0].samples;
+  channels[2].start_time = channels[0].start_time;
+  try {
+    select_components(channels, {1, 3, 2});
+    ADD_FAILURE() << "one channel twice";
+  } catch (const SplitError& e) {
+    EXPECT_STREQ(
+        "c1.v2 channel 1 (0 Deg) and c3.v2 channel 1 (0 Deg) are the same channel, the same samples (one file given "
+        "twice?)",
+        e.what());
+  }
 }
 
 std::vector<std::string> lines_of(const std::string& bytes, LineStatus* last = nullptr) {

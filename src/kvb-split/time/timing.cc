@@ -3,27 +3,30 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "split_error.h"
-#include "time/resample.h"
 
 namespace {
 
+constexpr const char* kShortNames[3] = {"N00", "N90", "UP"};
+// A change of the peak beyond this share is a warning.
+constexpr double kPeakTolerance = 0.01;
+// The CSV's last decimal, in cm/s²: a peak below a thousand of them shows
+// as a staircase.
+constexpr double kCsvStep = 0.001;
+
 bool same_interval(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(a, b); }
 
-std::string seconds_text(double s) {
+std::string number_text(const char* format, double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.3f s", s);
+  std::snprintf(text, sizeof text, format, value);
   return text;
 }
 
-std::string factor_text(double f) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", f);
-  return text;
+std::string name_of(const Channel& ch) {
+  return escaped(ch.source) + (ch.number.empty() ? "" : " channel " + escaped(ch.number));
 }
-
-std::string name_of(const Channel& ch) { return ch.source + (ch.number.empty() ? "" : " channel " + ch.number); }
 
 // The smallest and largest step between a channel's sample times.
 std::string steps_text(const std::vector<double>& times) {
@@ -34,6 +37,29 @@ std::string steps_text(const std::vector<double>& times) {
     if (k == 1 || step > high) high = step;
   }
   return interval_text(std::round(low * 1e6) / 1e6) + " to " + interval_text(std::round(high * 1e6) / 1e6);
+}
+
+// An interval a record can have: finite, a microsecond to ten seconds. What
+// names the interval in the message: "r.v2 channel 1: the sample interval".
+void check_interval(const std::string& what, double seconds) {
+  if (!(seconds >= kShortestInterval && seconds <= kLongestInterval))
+    throw SplitError(what + ", " + interval_text(seconds) + ", is not between 1 µs and 10 s");
+}
+
+// Stops before a channel of samples samples at dt is made: beyond what
+// read-KVB holds (unless it will be cut or resampled), or beyond what
+// kvb-split makes at all.
+void check_length(double samples, double dt, bool on_its_way) {
+  if (samples > static_cast<double>(kReadKvbRealSamples) && !on_its_way)
+    throw SplitError("the record lasts " + seconds_text((samples - 1) * dt) + " (" + number_text("%.0f", samples) +
+                     " samples at " + interval_text(dt) + "), but read-KVB holds at most " +
+                     std::to_string(kReadKvbRealSamples) + " samples a component (" +
+                     seconds_text(static_cast<double>(kReadKvbRealSamples - 1) * dt) +
+                     "); use --window auto (the strongest shaking) or --window START:END (seconds)");
+  if (samples > static_cast<double>(kMostRecordSamples))
+    throw SplitError("the record would hold " + number_text("%.0f", samples) + " samples at " + interval_text(dt) +
+                     " (" + seconds_text((samples - 1) * dt) + "), more than the " +
+                     std::to_string(kMostRecordSamples) + " kvb-split puts on its way to a window");
 }
 
 // Every channel at an even interval: uneven times are refused, or put on an
@@ -47,8 +73,15 @@ void even_out(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptio
                        "), but read-KVB's time column assumes an even 0.005 s; use --resample (the "
                        "samples are put on an even grid by linear interpolation, then resampled to "
                        "0.005 s) or --keep-interval (only the even grid)");
-    const double step = even_step(ch.times);
-    ch.samples = to_even_grid(ch.times, ch.samples, step);
+    const double step = ch.times.size() < 2 ? kReadKvbInterval : even_step(ch.times);
+    check_interval(name_of(ch) + ": the median step between its sample times", step);
+    // Resampled later, the grid is only on its way; kept, it is the record.
+    const bool resampled_later =
+        options.interval == IntervalChoice::kResample && !same_interval(step, kReadKvbInterval);
+    check_length(even_grid_length(ch.times, step), step, options.window || resampled_later);
+    try {
+      ch.samples = to_even_grid(ch.times, ch.samples, step);
+    } catch (const SplitError& e) { throw SplitError(name_of(ch) + ": " + e.what()); }
     ch.times.clear();
     ch.interval = step;
     ch.data_lines.clear();
@@ -56,13 +89,67 @@ void even_out(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptio
   }
 }
 
+// --resample's method: as asked, else linear where every channel's interval
+// is a whole multiple of 0.005 s as the file gives it, band-limited otherwise.
+ResampleMethod method_for(const std::array<Channel, 3>& chosen, std::size_t count, const TimeOptions& options,
+                          bool uneven) {
+  if (options.method) return *options.method;
+  bool whole = !uneven;
+  for (std::size_t c = 0; c < count; ++c) whole = whole && whole_multiple(chosen[c].interval, kReadKvbInterval);
+  return whole ? ResampleMethod::kLinear : ResampleMethod::kBandLimited;
+}
+
+void resample_all(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptions& options, RecordFacts& facts) {
+  const ResampleMethod method = method_for(chosen, count, options, facts.uneven_times);
+  for (std::size_t c = 0; c < count; ++c) {
+    Channel& ch = chosen[c];
+    if (same_interval(ch.interval, kReadKvbInterval)) continue;
+    check_length(resampled_length(ch.samples.size(), ch.interval, kReadKvbInterval), kReadKvbInterval,
+                 options.window.has_value());
+    try {
+      ch.samples = method == ResampleMethod::kLinear ? resample_linear(ch.samples, ch.interval, kReadKvbInterval)
+                                                     : resample(ch.samples, ch.interval, kReadKvbInterval);
+    } catch (const std::bad_alloc&) {
+      throw SplitError(name_of(ch) + ": not enough memory to resample " + std::to_string(ch.samples.size()) +
+                       " samples");
+    }
+    ch.interval = kReadKvbInterval;
+    ch.data_lines.clear();
+    facts.resampled = method;
+  }
+}
+
+// What the user must know about the peaks written: one that differs from the
+// record's by more than kPeakTolerance, one too small for the CSV's decimals.
+void warn_about_peaks(const std::array<Channel, 3>& chosen, const RecordFacts& facts,
+                      std::vector<std::string>& warnings) {
+  for (std::size_t c = 0; c < 3; ++c) {
+    const RecordComponent& rc = facts.components[c];
+    if (!rc.channel) continue;
+    const std::string peak = number_text("%.3f", rc.peak.value) + " cm/s²";
+    if (auto change = rc.peak_change(); change && std::fabs(*change) > kPeakTolerance) {
+      std::string why;
+      if (facts.resampled == ResampleMethod::kBandLimited)
+        why = whole_multiple(rc.source_interval, kReadKvbInterval)
+                  ? " (band-limited resampling; --resample=linear keeps the record's own samples)"
+                  : " (band-limited resampling)";
+      warnings.push_back(std::string(kShortNames[c]) + ": the peak written, " + peak + ", differs by " +
+                         number_text("%+.1f", 100 * *change) + " % from the record's " +
+                         number_text("%.3f", rc.source_peak->value) + " cm/s²" + why);
+    }
+    const std::vector<double>& x = chosen[c].samples;
+    if (x.empty() || std::fabs(rc.peak.value) >= 1.0) continue;
+    // The CSV's values between the lowest sample (or zero) and the highest.
+    const auto [low, high] = std::minmax_element(x.begin(), x.end());
+    const double levels = std::round(std::max(*high, 0.0) / kCsvStep) - std::round(std::min(*low, 0.0) / kCsvStep) + 1;
+    warnings.push_back(std::string(kShortNames[c]) + ": the peak is " + peak + "; the CSV's 0.001 cm/s² steps give " +
+                       "it only " + number_text("%.0f", levels) + (levels == 1 ? " level" : " levels"));
+  }
+}
+
 }  // namespace
 
-std::string interval_text(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g s", seconds);
-  return text;
-}
+std::string interval_text(double seconds) { return number_text("%g s", seconds); }
 
 RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options,
                         std::vector<std::string>& warnings) {
@@ -74,11 +161,10 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
     if (!rc.channel) continue;
     rc.source_samples = chosen[c].samples.size();
     rc.source_interval = chosen[c].times.empty() ? chosen[c].interval : 0.0;
+    rc.source_peak = source_peak_of(chosen[c]);
   }
   for (std::size_t c = 0; c < count; ++c) {
-    const double dt = chosen[c].interval;
-    if (chosen[c].times.empty() && !(std::isfinite(dt) && dt > 0))
-      throw SplitError(name_of(chosen[c]) + ": no usable sample interval (" + interval_text(dt) + ")");
+    if (chosen[c].times.empty()) check_interval(name_of(chosen[c]) + ": the sample interval", chosen[c].interval);
   }
   even_out(chosen, count, options, facts);
 
@@ -100,16 +186,7 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
                      "record to 0.005 s, or --keep-interval to keep its samples (the CSV's time "
                      "column then needs scaling by interval/0.005)");
   }
-  if (off_step && options.interval == IntervalChoice::kResample) {
-    for (std::size_t c = 0; c < count; ++c) {
-      Channel& ch = chosen[c];
-      if (same_interval(ch.interval, kReadKvbInterval)) continue;
-      ch.samples = resample(ch.samples, ch.interval, kReadKvbInterval);
-      ch.interval = kReadKvbInterval;
-      ch.data_lines.clear();
-      facts.resampled = true;
-    }
-  }
+  if (off_step && options.interval == IntervalChoice::kResample) resample_all(chosen, count, options, facts);
   for (std::size_t c = 1; c < count; ++c) {
     if (!same_interval(chosen[c].interval, chosen[0].interval))
       throw SplitError("the channels keep different intervals (" + name_of(chosen[0]) + " " +
@@ -120,7 +197,7 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
   if (off_step && options.interval == IntervalChoice::kKeep && !same_interval(dt, kReadKvbInterval)) {
     facts.kept_interval = true;
     warnings.push_back("the sample interval " + interval_text(dt) + " is kept: multiply the CSV's time column by " +
-                       factor_text(dt / kReadKvbInterval) + " (" + interval_text(dt) + "/0.005 s)");
+                       number_text("%g", dt / kReadKvbInterval) + " (" + interval_text(dt) + "/0.005 s)");
   }
   facts.csv_time_step = dt;
 
@@ -134,12 +211,7 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
   }
 
   // At most what read-KVB holds, or the window asked for.
-  if (samples > kReadKvbRealSamples && !options.window)
-    throw SplitError("the record lasts " + seconds_text(static_cast<double>(samples - 1) * dt) + " (" +
-                     std::to_string(samples) + " samples at " + interval_text(dt) + "), but read-KVB holds at most " +
-                     std::to_string(kReadKvbRealSamples) + " samples a component (" +
-                     seconds_text(static_cast<double>(kReadKvbRealSamples - 1) * dt) +
-                     "); use --window auto (the strongest shaking) or --window START:END (seconds)");
+  check_length(static_cast<double>(samples), dt, options.window.has_value());
   if (options.window) {
     Window w;
     if (options.window->automatic) {
@@ -169,5 +241,6 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
     facts.components[c].samples = chosen[c].samples.size();
     facts.components[c].peak = peak_of(chosen[c].samples, dt, start);
   }
+  warn_about_peaks(chosen, facts, warnings);
   return facts;
 }

@@ -11,12 +11,19 @@
 
 #include "model/channel.h"
 #include "record_file.h"
+#include "time/resample.h"
 #include "time/window.h"
 
 inline constexpr double kReadKvbInterval = 0.005;
 // read-KVB's buffers hold 33000 samples; the empty data line closing each
 // component file takes the last eight.
 inline constexpr std::size_t kReadKvbRealSamples = 32992;
+// The most samples a channel may have on its way to a window (an even grid or
+// a resampled record): 10000 s at 0.005 s, 16 MB a channel.
+inline constexpr std::size_t kMostRecordSamples = 2'000'000;
+// The intervals a record may state: a microsecond to ten seconds.
+inline constexpr double kShortestInterval = 1e-6;
+inline constexpr double kLongestInterval = 10.0;
 
 enum class IntervalChoice {
   kRefuse,    // anything but an even 0.005 s stops the run
@@ -26,17 +33,20 @@ enum class IntervalChoice {
 
 struct TimeOptions {
   IntervalChoice interval = IntervalChoice::kRefuse;
-  std::optional<WindowRequest> window;  // --window
-  bool vertical_zeros = false;          // --missing-vertical zeros: chosen[2] has no samples yet
+  std::optional<WindowRequest> window;   // --window
+  bool vertical_zeros = false;           // --missing-vertical zeros: chosen[2] has no samples yet
+  std::optional<ResampleMethod> method;  // --resample=METHOD; else linear where whole_multiple, band-limited elsewhere
 };
 
 // Brings the chosen channels (N00, N90, UP) to one shared interval and to at
 // most kReadKvbRealSamples samples: their samples, interval and times are
 // replaced, and their data lines dropped where the samples changed. With
 // vertical_zeros, chosen[2] gets as many zeros as the longest horizontal.
-// Adds what the user must know to warnings and says in the facts what was
-// done (the caller fills in the component file names). Throws SplitError
-// with the reason and the options that would help.
+// Every size is checked before it is made. Adds what the user must know to
+// warnings (a peak that changed by more than 1 %, a peak too small for the
+// CSV's three decimals) and says in the facts what was done (the caller
+// fills in the component file names). Throws SplitError with the reason and
+// the options that would help.
 RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options, std::vector<std::string>& warnings);
 
 // "0.02 s", "0.005 s": an interval as messages show it.

@@ -17,13 +17,13 @@ std::optional<double> seconds_value(std::string_view text) {
   return value;
 }
 
-std::string seconds_text(double s) {
+}  // namespace
+
+std::string seconds_text(double seconds) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.3f s", s);
+  std::snprintf(text, sizeof text, std::fabs(seconds) < 1e9 ? "%.3f s" : "%g s", seconds);
   return text;
 }
-
-}  // namespace
 
 std::optional<WindowRequest> parse_window(std::string_view text, std::string& why) {
   if (text == "auto") return WindowRequest{true, 0.0, 0.0};

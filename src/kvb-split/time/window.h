@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+// "12.345 s": seconds as messages show them ("1e+308 s" for huge ones).
+std::string seconds_text(double seconds);
+
 // Samples first to first + count - 1 of every component.
 struct Window {
   std::size_t first = 0;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "split_error.h"
+#include "utf8.h"
 
 namespace {
 
@@ -79,6 +80,9 @@ std::string component_title(const Channel& ch) {
   bool shows_azimuth = !ch.orientation_text.empty() && ch.orientation_text[0] >= '0' && ch.orientation_text[0] <= '9';
   if (ch.orientation.axis == Axis::kHorizontal && ch.orientation.azimuth >= 0 && !shows_azimuth)
     title += " (" + std::to_string(ch.orientation.azimuth) + " Deg)";
+  // read-KVB echoes the title to the terminal: no control character of the
+  // input goes there.
+  title = without_controls(title);
   if (title.size() > kTitleColumns) title.resize(kTitleColumns);
   return title;
 }

@@ -27,7 +27,8 @@ inline bool fits_component_field(double value) { return value > -99999.9995 && v
 
 // The title record, at most 80 columns: station name and code, channel number
 // and orientation as the file gives them, and the azimuth where the words do
-// not show it: "Cedar Flat, station 12345, channel 1: 360 Deg".
+// not show it: "Cedar Flat, station 12345, channel 1: 360 Deg". Control
+// characters of the input show as '?'.
 std::string component_title(const Channel& ch);
 
 // The 42 header records: the channel's header lines 1 to 5, the title, its
