@@ -1,5 +1,6 @@
 #include "record_folder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -54,7 +55,9 @@ std::string read_text(const std::string& path) {
 
 std::vector<double> read_samples(std::string_view bytes, std::size_t samples, const std::string& shown) {
   std::vector<double> out;
-  out.reserve(samples);
+  // A record file's count is not trusted with memory: a byte of the file
+  // gives eight samples at the most (an empty record).
+  out.reserve(std::min(samples, kFieldsPerLine * bytes.size()));
   std::size_t line_number = 0, pos = 0;
   while (out.size() < samples && pos < bytes.size()) {
     std::size_t end = bytes.find('\n', pos);

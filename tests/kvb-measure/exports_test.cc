@@ -76,6 +76,7 @@ TEST(Exports, SamplesThatAreNotThereFail) {
       {"       1.0     1.0.0\n", 2, "f: line 43, field 2: not a number: \"     1.0.0\""},
       {"       nan\n", 1, "f: line 43, field 1: not a number: \"       nan\""},
       {"", 1, "f: 0 samples where KVB-record.json says 1"},
+      {"\n", std::size_t{1} << 60, "f: 8 samples where KVB-record.json says 1152921504606846976"},
   };
   for (const auto& c : cases) {
     try {
