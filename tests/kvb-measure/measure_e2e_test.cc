@@ -1,0 +1,150 @@
+// kvb-measure run as a program on a record folder that the test writes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "component_files.h"
+#include "json_doc.h"
+#include "temp_dir.h"
+
+namespace {
+
+using test_support::ComponentFile;
+using test_support::RunResult;
+using test_support::TempDir;
+
+// KVB-record.json as kvb-split lays it out (two-space indent).
+const char kRecord[] = R"({
+  "station": {
+    "code": "12345",
+    "name": "Test Flat"
+  },
+  "csv_time_step": 0.01,
+  "done": {
+    "window": {
+      "start": 2.5
+    }
+  },
+  "processing": {
+    "level": "uncorrected"
+  },
+  "components": [
+    {
+      "file": "KVB-N00.txt",
+      "azimuth": 360,
+      "samples": 5
+    },
+    {
+      "file": "KVB-N90.txt",
+      "azimuth": 90,
+      "samples": 5
+    },
+    {
+      "file": "KVB-UP.txt",
+      "zeros": true,
+      "samples": 5
+    }
+  ]
+}
+)";
+
+// rec/: five samples a component, each file closed by its empty line.
+void write_record(const TempDir& dir) {
+  const std::vector<double> samples[3] = {{0, 10, -20, 0, 5}, {1.25, -2.5, 0.5, 0, 0}, {0, 0, 0, 0, 0}};
+  const char* names[3] = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
+  std::filesystem::create_directory(dir.file("rec"));
+  for (int c = 0; c < 3; ++c)
+    dir.write(std::string("rec/") + names[c], ComponentFile().header().values(samples[c]).record("").bytes());
+  dir.write("rec/KVB-record.json", kRecord);
+}
+
+RunResult kvb_measure(const TempDir& dir, std::vector<std::string> args) {
+  test_support::RunOptions o;
+  o.argv = {KVB_MEASURE};
+  o.argv.insert(o.argv.end(), args.begin(), args.end());
+  o.cwd = dir.path();
+  return test_support::run(o);
+}
+
+TEST(MeasureE2e, ExportsSummaryAndLine) {
+  TempDir dir;
+  write_record(dir);
+  const RunResult r =
+      kvb_measure(dir, {"--export", "columns,csv,at2", "--units", "cm/s2", "--periods", "0.1,1", "rec"});
+  EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
+  EXPECT_EQ(r.err, "");
+  // Worked by hand: N00 v 0 .05 0 -.1 -.075 cm/s, d 0 .00025 .0005 0 -.000875 cm, Husid 0 .5 3 5 5.125
+  // (cm/s²)² s; N90 v 0 -.00625 -.01625 -.01375 -.01375, d down to -.00043125.
+  EXPECT_EQ(r.out,
+            "rec | N00 PGA 0.02039 g (20 cm/s²) PGV 0.1 cm/s PGD 0.000875 cm Ia 8.209e-05 m/s D5-95 0.02422 s"
+            " | N90 PGA 0.002549 g (2.5 cm/s²) PGV 0.01625 cm/s PGD 0.0004312 cm Ia 1.166e-06 m/s D5-95 0.01833 s"
+            " | UP zeros | PGV and PGD not meaningful (uncorrected data) | spectrum.csv"
+            " | timeSeries Path 1 -dt 0.01 -filePath N00_cm_s2_dt0.01.txt -factor 0.01"
+            " | timeSeries Path 2 -dt 0.01 -filePath N90_cm_s2_dt0.01.txt -factor 0.01"
+            " | timeSeries Path 3 -dt 0.01 -filePath UP_cm_s2_dt0.01.txt -factor 0.01"
+            " | accel_cm_s2.csv | N00.AT2 | N90.AT2 | UP.AT2\n");
+  EXPECT_EQ(dir.read("rec/N00_cm_s2_dt0.01.txt"), "0\n10\n-20\n0\n5\n");
+  EXPECT_EQ(dir.read("rec/accel_cm_s2.csv"),
+            "time_s,N00_cm_s2,N90_cm_s2,UP_cm_s2\n2.50,0,1.25,0\n2.51,10,-2.5,0\n2.52,-20,0.5,0\n2.53,0,0,0\n"
+            "2.54,5,0,0\n");
+  EXPECT_EQ(dir.read("rec/N00.AT2"),
+            "PEER layout: acceleration of the component files, no further processing\nTest Flat, 360\n"
+            "ACCELERATION TIME SERIES IN UNITS OF G\nNPTS= 5, DT= 0.01 SEC\n"
+            "  0.0000000E+00  0.1019716E-01 -0.2039432E-01  0.0000000E+00  0.5098581E-02\n");
+  const std::string spectrum = dir.read("rec/spectrum.csv").value_or("");
+  EXPECT_EQ(spectrum.substr(0, 30), "period_s,N00_g,N90_g,UP_g\n0.1,") << spectrum;
+  EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 3) << spectrum;
+
+  // The record file keeps its keys and their order, and gains the summary.
+  const std::string record = dir.read("rec/KVB-record.json").value_or("");
+  const std::string kept(kRecord, sizeof kRecord - 4);
+  EXPECT_EQ(record.substr(0, kept.size() + 16), kept + ",\n  \"summary\": {");
+  const JsonDoc doc(record);
+  EXPECT_FALSE(doc.flag("/summary/pgv_pgd_meaningful"));
+  EXPECT_EQ(doc.number("/summary/periods_s/1"), 1.0);
+  EXPECT_EQ(doc.number("/summary/components/0/pga_cm_s2"), 20.0);
+  EXPECT_EQ(doc.number("/summary/components/0/pga_time_s"), 2.52);
+  EXPECT_TRUE(doc.is_null("/summary/components/2/d5_95_s"));
+  EXPECT_EQ(doc.number("/summary/components/2/psa_g/0"), 0.0);
+  EXPECT_EQ(doc.text("/exports/columns/files/2"), "UP_cm_s2_dt0.01.txt");
+  EXPECT_EQ(doc.text("/exports/at2/unit"), "g");
+
+  // Measured again, the summary is replaced where it stands.
+  EXPECT_TRUE(kvb_measure(dir, {"--periods", "0.1,1", "rec"}).exited(0));
+  EXPECT_EQ(dir.read("rec/KVB-record.json"), record);
+  EXPECT_EQ(dir.list("rec").size(), 12u) << "no temporary file left";
+}
+
+TEST(MeasureE2e, FailuresAndUsage) {
+  TempDir dir;
+  write_record(dir);
+  const RunResult r = kvb_measure(dir, {"missing", "rec"});
+  EXPECT_TRUE(r.exited(1)) << r.describe();
+  EXPECT_EQ(r.err, "kvb-measure: missing/KVB-record.json: No such file or directory\n");
+  EXPECT_EQ(r.out.substr(0, 10), "rec | N00 ") << "the next folder is still measured";
+
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"--export", "pdf", "rec"}, "--export takes columns, csv or at2, separated by commas, not pdf"},
+      {{"--units", "gal", "rec"}, "--units takes g, m/s2 or cm/s2, not gal"},
+      {{"--periods", "0.1,0", "rec"}, "--periods takes positive seconds separated by commas, not 0.1,0"},
+      {{"--periods", "1,", "rec"}, "--periods takes positive seconds separated by commas, not 1,"},
+      {{"--bogus", "rec"}, "unknown option --bogus"},
+      {{"--units"}, "option --units needs a value"},
+      {{}, "no record folder"},
+  };
+  for (const auto& c : cases) {
+    const RunResult u = kvb_measure(dir, c.args);
+    EXPECT_TRUE(u.exited(2)) << c.message << ": " << u.describe();
+    EXPECT_EQ(u.out, "");
+    EXPECT_EQ(u.err, std::string("kvb-measure: ") + c.message + "\nTry 'kvb-measure --help' for more information.\n");
+  }
+}
+
+}  // namespace
