@@ -9,7 +9,7 @@ build=$2
 
 "$cmake" --install "$build" --prefix "$tmp" >/dev/null
 check "cmake --install succeeds" [ $? -eq 0 ]
-for program in read-KVB kvb-split plot-accel convert-all; do
+for program in read-KVB kvb-split plot-accel convert-all kvb-convert; do
   check "bin/$program" [ -x "$tmp/bin/$program" ]
   page=$tmp/share/man/man1/$program.1
   check "man1/$program.1" [ -s "$page" ]
@@ -23,7 +23,7 @@ for program in read-KVB kvb-split plot-accel convert-all; do
 done
 "$tmp/bin/kvb-split" --help | grep -q '^Usage: kvb-split'
 check "the installed kvb-split runs" [ $? -eq 0 ]
-for tool in plot-accel convert-all; do
+for tool in plot-accel convert-all kvb-convert; do
   "$tmp/bin/$tool" -h | grep -q "^Usage: $tool"
   check "the installed $tool runs" [ $? -eq 0 ]
 done
