@@ -45,6 +45,19 @@ check "PEER zip: the record file names the files in the zip" \
   grep -q '"source": "PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.AT2"' out1/Alpha_Hill_RSN5_ALPHA_A000/KVB-record.json
 check "PEER zip: nothing else in OUTDIR" [ "$(ls -A out1 | tr '\n' ' ')" = "Alpha_Hill_RSN5_ALPHA_A000 records.csv " ]
 
+# A hostile zip: members named out of the unpacking folder and a link are
+# read as plain names inside it, or left out.
+python3 -c 'import sys, zipfile
+with zipfile.ZipFile("hostile.zip", "w") as z:
+    for c in ("000", "090", "UP"): z.write("peer/RSN5_ALPHA_A%s.AT2" % c, "../../../x/RSN5_ALPHA_A%s.AT2" % c)
+    link = zipfile.ZipInfo("link.AT2"); link.external_attr = 0o120777 << 16
+    z.writestr(link, "/etc/passwd")'
+out=$("$convert" -o out7 hostile.zip)
+check "hostile zip: one record from the three members" has_line "$out" "kvb-convert: 1 records: 1 converted, 0 failed"
+check "hostile zip: nothing written outside" [ ! -e ../x ] && [ ! -e x ]
+check "hostile zip: the names as inside" \
+  grep -q '"source": "hostile.zip/x/RSN5_ALPHA_A000.AT2"' out7/Alpha_Hill_RSN5_ALPHA_A000/KVB-record.json
+
 # CESMD nests a zip of the station's Volume 1 and 2 in the event's zip: the
 # corrected record is taken and the line says so; --uncorrected takes Volume 1.
 mkdir cesmd
