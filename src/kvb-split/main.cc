@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "formats/format.h"
+#include "identify.h"
 #include "output_files.h"
 #include "record_file.h"
 #include "selection.h"
@@ -98,6 +99,7 @@ void print_usage() {
   for (const Format& f : formats())
     std::printf("  %-10s %.*s\n", std::string(f.name).c_str(), static_cast<int>(f.description.size()),
                 f.description.data());
+  std::fputs(kIdentifyUsage, stdout);
 }
 
 // "linear", "band-limited": --resample='s METHOD.
@@ -394,6 +396,10 @@ int split(const Options& opt) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--identify") == 0)
+    return identify({argv + 2, argv + argc}, [](const std::string& path, std::vector<Channel>& channels) {
+      read_input(path, nullptr, channels);
+    });
   Options opt;
   int status = parse_options(argc, argv, opt);
   if (status >= 0) return status;

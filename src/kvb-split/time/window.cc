@@ -58,15 +58,12 @@ Window strongest_window(const std::vector<const std::vector<double>*>& component
     }
     energy[k + 1] = energy[k] + square;
   }
+  // The shaking's onset stays in: of the windows that hold the most, within
+  // 0.1 %, the earliest (a later one gains a trace of coda, loses the onset).
+  long double most = 0.0L;
+  for (std::size_t first = 0; first + max <= n; ++first) most = std::max(most, energy[first + max] - energy[first]);
   Window best{0, max};
-  long double most = energy[max];
-  for (std::size_t first = 1; first + max <= n; ++first) {
-    long double held = energy[first + max] - energy[first];
-    if (held > most) {
-      most = held;
-      best.first = first;
-    }
-  }
+  while (energy[best.first + max] - energy[best.first] < most * (1.0L - 1e-3L)) ++best.first;
   return best;
 }
 

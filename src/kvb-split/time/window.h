@@ -30,8 +30,8 @@ struct WindowRequest {
 // two numbers START:END with 0 <= START < END.
 std::optional<WindowRequest> parse_window(std::string_view text, std::string& why);
 
-// The window of at most max samples whose components together hold the
-// largest sum of squared acceleration (the earliest of equal ones). A
+// The earliest window of at most max samples whose components together hold
+// the largest sum of squared acceleration to within 0.1 %. A
 // component shorter than the others counts as zero past its end.
 Window strongest_window(const std::vector<const std::vector<double>*>& components, std::size_t max);
 

@@ -1,0 +1,148 @@
+#!/bin/sh
+# kvb-convert end to end on generated downloads: a PEER zip with companions,
+# a nested CESMD-like zip of Volume 1 and 2, two records in one folder, a
+# record that fails, a rerun, an interrupt; and kvb-split --identify.
+# Usage: kvb_convert_test.sh KVB-CONVERT KVB-SPLIT READ-KVB MAKE-RECORD-FILE
+set -u
+convert=$1
+export KVB_SPLIT=$2 READ_KVB=$3
+make=$4
+. "$(dirname "$0")/../tools/checks.sh"
+cd "$tmp" || exit 1
+export PLOT_ACCEL=$tmp/no-plot-accel  # no plots unless a case asks
+printf '#!/bin/sh\nexit 0\n' >"$PLOT_ACCEL"
+chmod +x "$PLOT_ACCEL"
+
+has_line() {  # output, line
+  printf '%s\n' "$1" | grep -qxF -- "$2" || { printf 'no line "%s" in:\n%s\n' "$2" "$1"; false; }
+}
+zip_of() {  # zip, files...: stored under their base names
+  python3 -c 'import os, sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    for f in sys.argv[2:]: z.write(f, os.path.basename(f))' "$@"
+}
+complete() {  # folder: every file a record folder holds (no plot)
+  for f in KVB-N00.txt KVB-N90.txt KVB-UP.txt KVB-record.json accel.csv read-KVB.log; do
+    [ -s "$1/$f" ] || return 1
+  done
+}
+
+# A PEER download: three components, their velocity and displacement, and the
+# search table: one record, three files skipped.
+mkdir peer
+for c in 000 090 UP; do "$make" peer peer/RSN5_ALPHA_A$c.AT2 $c "Alpha Hill" 400; done
+sed '3s/.*/VELOCITY TIME SERIES IN UNITS OF CM\/S/' peer/RSN5_ALPHA_A000.AT2 >peer/RSN5_ALPHA_A000.VT2
+sed '3s/.*/DISPLACEMENT TIME SERIES IN UNITS OF CM/' peer/RSN5_ALPHA_A000.AT2 >peer/RSN5_ALPHA_A000.DT2
+printf 'Record Sequence Number,Earthquake Name,Station Name\n5,Synthetic,Alpha Hill\n' >peer/_SearchResults.csv
+zip_of PEERNGARecords_Unscaled.zip peer/*
+out=$("$convert" -o out1 PEERNGARecords_Unscaled.zip)
+check "PEER zip: exit status 0 (got $?)" [ $? -eq 0 ]
+check "PEER zip: the record's line" has_line "$out" \
+  "ok Alpha_Hill_RSN5_ALPHA_A000  Alpha Hill  2.0 s  PGA 0.0992 g (N00) 0.0992 g (N90) 0.0992 g (UP)"
+check "PEER zip: summary" has_line "$out" "kvb-convert: 1 records: 1 converted, 0 failed; files skipped: 3 companions"
+check "PEER zip: one complete folder" complete out1/Alpha_Hill_RSN5_ALPHA_A000
+check "PEER zip: the record file names the files in the zip" \
+  grep -q '"source": "PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.AT2"' out1/Alpha_Hill_RSN5_ALPHA_A000/KVB-record.json
+check "PEER zip: nothing else in OUTDIR" [ "$(ls -A out1 | tr '\n' ' ')" = "Alpha_Hill_RSN5_ALPHA_A000 records.csv " ]
+
+# A hostile zip: members named out of the unpacking folder and a link are
+# read as plain names inside it, or left out.
+python3 -c 'import sys, zipfile
+with zipfile.ZipFile("hostile.zip", "w") as z:
+    for c in ("000", "090", "UP"): z.write("peer/RSN5_ALPHA_A%s.AT2" % c, "../../../x/RSN5_ALPHA_A%s.AT2" % c)
+    link = zipfile.ZipInfo("link.AT2"); link.external_attr = 0o120777 << 16
+    z.writestr(link, "/etc/passwd")'
+out=$("$convert" -o out7 hostile.zip)
+check "hostile zip: one record from the three members" has_line "$out" "kvb-convert: 1 records: 1 converted, 0 failed"
+check "hostile zip: nothing written outside" [ ! -e ../x ] && [ ! -e x ]
+check "hostile zip: the names as inside" \
+  grep -q '"source": "hostile.zip/x/RSN5_ALPHA_A000.AT2"' out7/Alpha_Hill_RSN5_ALPHA_A000/KVB-record.json
+
+# CESMD nests a zip of the station's Volume 1 and 2 in the event's zip: the
+# corrected record is taken and the line says so; --uncorrected takes Volume 1.
+mkdir cesmd
+"$make" csmip cesmd/CE11111.V1 1 11111 300
+"$make" csmip cesmd/CE11111.V2 2 11111 300
+zip_of CE11111.zip cesmd/CE11111.V1 cesmd/CE11111.V2
+zip_of event.zip CE11111.zip
+out=$("$convert" -o out2 event.zip)
+check "CESMD zip: the line says Volume 2 was taken" has_line "$out" \
+  "ok 11111_CE11111  11111  1.5 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  corrected (Volume 2) used, CE11111.V1 set aside"
+check "CESMD zip: records.csv row" grep -qxF '11111_CE11111,11111,Synthetic Creek,,,"1/2/24, 18:00:00.0 UTC",event.zip/CE11111.zip/CE11111.V2,csmip-v2,,0.005,0.005,1.500,,,0.0009177,0.0009177,0.0009177,0.900,0.900,0.900,,ok,"corrected (Volume 2) used, CE11111.V1 set aside"' out2/records.csv
+out=$("$convert" --uncorrected -o out3 event.zip)
+check "--uncorrected takes Volume 1" has_line "$out" \
+  "ok 11111_CE11111  11111  1.5 s  PGA 0.09 g (N00) 0.09 g (N90) 0.09 g (UP)  uncorrected (Volume 1) used, CE11111.V2 set aside"
+
+# Two records in one folder become two folders; a record that cannot be read
+# fails with kvb-split's reason and does not stop the others.
+mkdir two
+"$make" csmip two/CE22222.V2 2 22222 200
+"$make" csmip two/CE33333.V2 2 33333 200
+"$make" csmip two/CE44444.V2 2 44444 200
+head -c 3000 two/CE44444.V2 >two/bad.V2 && rm two/CE44444.V2
+out=$("$convert" -j 2 -o out4 two)
+check "a failed record: exit status 1 (got $?)" [ $? -eq 1 ]
+check "two records: first" has_line "$out" "ok 22222_CE22222  22222  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)"
+check "two records: second" complete out4/33333_CE33333
+check "the failed record's reason" has_line "$out" \
+  'FAILED bad: "kvb-split: two/bad.V2:51: field 3: blank field"'
+check "summary with a failure" has_line "$out" "kvb-convert: 3 records: 2 converted, 1 failed"
+check "no folder for the failed record" [ ! -e out4/bad ]
+check "records.csv: failed row" grep -q '^bad,.*,failed,"""kvb-split: two/bad.V2:51: field 3: blank field"""$' out4/records.csv
+
+# A rerun converts only what is missing; --force redoes all.
+rm -r out4/33333_CE33333
+out=$("$convert" -o out4 two)
+check "rerun: only the missing record's line" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" -eq 1 ]
+check "rerun: it is the missing one" has_line "$out" \
+  "ok 33333_CE33333  33333  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)"
+check "rerun: summary" has_line "$out" "kvb-convert: 3 records: 2 converted (1 before), 1 failed"
+check "rerun: records.csv keeps the record done before" grep -q '^22222_CE22222,.*,ok,converted before$' out4/records.csv
+out=$("$convert" --force -o out4 two)
+check "--force converts all again" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" -eq 2 ]
+
+# An interrupt mid-batch leaves complete folders only, and no work folder.
+mkdir many
+i=10000
+while [ $i -lt 10040 ]; do "$make" csmip many/CE$i.V2 2 $i 30000 && i=$((i + 1)); done
+"$convert" -j 2 -o out5 many >/dev/null 2>&1 &
+pid=$!
+tries=0
+until [ -n "$(ls out5 2>/dev/null | grep -v records.csv)" ] || [ $tries -gt 600 ]; do sleep 0.05; tries=$((tries + 1)); done
+kill -INT $pid
+wait $pid
+status=$?
+check "SIGINT: exit status 130 (got $status)" [ $status -eq 130 ]
+check "SIGINT: some records left to do" [ "$(ls out5 | wc -l)" -lt 40 ]
+for folder in out5/*; do check "SIGINT: $folder complete" complete "$folder"; done
+check "SIGINT: no work folder left" [ -z "$(ls -A out5 | grep '^\.')" ]
+
+# --identify: kind, format and what the readers say, per file.
+"$KVB_SPLIT" --identify two/CE22222.V2 peer/RSN5_ALPHA_AUP.AT2 peer/RSN5_ALPHA_A000.VT2 two/bad.V2 \
+  peer/_SearchResults.csv >identify.json
+check "--identify exits with 0" [ $? -eq 0 ]
+python3 - identify.json >identify.txt <<'PYTHON'
+import json, sys
+for f in json.load(open(sys.argv[1]))["files"]:
+    c = f["channels"]
+    print(f["file"], f["kind"], f["format"], len(c), c and (c[0]["station_code"], c[0]["station_name"],
+          c[-1]["orientation"], c[-1]["vertical"], c[-1]["azimuth"], c[0]["interval"], c[0]["samples"]),
+          (f["error"] or "")[:40])
+PYTHON
+check "--identify: what each file is" [ "$(cat identify.txt)" = "two/CE22222.V2 acceleration csmip-v2 3 ('22222', 'Synthetic Creek', '90 Deg', False, 90, 0.005, 200) 
+peer/RSN5_ALPHA_AUP.AT2 acceleration peer 1 (None, 'Alpha Hill', 'UP', True, None, 0.005, 400) 
+peer/RSN5_ALPHA_A000.VT2 companion peer 0 [] peer/RSN5_ALPHA_A000.VT2:3: expected 'AC
+two/bad.V2 unknown csmip-v2 0 [] two/bad.V2:51: field 3: blank field
+peer/_SearchResults.csv companion None 0 [] peer/_SearchResults.csv: not a strong-mo" ]
+"$KVB_SPLIT" --identify >/dev/null 2>&1
+check "--identify without a file: exit status 2" [ $? -eq 2 ]
+
+# Usage errors.
+for args in "" "-j 0 two" "no-such-file" "--keep-interval --resample two" "--channels 1,2,3 two"; do
+  # shellcheck disable=SC2086  # the arguments are split on purpose
+  "$convert" -o out6 $args >/dev/null 2>&1
+  status=$?
+  check "usage error '$args' exits with 2 (got $status)" [ "$status" -eq 2 ]
+done
+
+finish kvb-convert

@@ -1,0 +1,59 @@
+// Writes one synthetic agency file for the kvb-convert tests, made by the
+// generators of the kvb-split tests:
+//   make_record_file peer FILE COMPONENT STATION POINTS
+//   make_record_file csmip FILE VOLUME STATION POINTS   (three channels)
+// STATION names the PEER station or numbers the CSMIP one (five digits).
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "generators/csmip.h"
+#include "generators/peer.h"
+
+namespace {
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+std::string peer(const char* component, const std::string& station, int points) {
+  std::vector<double> g;
+  for (int k = 0; k < points; ++k) g.push_back(0.1 * std::sin(0.05 * k) * (1 + k % 7) / 7);
+  kvb_test::PeerOptions opt;
+  opt.component = component;
+  return replaced(kvb_test::peer_file(g, opt), "Synthetic Creek", station);
+}
+
+std::string csmip(int volume, const std::string& station, int points) {
+  std::vector<kvb_test::GenChannel> channels;
+  const char* orientations[] = {"360 Deg", "Up", "90 Deg"};
+  for (int c = 0; c < 3; ++c)
+    channels.push_back(
+        {c + 1, orientations[c], kvb_test::samples(points, c + volume * 3, volume == 1 ? 90000 : 900000)});
+  kvb_test::GenOptions opt;
+  opt.volume = volume;
+  return replaced(kvb_test::volume_file(channels, opt), "12345", station);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 6) {
+    std::fputs("usage: make_record_file peer|csmip FILE COMPONENT|VOLUME STATION POINTS\n", stderr);
+    return 2;
+  }
+  const int points = std::atoi(argv[5]);
+  const std::string text =
+      std::strcmp(argv[1], "peer") == 0 ? peer(argv[3], argv[4], points) : csmip(std::atoi(argv[3]), argv[4], points);
+  std::FILE* out = std::fopen(argv[2], "wb");
+  if (!out || std::fputs(text.c_str(), out) < 0 || std::fclose(out) != 0) {
+    std::perror(argv[2]);
+    return 1;
+  }
+  return 0;
+}
