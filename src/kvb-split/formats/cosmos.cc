@@ -271,7 +271,7 @@ void set_orientation(Channel& ch, std::optional<double> code, const TextFacts& f
                      const TextFile& file) {
   std::optional<Orientation> by_code = code ? orientation_code(static_cast<long>(*code)) : std::nullopt;
   std::optional<Orientation> by_text = classify_orientation(facts.orientation);
-  std::optional<Orientation> by_channel = channel_code_orientation(channel_code);
+  std::optional<Orientation> by_channel = classify_orientation(channel_code);
   ch.orientation_text = facts.orientation;
   if (by_code && *code == 0 && by_text && !(by_text->axis == Axis::kHorizontal && by_text->azimuth % 360 == 0)) {
     ch.orientation = *by_text;

@@ -7,6 +7,7 @@
 #include "formats/csmip_descriptor.h"
 #include "formats/csmip_header.h"
 #include "formats/numbers.h"
+#include "formats/pairs.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
 #include "orientation.h"
@@ -180,35 +181,32 @@ void read_pairs(TextFile& file, const std::string& first, long start, Channel& c
     ch.to_cm_s2 = kG;
   }
   ch.interval = 0.0;
+  TimedSamples timed(ch, file);
   std::string line = first;
   long values = 0;  // times and accelerations
+  const long first_line = file.line_number();
   for (bool have = true;; have = file.next(line)) {
     if (!have || is_channel_end(line)) break;
     if (values == 2 * points) file.fail("more pairs than the " + std::to_string(points) + " its header announces");
     int count = 2 * points - values < kPairFields ? static_cast<int>(2 * points - values) : kPairFields;
-    for (int k = 0; k < count; ++k) {
-      std::string_view field = columns(line, static_cast<std::size_t>(k * kPairWidth) + 1, kPairWidth);
-      if (k % 2 == 0) {
-        if (trim(field).empty() && k > 0) {  // a short last line
-          count = k;
-          break;
-        }
-        double t = field_value(file, field, k);
-        if (!ch.times.empty() && t <= ch.times.back())
-          file.fail("field " + std::to_string(k + 1) + ": the time " + std::string(trim(field)) +
-                    " s does not follow the one before it");
-        ch.times.push_back(t);
-      } else {
-        add_sample(ch, field_value(file, field, k), file);
+    for (int k = 0; k < count; k += 2) {
+      std::string_view time = columns(line, static_cast<std::size_t>(k * kPairWidth) + 1, kPairWidth);
+      if (trim(time).empty() && k > 0) {  // a short last line
+        count = k;
+        break;
       }
+      double t = field_value(file, time, k);
+      if (k + 1 == count) file.fail("a time without its value");
+      std::string_view value = columns(line, static_cast<std::size_t>((k + 1) * kPairWidth) + 1, kPairWidth);
+      timed.add(t, printed_unit(time), field_value(file, value, k + 1), file.line_number());
     }
-    if (count % 2 != 0) file.fail("a time without its value");
     check_rest_blank(file, line, count, kPairFields, kPairWidth);
     values += count;
   }
   if (values != 2 * points)
     file.fail("the channel that starts at line " + std::to_string(start) + " holds " + std::to_string(values / 2) +
               " pairs, its header announces " + std::to_string(points));
+  timed.finish(first_line);
 }
 
 void describe_channel(const TextFile& file, long start, Channel& ch) {

@@ -47,23 +47,6 @@ bool first_line(std::string_view line) {
 
 bool recognise(const std::vector<std::string>& head) { return !head.empty() && first_line(head[0]); }
 
-// A bearing such as "N28W" or "S16W" in degrees east of north.
-std::optional<int> bearing(std::string_view word) {
-  if (word.size() < 3) return std::nullopt;
-  char from = static_cast<char>(std::toupper(static_cast<unsigned char>(word.front())));
-  char to = static_cast<char>(std::toupper(static_cast<unsigned char>(word.back())));
-  if ((from != 'N' && from != 'S') || (to != 'E' && to != 'W') || word.size() > 5) return std::nullopt;
-  int degrees = 0;
-  for (char c : word.substr(1, word.size() - 2)) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    degrees = degrees * 10 + (c - '0');
-  }
-  if (degrees > 90) return std::nullopt;
-  int east = to == 'E' ? degrees : -degrees;
-  int azimuth = from == 'N' ? east : 180 - east;
-  return (azimuth + 360) % 360;
-}
-
 // The first word after the line's first word: "Site WPWS ..." -> "WPWS".
 std::string_view second_word(std::string_view line) {
   line = trim(line);
@@ -141,9 +124,7 @@ void read_component(TextFile& file, const std::string& first, std::vector<Channe
   ch.station_code = second_word(text[kSiteLine]);
   ch.station_name = trim(text[kNameLine]);
   ch.orientation_text = second_word(text[kComponentLine]);
-  if (auto azimuth = bearing(ch.orientation_text)) {
-    ch.orientation = {Axis::kHorizontal, *azimuth};
-  } else if (auto o = classify_orientation(ch.orientation_text)) {
+  if (auto o = classify_orientation(ch.orientation_text)) {
     ch.orientation = *o;
   } else {
     file.fail_at(ch.line + kComponentLine,

@@ -73,15 +73,9 @@ bool direction(std::string word, std::string_view path, Channel& ch) {
     word = channel % 3 == 1 ? "N-S" : channel % 3 == 2 ? "E-W" : "U-D";
     ch.orientation_text = word;  // the direction the channel number stands for
   }
-  if (word == "N-S") {
-    ch.orientation = {Axis::kHorizontal, 0};
-  } else if (word == "E-W") {
-    ch.orientation = {Axis::kHorizontal, 90};
-  } else if (word == "U-D") {
-    ch.orientation = {Axis::kVertical, -1};
-  } else {
-    return false;
-  }
+  std::optional<Orientation> o = classify_orientation(word);
+  if (!o) return false;
+  ch.orientation = *o;
   char last = path.empty() ? ' ' : path.back();
   if (channel != 0) {
     ch.location = channel <= 3 ? "borehole" : "surface";

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "formats/numbers.h"
+#include "formats/pairs.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
 
@@ -108,9 +109,11 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   // Set and small enough to be a date or time field.
   auto set = [&](std::size_t slot) { return ints[slot] != int_unset && std::fabs(ints[slot]) < 1e5; };
 
-  const double comments = ints[kComments], count = ints[kValues];
+  const double comments = ints[kComments];
   if (comments == int_unset || comments < 0) file.fail_at(13, "no comment line count");
-  if (count == int_unset || count < 1) file.fail_at(14, "no data value count");
+  if (ints[kValues] == int_unset) file.fail_at(14, "no data value count");
+  const std::size_t n = checked_count(file, 14, ints[kValues], "data value count (integer 17)");
+  checked_count(file, 13, comments, "comment line count (integer 16)", 0);
   for (double k = 0; k < comments; ++k) {
     if (!file.next(line) || line.empty() || line[0] != '|') {
       file.fail("expected " + std::to_string(static_cast<long>(comments)) + " comment lines, each starting with '|'");
@@ -118,31 +121,34 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     ch.header_lines.push_back(line);
   }
 
-  // Film records hold time/value pairs, the times never going back.
+  // Film records hold time/value pairs.
   const double rate = reals[kRate];
   const bool even = rate != reals[kRealUnset] && rate > 0;
   if (!even && !film_pairs_possible) file.fail_at(18, "no sampling rate");
-  if (even) ch.interval = 1.0 / rate;
+  if (even) ch.interval = checked_interval(file, 18, 1.0 / rate);
   ch.unit = "cm/s/s";
   ch.to_cm_s2 = 1.0;
+  TimedSamples timed(ch, file);
   std::size_t read = 0;
+  double time = 0;
+  const long first_data_line = file.line_number() + 1;
   auto each = [&](double v) {
-    const bool time = !even && read++ % 2 == 0;
-    if (!time) return add_sample(ch, v, file);
-    if (!ch.times.empty() && v < ch.times.back()) {
-      char times[80];
-      std::snprintf(times, sizeof times, "the times go back from %g s to %g s", ch.times.back(), v);
-      file.fail(times);
+    if (even) return add_sample(ch, v, file);
+    if (read++ % 2 == 0) {
+      time = v;
+      return;
     }
-    ch.times.push_back(v);
+    // Times are written to five significant digits: "2.2200E+1".
+    const double unit = time == 0 ? 1e-4 : std::pow(10.0, std::floor(std::log10(std::fabs(time))) - 4);
+    timed.add(time, unit, v, file.line_number());
   };
   std::vector<std::string> lines;
-  const auto n = static_cast<std::size_t>(count);
   if (!read_block(file, kValueWidth, kValuesPerLine, n, each, &lines)) {
     file.fail("the header counts " + std::to_string(n) + " values, the data end after " +
-              std::to_string(ch.samples.size() + ch.times.size()));
+              std::to_string(even ? ch.samples.size() : read));
   }
   if (!even && n % 2 != 0) file.fail("an odd number of values in time/value pairs");
+  if (!even) timed.finish(first_data_line);
   if (even && copyable(lines, n)) {
     ch.data_lines = std::move(lines);
     char descriptor[120];
