@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/pairs.h"
 #include "formats/samples.h"
@@ -95,6 +96,21 @@ bool copyable(const std::vector<std::string>& lines, std::size_t values) {
   return lines.size() == (values + kValuesPerLine - 1) / kValuesPerLine;
 }
 
+// Line 4 "     1989  10  18    0004 Loma Prieta, CA": the date, the origin's
+// hour and minute, the event; line 5 "Moment Mag=      7.1 Ms=      7.1 Ml=      7.0".
+void describe_event(Channel& ch) {
+  int year = 0, month = 0, day = 0, consumed = 0;
+  char hhmm[8];
+  const std::string& line = ch.header_lines[3];
+  if (std::sscanf(line.c_str(), "%4d %2d %2d %4s%n", &year, &month, &day, hhmm, &consumed) == 4) {
+    ch.event_date = iso_date(year, month, day);
+    ch.event = trim(std::string_view(line).substr(static_cast<std::size_t>(consumed)));
+  }
+  for (const char* key : {"mag=", "ms=", "ml="}) {
+    if (!ch.magnitude) ch.magnitude = plausible_magnitude(number_after_key({ch.header_lines[4]}, key));
+  }
+}
+
 void read(TextFile& file, std::vector<Channel>& channels) {
   Channel ch = start_channel(file, "smc", kHeaderLines);
   ch.number = "1";  // the file's one channel
@@ -103,6 +119,8 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   if (kind[0] != '1' && kind[0] != '2') { file.fail_at(1, "not an acceleration record: " + quoted(trim(kind))); }
   const bool film_pairs_possible = kind[0] == '1';
   std::vector<double> ints = numbers(file, ch.header_lines, kTextLines, kIntegerLines, kIntegerWidth, kIntegersPerLine);
+  for (std::size_t k = 0; k < kIntegerLines; ++k)
+    check_integers(file, static_cast<long>(kTextLines + k + 1), ints, k * kIntegersPerLine, (k + 1) * kIntegersPerLine);
   std::vector<double> reals =
       numbers(file, ch.header_lines, kTextLines + kIntegerLines, kRealLines, kRealWidth, kRealsPerLine);
   const double int_unset = ints[kIntUnset];
@@ -175,7 +193,14 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     ch.start_time = civil_time(static_cast<int>(ints[kYear]), 1, static_cast<int>(ints[kDayOfYear]),
                                static_cast<int>(ints[kHour]), static_cast<int>(ints[kMinute]),
                                static_cast<int>(ints[kSecond]), set(kMillis) ? static_cast<int>(ints[kMillis]) : -1);
+    StatedTime t;  // UTC
+    t.year = static_cast<int>(ints[kYear]), t.month = 1, t.day = static_cast<int>(ints[kDayOfYear]);
+    t.hour = static_cast<int>(ints[kHour]), t.minute = static_cast<int>(ints[kMinute]);
+    t.second = ints[kSecond] + (set(kMillis) ? ints[kMillis] / 1000 : 0);
+    ch.start_iso = iso_time(t);
   }
+  describe_event(ch);
+  ch.processing = film_pairs_possible ? "uncorrected" : "corrected";
   if (auto peak = number_after(ch.header_lines[6], {"peak", "pk"})) ch.stated_peak = std::fabs(*peak);
   channels.push_back(std::move(ch));
 }

@@ -66,6 +66,18 @@ int read_fields(std::string_view line, std::size_t width, std::size_t count, std
   return read;
 }
 
+void check_integers(const TextFile& file, long line, const std::vector<double>& values, std::size_t from,
+                    std::size_t to) {
+  for (std::size_t k = from; k < to && k < values.size(); ++k) {
+    const double v = values[k];
+    if (v == std::floor(v) && std::fabs(v) < 1e9) continue;
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", v);
+    file.fail_at(line, "integer header value " + std::to_string(k + 1) + " is " + text +
+                           ", not a whole number of at most nine digits");
+  }
+}
+
 double checked_interval(const TextFile& file, long line, double seconds) {
   if (!(std::isfinite(seconds) && seconds >= 1e-6 && seconds <= 10)) {
     char text[64];

@@ -29,6 +29,11 @@ int read_fields(std::string_view line, std::size_t width, std::size_t count, std
 class TextFile;
 struct Channel;
 
+// The values of an integer header from index from up to to, read from line:
+// whole numbers of at most nine digits, else fails at line.
+void check_integers(const TextFile& file, long line, const std::vector<double>& values, std::size_t from,
+                    std::size_t to);
+
 // seconds as a sample interval: finite and from 1 µs to 10 s, else fails at line.
 double checked_interval(const TextFile& file, long line, double seconds);
 
