@@ -21,6 +21,7 @@ std::string seconds(double t) {
 void TimedSamples::add(double t, double unit, double value, long line) {
   if (!std::isfinite(t)) file_.fail_at(line, "the time " + seconds(t) + " is not a number of seconds");
   half_unit_ = std::max(half_unit_, unit / 2);
+  finest_unit_ = finest_unit_ > 0 ? std::min(finest_unit_, unit) : unit;
   add_sample_at(ch_, value, file_, line);
   if (!ch_.times.empty() && t == ch_.times.back()) {
     // A time printed twice is one instant: the digitiser read two values
@@ -42,7 +43,10 @@ void TimedSamples::add(double t, double unit, double value, long line) {
 void TimedSamples::finish(long first_line) {
   const std::vector<double>& times = ch_.times;
   if (times.size() < 2) return;
-  const double step = (times.back() - times.front()) / static_cast<double>(times.size() - 1);
+  // The step is one the times could be printed with: 5.5 ms is no step of
+  // times printed to the millisecond (0.000, 0.005, 0.011 are uneven).
+  double step = (times.back() - times.front()) / static_cast<double>(times.size() - 1);
+  if (finest_unit_ > 0) step = std::round(step / finest_unit_) * finest_unit_;
   const double slack = half_unit_ + 1e-9 * std::max(1.0, std::fabs(times.back()));
   bool even = true;
   for (std::size_t k = 1; k < times.size() && even; ++k)

@@ -26,4 +26,5 @@ class TimedSamples {
   std::size_t at_instant_ = 0;  // samples read at the last time
   double sum_ = 0;              // their sum, in cm/s²
   double half_unit_ = 0;        // the largest rounding of a printed time
+  double finest_unit_ = 0;      // the smallest unit of a printed time's last digit
 };
