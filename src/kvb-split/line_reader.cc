@@ -24,7 +24,7 @@ LineStatus LineReader::next(std::string& line) {
     }
     line.push_back(static_cast<char>(c));
   }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  while (!line.empty() && line.back() == '\r') line.pop_back();  // CR LF, and CR CR LF
   ++number_;
   return LineStatus::kLine;
 }

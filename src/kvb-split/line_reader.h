@@ -1,5 +1,5 @@
 // One line at a time from a Volume 1/2 text file, in bounded memory.
-// Knows line ends (LF or CR LF) and the DOS end-of-file byte; nothing about content.
+// Knows line ends (LF, CR LF, CR CR LF) and the DOS end-of-file byte; nothing about content.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +15,7 @@ class LineReader {
 
   explicit LineReader(std::FILE* in) : in_(in) {}
 
-  // Fills line with the next line, without its LF or CR LF. A byte 0x1A ends
+  // Fills line with the next line, without its LF and the CRs before it. A byte 0x1A ends
   // the file where it stands (the padding of files copied from DOS); a last
   // line without a line end still counts as a line.
   LineStatus next(std::string& line);

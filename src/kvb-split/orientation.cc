@@ -1,18 +1,46 @@
 #include "orientation.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
 namespace {
 
-// "S16W" -> 196, "N28W" -> 332, "N45E" -> 45: degrees east of north.
+bool digit(char c) { return c >= '0' && c <= '9'; }
+bool letter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+
+constexpr Orientation kVertical{Axis::kVertical, -1};
+constexpr Orientation kNoAzimuth{Axis::kHorizontal, -1};
+
+std::optional<int> direction(char c) {
+  switch (c) {
+    case 'n': return 0;
+    case 'e': return 90;
+    case 's': return 180;
+    case 'w': return 270;
+  }
+  return std::nullopt;
+}
+
+// "360", "090", "90deg": up to three digits, then nothing or a unit ("deg",
+// "degr", "degrees") in the same word; what follows the word does not matter.
+std::optional<Orientation> azimuth(const std::string& word) {
+  std::size_t k = 0;
+  int degrees = 0;
+  while (k < word.size() && digit(word[k]) && k < 3) degrees = degrees * 10 + (word[k++] - '0');
+  const std::string unit = word.substr(k);
+  if (degrees > 360 || !(unit.empty() || unit == "deg" || unit == "degr" || unit == "degrees")) return std::nullopt;
+  return Orientation{Axis::kHorizontal, degrees};
+}
+
+// "s17e" -> 163: from north or south, that many degrees towards east or west.
 std::optional<int> bearing(const std::string& word) {
-  if (word.size() < 3 || (word[0] != 'n' && word[0] != 's')) return std::nullopt;
+  if (word.size() < 3 || word.size() > 4 || (word[0] != 'n' && word[0] != 's')) return std::nullopt;
   char towards = word.back();
   if (towards != 'e' && towards != 'w') return std::nullopt;
   int degrees = 0;
   for (std::size_t k = 1; k + 1 < word.size(); ++k) {
-    if (!std::isdigit(static_cast<unsigned char>(word[k])) || k > 2) return std::nullopt;
+    if (!digit(word[k])) return std::nullopt;
     degrees = degrees * 10 + (word[k] - '0');
   }
   if (degrees > 90) return std::nullopt;
@@ -20,36 +48,42 @@ std::optional<int> bearing(const std::string& word) {
   return towards == 'e' ? from_north : (360 - from_north) % 360;
 }
 
+// "hnz", "bh1": two letters of band and instrument, then the component.
+std::optional<Orientation> channel_code(const std::string& code) {
+  if (code.size() != 3 || !letter(code[0]) || !letter(code[1])) return std::nullopt;
+  switch (code[2]) {
+    case 'z': return kVertical;
+    case 'n': return Orientation{Axis::kHorizontal, 0};
+    case 'e': return Orientation{Axis::kHorizontal, 90};
+    case '1':
+    case '2': return kNoAzimuth;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<Orientation> classify_orientation(std::string_view text) {
   std::string word;
-  for (char c : text) {
+  for (char c : text.substr(std::min(text.size(), text.find_first_not_of(' ')))) {
     if (c == ' ') break;
     word.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
   }
-  if (!word.empty() && std::isdigit(static_cast<unsigned char>(word[0]))) {
-    int degrees = 0;
-    for (char c : word) {
-      if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
-      degrees = degrees * 10 + (c - '0');
-      if (degrees > 360) return std::nullopt;
+  if (!word.empty() && digit(word[0])) return azimuth(word);
+  for (const char* w : {"up", "u", "down", "dwn", "dn", "d", "vert", "vertical", "v", "z", "ud", "u-d", "nz"}) {
+    if (word == w) return kVertical;
+  }
+  for (const char* w : {"long", "longitudinal", "l", "tran", "trans", "transverse", "t", "radl", "radial", "r", "tang",
+                        "tangential", "horiz", "horizontal", "h1", "h2"}) {
+    if (word == w) return kNoAzimuth;
+  }
+  // "n"; "ns", "n-s": an axis, positive towards its first letter.
+  if (word.size() == 1 || word.size() == 2 || (word.size() == 3 && word[1] == '-')) {
+    std::optional<int> first = direction(word[0]), second = direction(word.back());
+    if (first && second && (word.size() == 1 || (*first + 180) % 360 == *second)) {
+      return Orientation{Axis::kHorizontal, *first};
     }
-    return Orientation{Axis::kHorizontal, degrees};
-  }
-  for (const char* w : {"up", "down", "vert", "vertical", "z", "ud", "u-d"}) {
-    if (word == w) return Orientation{Axis::kVertical, -1};
-  }
-  for (const char* w : {"long", "longitudinal", "tran", "trans", "transverse", "radl", "radial", "tang", "tangential",
-                        "horiz", "horizontal", "h1", "h2"}) {
-    if (word == w) return Orientation{Axis::kHorizontal, -1};
-  }
-  for (const char* w : {"n", "ns", "n-s"}) {
-    if (word == w) return Orientation{Axis::kHorizontal, 0};
-  }
-  for (const char* w : {"e", "ew", "e-w"}) {
-    if (word == w) return Orientation{Axis::kHorizontal, 90};
   }
   if (auto degrees = bearing(word)) return Orientation{Axis::kHorizontal, *degrees};
-  return std::nullopt;
+  return channel_code(word);
 }

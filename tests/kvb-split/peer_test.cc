@@ -40,6 +40,17 @@ TEST(PeerReader, ReadsBothStylesAndTheComponent) {
            {"UP", true, "\n", true, 3, "a.AT2", Axis::kVertical, -1, "UP", ""},
            {"?", true, "\n", true, 3, "RSN3_GIL-UP.AT2", Axis::kVertical, -1, "UP", ""},  // from the name
            {"?", true, "\n", true, 3, "dir/IELC270.AT2", Axis::kHorizontal, 270, "270", ""},
+           // Letters and bearings, on line 2 or at the name's end after the station.
+           {"N", true, "\r\n", true, 3, "RSN1180_CHICHI_CHY002-N.AT2", Axis::kHorizontal, 0, "N", ""},
+           {"?", true, "\n", true, 3, "RSN1180_CHICHI_CHY002-W.AT2", Axis::kHorizontal, 270, "W", ""},
+           {"S17E", true, "\n", true, 3, "x.AT2", Axis::kHorizontal, 163, "S17E", ""},
+           {"?", true, "\n", true, 3, "RSN6893_DARFIELD_DFHSS73W.AT2", Axis::kHorizontal, 253, "S73W", ""},
+           {"?", true, "\n", true, 3, "RSN1_X_GIL067.AT2", Axis::kHorizontal, 67, "067", ""},
+           {"?", true, "\n", true, 3, "RSN1_X_CHY028N.AT2", Axis::kHorizontal, 0, "N", ""},
+           {"?", true, "\n", true, 3, "RSN1_X_GILDWN.AT2", Axis::kVertical, -1, "DWN", ""},
+           {"?", true, "\n", true, 3, "RSN1_X_GIL-V.AT2", Axis::kVertical, -1, "V", ""},
+           {"WE (CWB)", true, "\n", true, 3, "x.AT2", Axis::kHorizontal, 270, "WE", ""},
+           {"?", true, "\n", true, 3, "RSN1_X_X1290.AT2", Axis::kHorizontal, -2, "", ""},  // no azimuth ends 1290
        }) {
     SCOPED_TRACE(c.component);
     PeerOptions opt;
@@ -48,6 +59,10 @@ TEST(PeerReader, ReadsBothStylesAndTheComponent) {
     std::string text = peer_file(g, opt);
     ASSERT_TRUE(kPeerFormat.recognise(head_of(text)));
     ReadResult r = read_as(kPeerFormat, text, c.path);
+    if (c.azimuth == -2) {
+      EXPECT_NE("", r.error);
+      continue;
+    }
     ASSERT_EQ("", r.error);
     ASSERT_EQ(1u, r.channels.size());
     const Channel& ch = r.channels[0];
@@ -98,6 +113,45 @@ TEST(PeerReader, RefusesCountsUnitsAndComponentsItCannotTrust) {
       "(|value| below 10^6 cm/s², 10^5 when negative)",
       with(-1, "  -.1000000E+00", "   .2000000E+04"));
   EXPECT_EQ("rec.AT2:5: value after a blank field: '   .9160000E-01'", with(-1, "  -.1000000E+00", "               "));
+}
+
+TEST(PeerReader, ReadsTheOlderLayoutAndLineTwo) {
+  struct Case {
+    const char* name;
+    bool older, one_per_line;
+    const char* eol;
+    const char* path;
+    const char* event;
+    const char* date;
+    const char* station;
+    const char* record_id;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"older, CR CR LF", true, false, "\r\r\n", "ARL360.AT2", "NORTHRIDGE", "1994-01-17", "ARLETA", ""},
+           {"one value a line", true, true, "\r\n", "RSN960_NORTHR_ARL360.AT2", "NORTHRIDGE", "1994-01-17", "ARLETA",
+            "RSN960"},
+           {"NGA", false, false, "\n", "RSN1180_X.AT2", "Synthetic", "2024-01-02", "Synthetic Creek", "RSN1180"},
+       }) {
+    SCOPED_TRACE(c.name);
+    PeerOptions opt;
+    opt.older = c.older, opt.one_per_line = c.one_per_line, opt.eol = c.eol, opt.component = "360";
+    opt.interval = 0.02;
+    const std::vector<double> g = values(12);
+    const std::string text = peer_file(g, opt);
+    ASSERT_TRUE(kPeerFormat.recognise(head_of(text)));
+    ReadResult r = read_as(kPeerFormat, text, c.path);
+    ASSERT_EQ("", r.error);
+    const Channel& ch = r.channels[0];
+    ASSERT_EQ(g.size(), ch.samples.size());
+    for (std::size_t i = 0; i < g.size(); ++i) EXPECT_NEAR(g[i] * 980.665, ch.samples[i], 1e-4) << i;
+    EXPECT_DOUBLE_EQ(0.02, ch.interval);
+    EXPECT_EQ(360, ch.orientation.azimuth);
+    EXPECT_EQ(c.event, ch.event);
+    EXPECT_EQ(c.date, ch.event_date);
+    EXPECT_EQ(c.station, ch.station_name);
+    EXPECT_EQ(c.record_id, ch.record_id);
+    EXPECT_EQ("corrected", ch.processing);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/field_format.h"
+#include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
@@ -122,12 +123,14 @@ std::optional<DataLine> parse_data_line(std::string_view line) {
 
 // The values of an integer or real header: slot k (1-based) is values[k - 1].
 std::vector<double> read_header_values(Lines& in, const Announcement& a, const std::string& what,
-                                       std::vector<std::string>& header) {
+                                       std::vector<std::string>& header, bool integers) {
   std::vector<double> values;
   for (long k = 0; k < a.lines; ++k) {
     std::string line = in.expect("line " + std::to_string(k + 1) + " of the " + what);
     std::string why;
+    const std::size_t before = values.size();
     if (read_fields(line, a.layout.width, a.layout.per_line, values, why) < 0) in.file().fail(what + ": " + why);
+    if (integers) check_integers(in.file(), in.file().line_number(), values, before, values.size());
     header.push_back(std::move(line));
   }
   if (static_cast<long>(values.size()) != a.count) {
@@ -271,7 +274,7 @@ void set_orientation(Channel& ch, std::optional<double> code, const TextFacts& f
                      const TextFile& file) {
   std::optional<Orientation> by_code = code ? orientation_code(static_cast<long>(*code)) : std::nullopt;
   std::optional<Orientation> by_text = classify_orientation(facts.orientation);
-  std::optional<Orientation> by_channel = channel_code_orientation(channel_code);
+  std::optional<Orientation> by_channel = classify_orientation(channel_code);
   ch.orientation_text = facts.orientation;
   if (by_code && *code == 0 && by_text && !(by_text->axis == Axis::kHorizontal && by_text->azimuth % 360 == 0)) {
     ch.orientation = *by_text;
@@ -290,14 +293,45 @@ void set_orientation(Channel& ch, std::optional<double> code, const TextFacts& f
 }
 
 // Integer values 40-45 (year, day of the year, month, day, hour, minute) and
-// real value 30 (seconds); empty unless all are set.
-std::string start_time(const std::vector<double>& ints, const std::vector<double>& reals) {
+// real value 30 (seconds) set the channel's start, in UTC, where all are set.
+void set_start(Channel& ch, const std::vector<double>& ints, const std::vector<double>& reals) {
   std::optional<double> year = slot(ints, 40), month = slot(ints, 42), day = slot(ints, 43), hour = slot(ints, 44),
                         minute = slot(ints, 45), second = slot(reals, 30);
-  if (!year || !month || !day || !hour || !minute || !second || *second < 0 || *second >= 60) return {};
+  if (!year || !month || !day || !hour || !minute || !second || *second < 0 || *second >= 60) return;
   const long millis = std::lround(*second * 1000);
-  return civil_time(static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day), static_cast<int>(*hour),
-                    static_cast<int>(*minute), static_cast<int>(millis / 1000), static_cast<int>(millis % 1000));
+  ch.start_time =
+      civil_time(static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day), static_cast<int>(*hour),
+                 static_cast<int>(*minute), static_cast<int>(millis / 1000), static_cast<int>(millis % 1000));
+  StatedTime t;
+  t.year = static_cast<int>(*year), t.month = static_cast<int>(*month), t.day = static_cast<int>(*day);
+  t.hour = static_cast<int>(*hour), t.minute = static_cast<int>(*minute), t.second = static_cast<double>(millis) / 1000;
+  ch.start_iso = iso_time(t);
+}
+
+// The text header's event: line 2 "Record of Point MacKenzie Earthquake of Fri Nov
+// 30, 2018 17:29 UTC", line 3 "Hypocenter: ... Mw=7.0", line 4 "Origin: 2018/11/30
+// 17:29:29 UTC"; and the kind's processing and filter ("Record filtered below
+// 0.03 Hz (...), and above 20.0 Hz").
+void describe_record(Channel& ch, const std::vector<std::string>& text) {
+  ch.processing = starts_with_nocase(text[0], "corrected") ? "corrected" : "uncorrected";
+  if (text.size() < 12) return;
+  std::string_view record = trim(text[1]);
+  std::size_t of = find_nocase(record, " earthquake of ");
+  if (starts_with_nocase(record, "record of ") && of != std::string_view::npos)
+    ch.event = trim(record.substr(10, of + 11 - 10));
+  for (const char* key : {"mw=", "ml=", "ms=", "mb="}) {
+    if (!ch.magnitude) ch.magnitude = plausible_magnitude(number_after_key({text[2]}, key));
+  }
+  int year = 0, month = 0, day = 0;
+  std::size_t origin = find_nocase(text[3], "origin:");
+  if (origin != std::string::npos &&
+      std::sscanf(text[3].c_str() + origin + 7, " %4d/%2d/%2d", &year, &month, &day) == 3)
+    ch.event_date = iso_date(year, month, day);
+  std::size_t filtered = find_nocase(text[11], "filtered");
+  if (auto band = filtered == std::string::npos ? std::nullopt : band_corners(text[11].substr(filtered))) {
+    ch.filter_low_hz = band->first;
+    ch.filter_high_hz = band->second;
+  }
 }
 
 // Data lines that read-KVB can take as they are: eight 10-column fields, each
@@ -342,13 +376,13 @@ Channel read_channel(Lines& in, const std::string& first) {
   std::optional<Announcement> a = parse_announcement(line, "integer-header values");
   if (!a) file.fail("expected '100 Integer-header values follow on 10 lines, Format= (10I8)', found " + shown(line));
   header.push_back(line);
-  std::vector<double> ints = read_header_values(in, *a, "integer header", header);
+  std::vector<double> ints = read_header_values(in, *a, "integer header", header, true);
 
   line = in.expect("the real header");
   a = parse_announcement(line, "real-header values");
   if (!a) file.fail("expected '100 Real-header values follow on 20 lines, Format= (5F15.6)', found " + shown(line));
   header.push_back(line);
-  std::vector<double> reals = read_header_values(in, *a, "real header", header);
+  std::vector<double> reals = read_header_values(in, *a, "real header", header, false);
 
   line = in.expect("the comment count");
   std::optional<long> comment_count = leading_integer(line);
@@ -392,8 +426,8 @@ Channel read_channel(Lines& in, const std::string& first) {
   }
 
   std::optional<double> interval = slot(reals, 62);
-  if (!interval || *interval <= 0) file.fail_at(ch.line, "no sample interval: real header value 62 (ms) is unset");
-  ch.interval = *interval / 1000.0;
+  if (!interval) file.fail_at(ch.line, "no sample interval: real header value 62 (ms) is unset");
+  ch.interval = checked_interval(file, ch.line, *interval / 1000.0);
 
   TextFacts facts = read_text_facts(text);
   std::string channel_code = scnl_channel(comments);
@@ -401,7 +435,8 @@ Channel read_channel(Lines& in, const std::string& first) {
   ch.station_code = facts.station_code;
   ch.station_name = facts.station_name;
   ch.location = facts.location;
-  ch.start_time = start_time(ints, reals);
+  set_start(ch, ints, reals);
+  describe_record(ch, text);
   std::optional<double> station_channel = slot(ints, 50);
   if (!facts.channel.empty() && facts.channel.find_first_not_of("0123456789") == std::string::npos) {
     ch.number = facts.channel;

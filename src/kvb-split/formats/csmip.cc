@@ -6,7 +6,9 @@
 
 #include "formats/csmip_descriptor.h"
 #include "formats/csmip_header.h"
+#include "formats/identity.h"
 #include "formats/numbers.h"
+#include "formats/pairs.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
 #include "orientation.h"
@@ -117,7 +119,8 @@ double field_value(const TextFile& file, std::string_view field, int k) {
   return *value;
 }
 
-// Fields after the last value of a line must be blank.
+// Fields after the last value of a line must be blank, and so must the
+// columns past the line's last field.
 void check_rest_blank(const TextFile& file, const std::string& line, int from, int fields, int width) {
   for (int k = from; k < fields; ++k) {
     std::string_view field = columns(line, static_cast<std::size_t>(k * width) + 1, static_cast<std::size_t>(width));
@@ -125,6 +128,8 @@ void check_rest_blank(const TextFile& file, const std::string& line, int from, i
       file.fail("more values than the descriptor's point count (field " + std::to_string(k + 1) + " holds \"" +
                 escaped(field) + "\")");
   }
+  if (!trim(columns(line, static_cast<std::size_t>(fields * width) + 1, std::string::npos)).empty())
+    file.fail("more than " + std::to_string(fields) + " fields of " + std::to_string(width) + " columns");
 }
 
 void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
@@ -180,35 +185,71 @@ void read_pairs(TextFile& file, const std::string& first, long start, Channel& c
     ch.to_cm_s2 = kG;
   }
   ch.interval = 0.0;
+  TimedSamples timed(ch, file);
   std::string line = first;
   long values = 0;  // times and accelerations
+  const long first_line = file.line_number();
   for (bool have = true;; have = file.next(line)) {
     if (!have || is_channel_end(line)) break;
     if (values == 2 * points) file.fail("more pairs than the " + std::to_string(points) + " its header announces");
     int count = 2 * points - values < kPairFields ? static_cast<int>(2 * points - values) : kPairFields;
-    for (int k = 0; k < count; ++k) {
-      std::string_view field = columns(line, static_cast<std::size_t>(k * kPairWidth) + 1, kPairWidth);
-      if (k % 2 == 0) {
-        if (trim(field).empty() && k > 0) {  // a short last line
-          count = k;
-          break;
-        }
-        double t = field_value(file, field, k);
-        if (!ch.times.empty() && t <= ch.times.back())
-          file.fail("field " + std::to_string(k + 1) + ": the time " + std::string(trim(field)) +
-                    " s does not follow the one before it");
-        ch.times.push_back(t);
-      } else {
-        add_sample(ch, field_value(file, field, k), file);
+    for (int k = 0; k < count; k += 2) {
+      std::string_view time = columns(line, static_cast<std::size_t>(k * kPairWidth) + 1, kPairWidth);
+      if (trim(time).empty() && k > 0) {  // a short last line
+        count = k;
+        break;
       }
+      double t = field_value(file, time, k);
+      if (k + 1 == count) file.fail("a time without its value");
+      std::string_view value = columns(line, static_cast<std::size_t>((k + 1) * kPairWidth) + 1, kPairWidth);
+      timed.add(t, printed_unit(time), field_value(file, value, k + 1), file.line_number());
     }
-    if (count % 2 != 0) file.fail("a time without its value");
     check_rest_blank(file, line, count, kPairFields, kPairWidth);
     values += count;
   }
   if (values != 2 * points)
     file.fail("the channel that starts at line " + std::to_string(start) + " holds " + std::to_string(values / 2) +
               " pairs, its header announces " + std::to_string(points));
+  timed.finish(first_line);
+}
+
+// What the header says of the earthquake and the record: "WHITTIER EARTHQUAKE"
+// on one of lines 2 to 4, "(ORIGIN(CIT): 10/01/87, 14:42:20.0 GMT)", "ML=6.1(CIT)",
+// "Start time:  2/13/12, 21:06:45.0 UTC" or "TRIGGER TIME: 05/02/83, 16:42:48.2 PDT",
+// and "bandpass filtered with 3 dB pts at   .30 and 40.00 cyc/sec".
+void describe_record(Channel& ch) {
+  const std::vector<std::string>& lines = ch.header_lines;
+  for (std::size_t k = 1; k < 4 && k < lines.size() && ch.event.empty(); ++k) {
+    std::string_view line = trim(lines[k]);
+    if (find_nocase(line, "earthquake") != std::string_view::npos && !starts_with_nocase(line, "record of"))
+      ch.event = line.substr(0, line.find("   "));
+  }
+  for (const std::string& line : lines) {
+    std::size_t origin = find_nocase(line, "origin");
+    std::size_t colon = origin == std::string::npos ? origin : line.find(':', origin);
+    if (colon == std::string::npos) continue;
+    if (auto t = us_time(std::string_view(line).substr(colon + 1))) ch.event_date = utc_date(*t);
+    break;
+  }
+  for (const char* key : {"mw=", "ml=", "ml:"}) {
+    if (!ch.magnitude) ch.magnitude = plausible_magnitude(number_after_key(lines, key));
+  }
+  for (const char* key : {"start time:", "trigger time:"}) {
+    std::string text = after(lines, key);
+    auto t = us_time(text);
+    if (ch.start_iso.empty() && t) ch.start_iso = iso_time(*t);
+  }
+  for (const std::string& line : lines) {
+    std::size_t filtered = find_nocase(line, "filtered with");
+    std::size_t at =
+        filtered == std::string::npos ? filtered : find_nocase(std::string_view(line).substr(filtered), " at ");
+    if (at == std::string::npos) continue;
+    if (auto band = band_corners(std::string_view(line).substr(filtered + at))) {
+      ch.filter_low_hz = band->first;
+      ch.filter_high_hz = band->second;
+    }
+    break;
+  }
 }
 
 void describe_channel(const TextFile& file, long start, Channel& ch) {
@@ -226,6 +267,7 @@ void describe_channel(const TextFile& file, long start, Channel& ch) {
   if (ch.start_time.empty()) ch.start_time = after(ch.header_lines, "trigger time:");
   std::string location = after(ch.header_lines, "location:");
   ch.location = location.substr(0, location.find("  "));
+  describe_record(ch);
 }
 
 // The peak the header states: "Peak acceleration =  77.280 cm/sec/sec"
@@ -263,6 +305,7 @@ void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name, std
     }
     const long descriptor_line = file.line_number();
     describe_channel(file, ch.line, ch);
+    ch.processing = volume == CsmipVolume::kOne ? "uncorrected" : "corrected";
     stated_peak(ch, volume);
 
     if (descriptor.empty()) {
@@ -276,7 +319,7 @@ void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name, std
         ch.unit = volume == CsmipVolume::kTwo ? "cm/sec2" : "g";
         ch.to_cm_s2 = volume == CsmipVolume::kTwo ? 1.0 : kG;
       }
-      ch.interval = d->interval;
+      ch.interval = checked_interval(file, descriptor_line, d->interval);
       ch.data_descriptor = descriptor;
       read_equally_spaced(file, *d, ch);
       skip_to_channel_end(file, *d);

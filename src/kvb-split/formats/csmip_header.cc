@@ -66,16 +66,18 @@ std::optional<ChannelHeader> find_channel(const std::vector<std::string>& lines)
 std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>& lines) {
   auto header = find_channel(lines);
   if (!header) return std::nullopt;
-  // "Station No. 12345   40.000N, ..." and on the next line the station name.
+  // "Station No. 12345   40.000N, ..." or "Station Id. CCC", and on the next
+  // line the station name. A number that runs into a latitude ("18.483S") is none.
   for (std::size_t k = 0; k < lines.size(); ++k) {
     std::string low = lowered(lines[k]);
     std::size_t at = low.find_first_not_of(' ');
-    if (at == std::string::npos || low.compare(at, 10, "station no") != 0) continue;
+    if (at == std::string::npos || (low.compare(at, 10, "station no") != 0 && low.compare(at, 10, "station id") != 0))
+      continue;
     std::size_t i = at + 10;
     while (i < low.size() && (low[i] == '.' || low[i] == ' ')) ++i;
     std::size_t start = i;
-    while (i < low.size() && is_digit(low[i])) ++i;
-    header->station_number = lines[k].substr(start, i - start);
+    while (i < low.size() && (is_digit(low[i]) || is_alpha(low[i]))) ++i;
+    if (i == low.size() || low[i] == ' ') header->station_number = lines[k].substr(start, i - start);
     if (k + 1 < lines.size())
       header->station_name = std::string(trim(std::string_view(lines[k + 1]).substr(0, kNameColumns)));
     break;

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct ChannelHeader {
-  std::string station_number;  // "12345"; empty when the header has none
+  std::string station_number;  // "12345", "WLT"; empty when the header has none
   std::string station_name;    // "Cedar Flat"; empty when the header has none
   int channel = 0;             // the number in "Chan  1:"
   std::string orientation;     // as written: "360 Deg", "Up", "Tran"

@@ -46,18 +46,3 @@ std::optional<long> leading_integer(std::string_view text) {
   }
   return value;
 }
-
-std::optional<Orientation> channel_code_orientation(std::string_view code) {
-  if (code.size() != 3 || !std::isalpha(static_cast<unsigned char>(code[0])) ||
-      !std::isalpha(static_cast<unsigned char>(code[1]))) {
-    return std::nullopt;
-  }
-  switch (lower(code[2])) {
-    case 'z': return Orientation{Axis::kVertical, -1};
-    case 'n': return Orientation{Axis::kHorizontal, 0};
-    case 'e': return Orientation{Axis::kHorizontal, 90};
-    case '1':
-    case '2': return Orientation{Axis::kHorizontal, -1};
-  }
-  return std::nullopt;
-}

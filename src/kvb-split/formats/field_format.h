@@ -1,13 +1,10 @@
 // Pieces the COSMOS and PEER readers share beyond text_fields.h: the field
-// layout a Fortran format states, the integer a line starts with, and the
-// orientation a seismic channel code implies.
+// layout a Fortran format states and the integer a line starts with.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string_view>
-
-#include "orientation.h"
 
 // So many fields of so many columns to a line.
 struct FieldLayout {
@@ -21,8 +18,3 @@ std::optional<FieldLayout> parse_field_format(std::string_view text);
 
 // The integer that starts text after any blanks; nothing if there is none.
 std::optional<long> leading_integer(std::string_view text);
-
-// The orientation a channel code of band, instrument and component letters
-// implies ("HNZ", "BH1", "HNE"): Z vertical, N 0 degrees, E 90, 1 and 2
-// horizontal of unknown azimuth. Nothing for anything else.
-std::optional<Orientation> channel_code_orientation(std::string_view code);

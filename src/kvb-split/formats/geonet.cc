@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
@@ -25,8 +26,17 @@ enum { kYear = 0, kMonth, kDay, kHour, kMinute, kTenths };
 enum { kAccelerationValues = 33, kVelocityValues = 34, kDisplacementValues = 35 };
 enum { kInterval = 25 };
 // Text lines, 0-based: station, station name, the interval (and the units of
-// an uncorrected file), the component, the acceleration peak.
-enum { kSiteLine = 1, kNameLine = 2, kIntervalLine = 10, kComponentLine = 12, kPeakLine = 13 };
+// an uncorrected file), the component, the acceleration peak,
+// the epicentre and magnitude, the filter.
+enum {
+  kSiteLine = 1,
+  kNameLine = 2,
+  kEpicentreLine = 8,
+  kIntervalLine = 10,
+  kFilterLine = 11,
+  kComponentLine = 12,
+  kPeakLine = 13
+};
 
 constexpr double kMillimetres = 0.1;  // mm/s² to cm/s²
 
@@ -46,23 +56,6 @@ bool first_line(std::string_view line) {
 }
 
 bool recognise(const std::vector<std::string>& head) { return !head.empty() && first_line(head[0]); }
-
-// A bearing such as "N28W" or "S16W" in degrees east of north.
-std::optional<int> bearing(std::string_view word) {
-  if (word.size() < 3) return std::nullopt;
-  char from = static_cast<char>(std::toupper(static_cast<unsigned char>(word.front())));
-  char to = static_cast<char>(std::toupper(static_cast<unsigned char>(word.back())));
-  if ((from != 'N' && from != 'S') || (to != 'E' && to != 'W') || word.size() > 5) return std::nullopt;
-  int degrees = 0;
-  for (char c : word.substr(1, word.size() - 2)) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    degrees = degrees * 10 + (c - '0');
-  }
-  if (degrees > 90) return std::nullopt;
-  int east = to == 'E' ? degrees : -degrees;
-  int azimuth = from == 'N' ? east : 180 - east;
-  return (azimuth + 360) % 360;
-}
 
 // The first word after the line's first word: "Site WPWS ..." -> "WPWS".
 std::string_view second_word(std::string_view line) {
@@ -111,16 +104,15 @@ void read_component(TextFile& file, const std::string& first, std::vector<Channe
   read_lines(file, kHeaderLines, ch.header_lines, "a component's header");
   const std::vector<std::string>& text = ch.header_lines;
   std::vector<double> ints = header_numbers(file, text, kTextLines, kIntegerLines, ch.line);
+  for (std::size_t k = 0; k < kIntegerLines; ++k)
+    check_integers(file, ch.line + static_cast<long>(kTextLines + k), ints, k * kPerLine, (k + 1) * kPerLine);
   std::vector<double> reals = header_numbers(file, text, kTextLines + kIntegerLines, kRealLines, ch.line);
   const long counts_line = ch.line + static_cast<long>(kTextLines) + 3;
   std::size_t n = block_size(file, ints[kAccelerationValues], counts_line, "acceleration");
   std::size_t velocity = block_size(file, ints[kVelocityValues], counts_line, "velocity");
   std::size_t displacement = block_size(file, ints[kDisplacementValues], counts_line, "displacement");
   if (n == 0) file.fail_at(counts_line, "no acceleration values");
-  ch.interval = reals[kInterval];
-  if (!(ch.interval > 0 && ch.interval < 10)) {
-    file.fail_at(ch.line + static_cast<long>(kTextLines + kIntegerLines) + 2, "no sample interval");
-  }
+  ch.interval = checked_interval(file, ch.line + static_cast<long>(kTextLines + kIntegerLines) + 2, reals[kInterval]);
 
   // An uncorrected file gives its readings in units of some mm/s².
   double units = 1.0;
@@ -141,9 +133,7 @@ void read_component(TextFile& file, const std::string& first, std::vector<Channe
   ch.station_code = second_word(text[kSiteLine]);
   ch.station_name = trim(text[kNameLine]);
   ch.orientation_text = second_word(text[kComponentLine]);
-  if (auto azimuth = bearing(ch.orientation_text)) {
-    ch.orientation = {Axis::kHorizontal, *azimuth};
-  } else if (auto o = classify_orientation(ch.orientation_text)) {
+  if (auto o = classify_orientation(ch.orientation_text)) {
     ch.orientation = *o;
   } else {
     file.fail_at(ch.line + kComponentLine,
@@ -159,6 +149,23 @@ void read_component(TextFile& file, const std::string& first, std::vector<Channe
     ch.start_time =
         civil_time(static_cast<int>(ints[kYear]), static_cast<int>(ints[kMonth]), static_cast<int>(ints[kDay]),
                    static_cast<int>(ints[kHour]), static_cast<int>(ints[kMinute]), tenths / 10, tenths % 10 * 100);
+    StatedTime t;  // UT
+    t.year = static_cast<int>(ints[kYear]), t.month = static_cast<int>(ints[kMonth]);
+    t.day = static_cast<int>(ints[kDay]), t.hour = static_cast<int>(ints[kHour]);
+    t.minute = static_cast<int>(ints[kMinute]), t.second = tenths / 10.0;
+    ch.start_iso = iso_time(t);
+    ch.event_date = utc_date(t);
+  }
+  ch.processing = starts_with_nocase(first, "Corrected") ? "corrected" : "uncorrected";
+  // "Epicentre ... Depth    9km M  4.17"; "Band-pass filter transition bands are .10-.25 Hz and 24.50-25.50 Hz".
+  std::string_view epicentre = text[kEpicentreLine];
+  std::size_t magnitude = epicentre.rfind(" M ");
+  if (magnitude != std::string_view::npos)
+    ch.magnitude = plausible_magnitude(parse_number(trim(epicentre.substr(magnitude + 3))));
+  std::size_t bands = find_nocase(text[kFilterLine], "bands are");
+  if (auto band = bands == std::string::npos ? std::nullopt : band_corners(text[kFilterLine].substr(bands))) {
+    ch.filter_low_hz = band->first;
+    ch.filter_high_hz = band->second;
   }
   channels.push_back(std::move(ch));
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
@@ -18,6 +19,7 @@ constexpr std::size_t kValueColumn = 19;
 // The header's lines, 0-based, and the first word of each one's label.
 enum {
   kOrigin = 0,
+  kMagnitude = 4,
   kStation = 5,
   kRecordTime = 9,
   kRate = 10,
@@ -30,8 +32,10 @@ constexpr std::pair<int, std::string_view> kLabels[] = {
     {kOrigin, "Origin"},     {kStation, "Station"}, {kRecordTime, "Record"}, {kRate, "Sampling"},
     {kDuration, "Duration"}, {kDirection, "Dir"},   {kScale, "Scale"},       {kPeak, "Max"}};
 
-// The recorder starts its clock 15 s before the record's first sample.
+// The recorder starts its clock 15 s before the record's first sample; its
+// times are Japan's (UTC + 9 h).
 constexpr int kTriggerDelay = 15;
+constexpr int kJapanMinutes = 9 * 60;
 
 bool recognise(const std::vector<std::string>& head) {
   return head.size() > kStation && starts_with_nocase(head[kOrigin], "Origin Time") &&
@@ -51,14 +55,21 @@ std::optional<double> scale_factor(std::string_view text) {
   return *a / *b;
 }
 
-// "2001/02/03 04:05:20" less the trigger delay.
-std::string start_time(std::string_view text) {
-  int y, mo, d, h, mi, s;
+// "2001/02/03 04:05:20", Japan's time.
+std::optional<StatedTime> japan_time(std::string_view text) {
+  StatedTime t;
+  int s = 0;
   std::string copy(text);
   char tail;
-  if (std::sscanf(copy.c_str(), "%4d/%2d/%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail) != 6) return {};
-  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 60) return {};
-  return civil_time(y, mo, d, h, mi, s - kTriggerDelay);
+  if (std::sscanf(copy.c_str(), "%4d/%2d/%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &s,
+                  &tail) != 6)
+    return std::nullopt;
+  if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 || t.hour > 23 || t.minute < 0 ||
+      t.minute > 59 || s < 0 || s > 60)
+    return std::nullopt;
+  t.second = s;
+  t.offset_minutes = kJapanMinutes;
+  return t;
 }
 
 // K-NET names its directions; KiK-net numbers its channels, 1 to 3 in the
@@ -73,15 +84,9 @@ bool direction(std::string word, std::string_view path, Channel& ch) {
     word = channel % 3 == 1 ? "N-S" : channel % 3 == 2 ? "E-W" : "U-D";
     ch.orientation_text = word;  // the direction the channel number stands for
   }
-  if (word == "N-S") {
-    ch.orientation = {Axis::kHorizontal, 0};
-  } else if (word == "E-W") {
-    ch.orientation = {Axis::kHorizontal, 90};
-  } else if (word == "U-D") {
-    ch.orientation = {Axis::kVertical, -1};
-  } else {
-    return false;
-  }
+  std::optional<Orientation> o = classify_orientation(word);
+  if (!o) return false;
+  ch.orientation = *o;
   char last = path.empty() ? ' ' : path.back();
   if (channel != 0) {
     ch.location = channel <= 3 ? "borehole" : "surface";
@@ -105,7 +110,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   std::string_view rate_text = value(header, kRate);
   auto rate = parse_number(rate_text.substr(0, find_nocase(rate_text, "Hz")));
   if (!rate || !(*rate > 0)) file.fail_at(kRate + 1, "no sampling rate in " + quoted(rate_text));
-  ch.interval = 1.0 / *rate;
+  ch.interval = checked_interval(file, kRate + 1, 1.0 / *rate);
   auto factor = scale_factor(value(header, kScale));
   if (!factor) file.fail_at(kScale + 1, "no scale factor A(gal)/B in " + quoted(value(header, kScale)));
   ch.unit = "counts";
@@ -115,7 +120,15 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     file.fail_at(kDirection + 1, "unknown direction " + quoted(ch.orientation_text));
   }
   ch.station_code = value(header, kStation);
-  ch.start_time = start_time(value(header, kRecordTime));
+  if (auto t = japan_time(value(header, kRecordTime))) {
+    ch.start_time =
+        civil_time(t->year, t->month, t->day, t->hour, t->minute, static_cast<int>(t->second) - kTriggerDelay);
+    t->second -= kTriggerDelay;
+    ch.start_iso = iso_time(*t);
+  }
+  if (auto origin = japan_time(value(header, kOrigin))) ch.event_date = utc_date(*origin);
+  ch.magnitude = plausible_magnitude(parse_number(value(header, kMagnitude)));
+  ch.processing = "uncorrected";
   if (auto peak = parse_number(value(header, kPeak))) ch.stated_peak = std::fabs(*peak);
 
   // The counts carry an offset: the acceleration is the scaled count less the

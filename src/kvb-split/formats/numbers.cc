@@ -1,7 +1,9 @@
 #include "formats/numbers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -39,6 +41,20 @@ std::optional<double> parse_number(std::string_view field) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
+}
+
+double printed_unit(std::string_view field) {
+  field = field.substr(0, std::min(field.find_last_not_of(' ') + 1, field.size()));
+  std::size_t exponent_at = field.find_first_of("eE");
+  int exponent = 0;
+  if (exponent_at != std::string_view::npos) {
+    auto value = parse_number(field.substr(exponent_at + 1));
+    exponent = value ? static_cast<int>(std::clamp(*value, -400.0, 400.0)) : 0;
+  }
+  std::string_view mantissa = field.substr(0, exponent_at);
+  std::size_t point = mantissa.find('.');
+  const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
+  return std::pow(10.0, exponent - decimals);
 }
 
 std::string_view columns(std::string_view line, std::size_t first, std::size_t width) {

@@ -12,6 +12,10 @@
 // anything else.
 std::optional<double> parse_number(std::string_view field);
 
+// The unit of the last digit of a number as field writes it: 0.001 for
+// "22.200", 0.001 for "2.2200E+1", 1 for "17".
+double printed_unit(std::string_view field);
+
 // Column slice of line, 1-based first column, width columns; a line that is
 // shorter reads as padded with blanks.
 std::string_view columns(std::string_view line, std::size_t first, std::size_t width);

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "formats/field_format.h"
+#include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
@@ -60,35 +62,72 @@ std::optional<Count> parse_count_line(std::string_view line) {
   return Count{static_cast<long>(*points), *interval};
 }
 
+// Line 1 "PEER NGA STRONG MOTION DATABASE RECORD", "PEER STRONG MOTION DATABASE
+// RECORD. ...", or in the older layout "PACIFIC ENGINEERING AND ANALYSIS
+// STRONG-MOTION DATA"; line 4 the count line.
 bool recognise(const std::vector<std::string>& head) {
-  return head.size() >= 4 && starts_with_nocase(head[0], "PEER") &&
+  return head.size() >= 4 &&
+         (starts_with_nocase(head[0], "PEER") || starts_with_nocase(head[0], "PACIFIC ENGINEERING")) &&
          find_nocase(head[3], "npts") != std::string_view::npos && find_nocase(head[3], "dt") != std::string_view::npos;
 }
 
-// A component as line 2 or the file's name gives it: an azimuth ("67",
-// "180"), a vertical ("UP", "DWN"), or a channel code with or without its
-// location ("BH1", "BHZ00").
+// A component word, or a channel code with its location ("BHZ00").
 std::optional<Orientation> component_orientation(std::string_view word) {
-  if (!word.empty() && word.size() <= 3 && word.find_first_not_of("0123456789") == std::string_view::npos) {
-    int degrees = std::stoi(std::string(word));
-    if (degrees <= 360) return Orientation{Axis::kHorizontal, degrees};
-    return std::nullopt;
+  if (auto o = classify_orientation(word)) return o;
+  if (word.size() == 5 && std::isdigit(static_cast<unsigned char>(word[3])) &&
+      std::isdigit(static_cast<unsigned char>(word[4]))) {
+    return classify_orientation(word.substr(0, 3));
   }
-  const std::string w = upper(word);
-  for (const char* vertical : {"UP", "DWN", "DOWN", "DN", "V", "VER", "VERT", "UD", "Z"}) {
-    if (w == vertical) return Orientation{Axis::kVertical, -1};
-  }
-  if (w == "H1" || w == "H2") return Orientation{Axis::kHorizontal, -1};
-  if (w.size() == 5 && std::isdigit(static_cast<unsigned char>(w[3])) &&
-      std::isdigit(static_cast<unsigned char>(w[4]))) {
-    return channel_code_orientation(std::string_view(w).substr(0, 3));
-  }
-  return channel_code_orientation(w);
+  return std::nullopt;
 }
 
-// The component at the end of the file's name: "RSN763_LOMAP_GIL067.AT2" (67),
-// "IELC180.AT2" (180), "..._IU.CCM.BH1.00.AT2" (BH1), "..._GIL-UP.AT2" (UP).
-std::string name_component(std::string_view path) {
+// "9/20/1999", "01/17/94" (month first) as "1999-09-20"; empty for anything else.
+std::string us_date(std::string_view word) {
+  int month = 0, day = 0, year = 0;
+  char tail = 0;
+  if (word.size() > 10 || std::sscanf(std::string(word).c_str(), "%2d/%2d/%4d%c", &month, &day, &year, &tail) != 3 ||
+      month < 1 || month > 12 || day < 1 || day > 31) {
+    return {};
+  }
+  return iso_date(full_year(year), month, day);
+}
+
+// Line 2: "Loma Prieta, 10/18/1989, Gilroy - Gavilan Coll., 67", and in the
+// older files "NORTHRIDGE 01/17/94 1231, ARLETA, 360" (event, date and time in
+// one item) or "CHI-CHI 09/20/99, CHY023, N (CWB)".
+struct Title {
+  std::string event, date, station, component;
+};
+
+Title parse_title(std::string_view line) {
+  std::vector<std::string_view> items;
+  for (std::size_t from = 0;;) {
+    std::size_t comma = line.find(',', from);
+    items.push_back(trim(line.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from)));
+    if (comma == std::string_view::npos) break;
+    from = comma + 1;
+  }
+  Title t;
+  std::string_view component = items.back();
+  t.component = trim(component.substr(0, component.find('(')));
+  if (items.size() < 2) return t;
+  t.station = items[items.size() - 2];
+  for (std::size_t k = 0; k + 2 < items.size() && t.date.empty(); ++k) {
+    std::string_view item = items[k];
+    for (std::size_t from = 0; from < item.size() && t.date.empty();) {
+      std::size_t end = std::min(item.find(' ', from), item.size());
+      if ((t.date = us_date(item.substr(from, end - from))).size() && from > 0) t.event = trim(item.substr(0, from));
+      from = end + 1;
+    }
+  }
+  if (t.event.empty() && items.size() > 2 && us_date(items[0]).empty()) t.event = items[0];
+  return t;
+}
+
+// The component at the end of the file's name, after the station code:
+// "RSN1180_CHICHI_CHY002-N" (N), "RSN6893_DARFIELD_DFHSS17E" (S17E), "RSN763_LOMAP_GIL067"
+// (067), "IELC180" (180), "..._GIL-UP" (UP), "..._IU.CCM.BH1.00" (BH1).
+std::string name_component(std::string_view path, std::string_view station) {
   std::string_view name = path.substr(path.find_last_of('/') + 1);
   name = name.substr(0, name.rfind('.'));
   std::size_t dot = name.rfind('.');
@@ -100,14 +139,28 @@ std::string name_component(std::string_view path) {
     }
     return std::string(name.substr(dot + 1));
   }
-  std::string_view part = name.substr(name.find_last_of("_-") + 1);
-  if (component_orientation(part)) return std::string(part);
-  std::size_t digits = part.find_last_not_of("0123456789") + 1;
-  if (digits == 0 || part.size() - digits > 3 || digits == part.size() ||
-      !std::isalpha(static_cast<unsigned char>(part[digits - 1]))) {
-    return {};
+  std::string_view part = name.substr(name.find_last_of('_') + 1);
+  if (!station.empty() && station.find(' ') == std::string_view::npos && starts_with_nocase(part, station)) {
+    part.remove_prefix(station.size());
+    if (!part.empty() && part[0] == '-') part.remove_prefix(1);
+    return std::string(part);
   }
-  return std::string(part.substr(digits));
+  if (part.find('-') != std::string_view::npos) return std::string(part.substr(part.rfind('-') + 1));
+  // Without a station code to go by: the longest end that is an azimuth (not
+  // the end of a longer number), a bearing, or a direction.
+  for (std::size_t length = std::min<std::size_t>(4, part.size()); length > 0; --length) {
+    std::string_view end = part.substr(part.size() - length);
+    const bool number = std::isdigit(static_cast<unsigned char>(end[0]));
+    if (number && length < part.size() && std::isdigit(static_cast<unsigned char>(part[part.size() - length - 1])))
+      continue;
+    const std::string word = lowered(end);
+    const bool bearing =
+        (word[0] == 'n' || word[0] == 's') && length > 2 && std::isdigit(static_cast<unsigned char>(word[1]));
+    bool known = number || bearing;
+    for (const char* w : {"up", "dwn", "down", "n", "s", "e", "w"}) known = known || word == w;
+    if (known && classify_orientation(end)) return std::string(end);
+  }
+  return {};
 }
 
 // The units on line 3: "ACCELERATION TIME SERIES IN UNITS OF G".
@@ -146,23 +199,32 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     if (!file.next(line)) file.fail("the file ends inside its four header lines");
     ch.header_lines.push_back(line);
   }
-  const std::string& title = ch.header_lines[1];
   set_units(ch, ch.header_lines[2], file);
   std::optional<Count> count = parse_count_line(ch.header_lines[3]);
   if (!count) file.fail_at(4, "expected 'NPTS= N, DT= S SEC', found " + shown(ch.header_lines[3]));
-  ch.interval = count->interval;
+  ch.interval = checked_interval(file, 4, count->interval);
 
-  // Line 2: event, date, station, component, separated by commas.
-  std::size_t comma = title.rfind(',');
-  std::string_view component = trim(std::string_view(title).substr(comma == std::string::npos ? 0 : comma + 1));
-  component = component.substr(0, component.find_first_of(" ("));
-  if (comma != std::string::npos) {
-    std::string_view before = std::string_view(title).substr(0, comma);
-    ch.station_name =
-        std::string(trim(before.substr(before.rfind(',') == std::string_view::npos ? 0 : before.rfind(',') + 1)));
+  const Title t = parse_title(ch.header_lines[1]);
+  ch.station_name = t.station;
+  ch.event = t.event;
+  ch.event_date = t.date;
+  ch.processing = "corrected";
+  std::string_view name = std::string_view(file.path()).substr(file.path().find_last_of('/') + 1);
+  std::size_t digits = name.find_first_not_of("0123456789", 3);
+  if (starts_with_nocase(name, "RSN") && digits > 3 && (digits == name.size() || name[digits] == '_'))
+    ch.record_id = name.substr(0, digits);
+  // "FILTER POINTS: HP=0.2 Hz LP=15.0 Hz" on line 3.
+  std::size_t filter = find_nocase(ch.header_lines[2], "filter");
+  if (auto band = filter == std::string::npos ? std::nullopt : band_corners(ch.header_lines[2].substr(filter))) {
+    ch.filter_low_hz = band->first;
+    ch.filter_high_hz = band->second;
   }
+
+  // The component: line 2's last item, else the end of the file's name.
+  std::string_view component = t.component;
+  component = component.substr(0, component.find(' '));
   std::optional<Orientation> orientation = component_orientation(component);
-  std::string from_name = name_component(file.path());
+  std::string from_name = name_component(file.path(), t.station);
   if (orientation) {
     ch.orientation_text = std::string(component);
   } else if ((orientation = component_orientation(from_name))) {

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "formats/identity.h"
 #include "formats/numbers.h"
+#include "formats/pairs.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
 
@@ -94,6 +96,21 @@ bool copyable(const std::vector<std::string>& lines, std::size_t values) {
   return lines.size() == (values + kValuesPerLine - 1) / kValuesPerLine;
 }
 
+// Line 4 "     1989  10  18    0004 Loma Prieta, CA": the date, the origin's
+// hour and minute, the event; line 5 "Moment Mag=      7.1 Ms=      7.1 Ml=      7.0".
+void describe_event(Channel& ch) {
+  int year = 0, month = 0, day = 0, consumed = 0;
+  char hhmm[8];
+  const std::string& line = ch.header_lines[3];
+  if (std::sscanf(line.c_str(), "%4d %2d %2d %4s%n", &year, &month, &day, hhmm, &consumed) == 4) {
+    ch.event_date = iso_date(year, month, day);
+    ch.event = trim(std::string_view(line).substr(static_cast<std::size_t>(consumed)));
+  }
+  for (const char* key : {"mag=", "ms=", "ml="}) {
+    if (!ch.magnitude) ch.magnitude = plausible_magnitude(number_after_key({ch.header_lines[4]}, key));
+  }
+}
+
 void read(TextFile& file, std::vector<Channel>& channels) {
   Channel ch = start_channel(file, "smc", kHeaderLines);
   ch.number = "1";  // the file's one channel
@@ -102,15 +119,19 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   if (kind[0] != '1' && kind[0] != '2') { file.fail_at(1, "not an acceleration record: " + quoted(trim(kind))); }
   const bool film_pairs_possible = kind[0] == '1';
   std::vector<double> ints = numbers(file, ch.header_lines, kTextLines, kIntegerLines, kIntegerWidth, kIntegersPerLine);
+  for (std::size_t k = 0; k < kIntegerLines; ++k)
+    check_integers(file, static_cast<long>(kTextLines + k + 1), ints, k * kIntegersPerLine, (k + 1) * kIntegersPerLine);
   std::vector<double> reals =
       numbers(file, ch.header_lines, kTextLines + kIntegerLines, kRealLines, kRealWidth, kRealsPerLine);
   const double int_unset = ints[kIntUnset];
   // Set and small enough to be a date or time field.
   auto set = [&](std::size_t slot) { return ints[slot] != int_unset && std::fabs(ints[slot]) < 1e5; };
 
-  const double comments = ints[kComments], count = ints[kValues];
+  const double comments = ints[kComments];
   if (comments == int_unset || comments < 0) file.fail_at(13, "no comment line count");
-  if (count == int_unset || count < 1) file.fail_at(14, "no data value count");
+  if (ints[kValues] == int_unset) file.fail_at(14, "no data value count");
+  const std::size_t n = checked_count(file, 14, ints[kValues], "data value count (integer 17)");
+  checked_count(file, 13, comments, "comment line count (integer 16)", 0);
   for (double k = 0; k < comments; ++k) {
     if (!file.next(line) || line.empty() || line[0] != '|') {
       file.fail("expected " + std::to_string(static_cast<long>(comments)) + " comment lines, each starting with '|'");
@@ -118,31 +139,34 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     ch.header_lines.push_back(line);
   }
 
-  // Film records hold time/value pairs, the times never going back.
+  // Film records hold time/value pairs.
   const double rate = reals[kRate];
   const bool even = rate != reals[kRealUnset] && rate > 0;
   if (!even && !film_pairs_possible) file.fail_at(18, "no sampling rate");
-  if (even) ch.interval = 1.0 / rate;
+  if (even) ch.interval = checked_interval(file, 18, 1.0 / rate);
   ch.unit = "cm/s/s";
   ch.to_cm_s2 = 1.0;
+  TimedSamples timed(ch, file);
   std::size_t read = 0;
+  double time = 0;
+  const long first_data_line = file.line_number() + 1;
   auto each = [&](double v) {
-    const bool time = !even && read++ % 2 == 0;
-    if (!time) return add_sample(ch, v, file);
-    if (!ch.times.empty() && v < ch.times.back()) {
-      char times[80];
-      std::snprintf(times, sizeof times, "the times go back from %g s to %g s", ch.times.back(), v);
-      file.fail(times);
+    if (even) return add_sample(ch, v, file);
+    if (read++ % 2 == 0) {
+      time = v;
+      return;
     }
-    ch.times.push_back(v);
+    // Times are written to five significant digits: "2.2200E+1".
+    const double unit = time == 0 ? 1e-4 : std::pow(10.0, std::floor(std::log10(std::fabs(time))) - 4);
+    timed.add(time, unit, v, file.line_number());
   };
   std::vector<std::string> lines;
-  const auto n = static_cast<std::size_t>(count);
   if (!read_block(file, kValueWidth, kValuesPerLine, n, each, &lines)) {
     file.fail("the header counts " + std::to_string(n) + " values, the data end after " +
-              std::to_string(ch.samples.size() + ch.times.size()));
+              std::to_string(even ? ch.samples.size() : read));
   }
   if (!even && n % 2 != 0) file.fail("an odd number of values in time/value pairs");
+  if (!even) timed.finish(first_data_line);
   if (even && copyable(lines, n)) {
     ch.data_lines = std::move(lines);
     char descriptor[120];
@@ -169,7 +193,14 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     ch.start_time = civil_time(static_cast<int>(ints[kYear]), 1, static_cast<int>(ints[kDayOfYear]),
                                static_cast<int>(ints[kHour]), static_cast<int>(ints[kMinute]),
                                static_cast<int>(ints[kSecond]), set(kMillis) ? static_cast<int>(ints[kMillis]) : -1);
+    StatedTime t;  // UTC
+    t.year = static_cast<int>(ints[kYear]), t.month = 1, t.day = static_cast<int>(ints[kDayOfYear]);
+    t.hour = static_cast<int>(ints[kHour]), t.minute = static_cast<int>(ints[kMinute]);
+    t.second = ints[kSecond] + (set(kMillis) ? ints[kMillis] / 1000 : 0);
+    ch.start_iso = iso_time(t);
   }
+  describe_event(ch);
+  ch.processing = film_pairs_possible ? "uncorrected" : "corrected";
   if (auto peak = number_after(ch.header_lines[6], {"peak", "pk"})) ch.stated_peak = std::fabs(*peak);
   channels.push_back(std::move(ch));
 }

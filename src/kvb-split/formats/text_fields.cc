@@ -1,6 +1,8 @@
 #include "formats/text_fields.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -62,6 +64,41 @@ int read_fields(std::string_view line, std::size_t width, std::size_t count, std
     return -1;
   }
   return read;
+}
+
+void check_integers(const TextFile& file, long line, const std::vector<double>& values, std::size_t from,
+                    std::size_t to) {
+  for (std::size_t k = from; k < to && k < values.size(); ++k) {
+    const double v = values[k];
+    if (v == std::floor(v) && std::fabs(v) < 1e9) continue;
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", v);
+    file.fail_at(line, "integer header value " + std::to_string(k + 1) + " is " + text +
+                           ", not a whole number of at most nine digits");
+  }
+}
+
+double checked_interval(const TextFile& file, long line, double seconds) {
+  if (!(std::isfinite(seconds) && seconds >= 1e-6 && seconds <= 10)) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    file.fail_at(line, "the sample interval " + std::string(text) + " is not between 1 µs and 10 s");
+  }
+  return seconds;
+}
+
+std::size_t checked_count(const TextFile& file, long line, double value, std::string_view what, double least,
+                          double most) {
+  std::optional<long long> bytes = file.size();
+  if (bytes && static_cast<double>(*bytes) < most) most = std::max(least, static_cast<double>(*bytes));
+  if (!(std::isfinite(value) && value == std::floor(value) && value >= least && value <= most)) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", value);
+    file.fail_at(line, "the " + std::string(what) + " " + text + " is not a whole number from " +
+                           std::to_string(static_cast<long long>(least)) + " to " +
+                           std::to_string(static_cast<long long>(most)));
+  }
+  return static_cast<std::size_t>(value);
 }
 
 void read_lines(TextFile& file, std::size_t count, std::vector<std::string>& lines, std::string_view inside) {

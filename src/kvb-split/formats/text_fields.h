@@ -29,6 +29,20 @@ int read_fields(std::string_view line, std::size_t width, std::size_t count, std
 class TextFile;
 struct Channel;
 
+// The values of an integer header from index from up to to, read from line:
+// whole numbers of at most nine digits, else fails at line.
+void check_integers(const TextFile& file, long line, const std::vector<double>& values, std::size_t from,
+                    std::size_t to);
+
+// seconds as a sample interval: finite and from 1 µs to 10 s, else fails at line.
+double checked_interval(const TextFile& file, long line, double seconds);
+
+// value as a count of what is named: a whole number from least to most, else
+// fails at line. Where the file's size is known, a count of values cannot
+// pass it (each value takes at least one byte).
+std::size_t checked_count(const TextFile& file, long line, double value, std::string_view what, double least = 1,
+                          double most = 1e8);
+
 // A channel of the named format whose header is the file's next count lines.
 Channel start_channel(TextFile& file, std::string_view format, std::size_t count);
 

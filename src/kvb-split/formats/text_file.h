@@ -1,9 +1,12 @@
 // An input text file, line by line, with failures that name the file and line.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "line_reader.h"
@@ -11,7 +14,7 @@
 
 class TextFile {
  public:
-  TextFile(std::string path, std::FILE* in) : path_(std::move(path)), lines_(in) {}
+  TextFile(std::string path, std::FILE* in) : path_(std::move(path)), in_(in), lines_(in) {}
 
   // The next line, or false at the end of the file; throws for a line that
   // is too long or a failed read.
@@ -32,7 +35,16 @@ class TextFile {
   const std::string& path() const { return path_; }
   long line_number() const { return lines_.line_number(); }
 
+  // The size in bytes of a regular file; nothing for a pipe or memory.
+  std::optional<long long> size() const {
+    struct stat st {};
+    const int fd = in_ ? fileno(in_) : -1;
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<long long>(st.st_size);
+  }
+
  private:
   std::string path_;
+  std::FILE* in_;
   LineReader lines_;
 };

@@ -101,7 +101,7 @@ std::string volume_file(const std::vector<GenChannel>& channels, const GenOption
   for (const GenChannel& ch : channels) {
     for (std::string& line : header_lines(ch, opt)) lines.push_back(line);
     if (opt.pairs) {
-      for (std::string& line : pair_lines(ch.micro)) lines.push_back(line);
+      for (std::string& line : pair_lines(ch.micro, opt.pair_ms)) lines.push_back(line);
     } else {
       lines.push_back(descriptor_line(ch, opt));
       for (std::string& line : data_lines(ch.micro, width_of(opt))) lines.push_back(line);
@@ -128,14 +128,14 @@ std::vector<long> pair_times(std::size_t count) {
   return times;
 }
 
-std::vector<std::string> pair_lines(const std::vector<long>& milli) {
+std::vector<std::string> pair_lines(const std::vector<long>& milli, std::vector<long> times) {
   auto field = [](long thousandths) {
     long mag = std::labs(thousandths);
     std::string text =
         (thousandths < 0 ? "-" : "") + (mag >= 1000 ? std::to_string(mag / 1000) : "") + format(".%03ld", mag % 1000);
     return std::string(text.size() < 7 ? 7 - text.size() : 0, ' ') + text;
   };
-  const std::vector<long> times = pair_times(milli.size());
+  if (times.empty()) times = pair_times(milli.size());
   std::vector<std::string> lines;
   for (std::size_t k = 0; k < milli.size(); ++k) {
     if (k % 5 == 0) lines.emplace_back();

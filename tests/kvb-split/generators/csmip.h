@@ -15,13 +15,14 @@ struct GenChannel {
 };
 
 struct GenOptions {
-  int volume = 2;            // 1: fields of 9 columns, rate in pts/sec; 2: 10 columns
-  bool upper = false;        // all text in upper case, as in older records
-  const char* eol = "\n";    // or "\r\n"
-  double interval = 0.005;   // seconds
-  bool state_format = true;  // "(8f10.6)" at the end of the descriptor
-  int dos_padding = 0;       // 0x1A bytes after the last line
-  bool pairs = false;        // volume 1 of the film era: time/value pairs in g/10, no descriptor
+  int volume = 2;             // 1: fields of 9 columns, rate in pts/sec; 2: 10 columns
+  bool upper = false;         // all text in upper case, as in older records
+  const char* eol = "\n";     // or "\r\n"
+  double interval = 0.005;    // seconds
+  bool state_format = true;   // "(8f10.6)" at the end of the descriptor
+  int dos_padding = 0;        // 0x1A bytes after the last line
+  bool pairs = false;         // volume 1 of the film era: time/value pairs in g/10, no descriptor
+  std::vector<long> pair_ms;  // the pairs' times in milliseconds; empty: pair_times
 };
 
 // Deterministic samples with both signs; the first fills its whole field
@@ -44,7 +45,7 @@ std::string descriptor_line(const GenChannel& ch, const GenOptions& opt);
 // and the data lines of five pairs (time, value in thousandths) in 7-column
 // fields.
 std::vector<long> pair_times(std::size_t count);
-std::vector<std::string> pair_lines(const std::vector<long>& milli);
+std::vector<std::string> pair_lines(const std::vector<long>& milli, std::vector<long> times = {});
 
 // The whole file.
 std::string volume_file(const std::vector<GenChannel>& channels, const GenOptions& opt);

@@ -40,7 +40,9 @@ std::string geonet_file(const std::vector<GeonetComponent>& components, const Ge
             " accelerogram 20180212_211554_SYNT_20 GNS Science\n";
     file += "Site SYNT      39 56 38S  176 35 04E     Basalt file:  20180212_211557_SYNT\n";
     file += "Synthetic District Council\n";
-    for (int k = 4; k <= 9; ++k) file += k == 8 ? "2018 February 12         21:15:54 UT\n" : "Text line\n";
+    for (int k = 4; k <= 7; ++k) file += "Text line\n";
+    file += "2018 February 12         21:15:54 UT\n";
+    file += "Epicentre  40 03 27S 176 32 45E  Bearing S15W  Dist   13km  Depth    9km M  4.17\n";
     std::snprintf(text, sizeof text, "Number of points %5zu    Duration %.2f sec\n", n,
                   static_cast<double>(n) * opt.interval);
     file += text;
@@ -51,7 +53,7 @@ std::string geonet_file(const std::vector<GeonetComponent>& components, const Ge
                     opt.interval);
     }
     file += text;
-    file += "Band-pass filter\n";
+    file += "Band-pass filter transition bands are .10-.25 Hz and 24.50-25.50 Hz\n";
     file += "Component " + c.bearing + "  Synthetic Accelerometer Axis\n";
     long peak = 0;
     for (long v : c.tenths) peak = std::abs(v) > std::abs(peak) ? v : peak;

@@ -32,13 +32,18 @@ std::string peer_file(const std::vector<double>& g, const PeerOptions& opt) {
   } else {
     std::snprintf(count, sizeof count, "NPTS= %6ld, DT= %7g SEC", points, opt.interval);
   }
+  if (opt.older) std::snprintf(count, sizeof count, "NPTS= %5ld, DT= %.5f SEC", points, opt.interval);
   std::string line4 = count;
+  if (opt.older) line4.erase(line4.find("0."), 1);  // ".02000"
   if (opt.west2) {
     if (line4.find(" 0.") != std::string::npos) line4.erase(line4.find(" 0.") + 1, 1);  // "  .0050"
     line4.resize(75, ' ');
   }
-  std::string file = "PEER NGA STRONG MOTION DATABASE RECORD" + std::string(opt.eol);
-  file += "Synthetic, 01/02/2024, Synthetic Creek, " + opt.component + opt.eol;
+  std::string file = std::string(opt.older ? "PACIFIC ENGINEERING AND ANALYSIS STRONG-MOTION DATA"
+                                           : "PEER NGA STRONG MOTION DATABASE RECORD") +
+                     opt.eol;
+  file += (opt.older ? "NORTHRIDGE 01/17/94 1231, ARLETA, " : "Synthetic, 01/02/2024, Synthetic Creek, ") +
+          opt.component + opt.eol;
   file +=
       std::string(opt.west2 ? "ACCELERATION TIME SERIES IN UNITS OF G" : "ACCELERATION TIME HISTORY IN UNITS OF G") +
       opt.eol;
@@ -46,7 +51,7 @@ std::string peer_file(const std::vector<double>& g, const PeerOptions& opt) {
   std::string line;
   for (std::size_t k = 0; k < g.size(); ++k) {
     line += peer_value(g[k], opt.west2);
-    if (k % 5 == 4 || k + 1 == g.size()) {
+    if (k % 5 == 4 || k + 1 == g.size() || opt.one_per_line) {
       if (opt.pad_last) line.resize(75, ' ');
       file += line + opt.eol;
       line.clear();

@@ -14,7 +14,10 @@ struct PeerOptions {
   double interval = 0.005;
   bool pad_last = true;  // the last line blank-padded to 75 columns
   const char* eol = "\n";
-  long stated_points = -1;  // NPTS; -1: the number of values
+  long stated_points = -1;    // NPTS; -1: the number of values
+  bool older = false;         // the 1990s layout: "PACIFIC ENGINEERING AND ANALYSIS STRONG-MOTION DATA",
+                              // "NORTHRIDGE 01/17/94 1231, ARLETA, 360", "NPTS=  2000, DT= .02000 SEC"
+  bool one_per_line = false;  // one value a line
 };
 
 // One value as line 5 on writes it.

@@ -51,8 +51,8 @@ std::string smc_file(const std::vector<double>& values, const SmcOptions& opt) {
   lines.push_back(std::to_string(opt.volume) + " " + kinds[opt.volume]);
   lines.push_back("*");
   lines.push_back("SYN0A Synthetic Station");
-  lines.push_back("12/31/1999, 23:59 Synthetic event");
-  lines.push_back("*");
+  lines.push_back("     1999  12  31    2359 Synthetic event");
+  lines.push_back("Moment Mag=      6.1 Ms=      6.0 Ml=      5.9");
   lines.push_back("station = Synthetic Flats  component= " + opt.component);
   double peak = 0;
   for (std::size_t k = opt.pairs ? 1 : 0; k < values.size(); k += opt.pairs ? 2 : 1) {
