@@ -69,9 +69,9 @@ TEST(KvbSplitLimits, HostileSizesAndIntervalsEndWithAClearError) {
   for (const Case& c : std::vector<Case>{
            {"an interval of 1E-12 s never reaches the resampler",
             [](const TempDir& d) { write_peer_set(d, 1e-12, 100); }, with({"--resample"}, peer),
-            "kvb-split: n.at2 channel 0: the sample interval, 1e-12 s, is not between 1 µs and 10 s\n"},
+            "kvb-split: n.at2:4: the sample interval 1e-12 s is not between 1 µs and 10 s\n"},
            {"DT= 100000 SEC", [](const TempDir& d) { write_peer_set(d, 100000, 100); }, with({"--resample"}, peer),
-            "kvb-split: n.at2 channel 0: the sample interval, 100000 s, is not between 1 µs and 10 s\n"},
+            "kvb-split: n.at2:4: the sample interval 100000 s is not between 1 µs and 10 s\n"},
            {"10 s x 100 points resampled is counted before it is made",
             [](const TempDir& d) { write_peer_set(d, 10, 100); }, with({"--resample"}, peer),
             "kvb-split: the record lasts 990.000 s (198001 samples at 0.005 s), but read-KVB holds at most 32992 "
@@ -83,7 +83,7 @@ TEST(KvbSplitLimits, HostileSizesAndIntervalsEndWithAClearError) {
             "kvb-split puts on its way to a window\n"},
            {"film pairs 0.1 µs apart: a median step of 0", [](const TempDir& d) { write_smc_pairs(d, 1e-7, 1); },
             with({"--keep-interval"}, smc),
-            "kvb-split: 360.smc channel 1: the median step between its sample times, 0 s, is not between 1 µs and "
+            "kvb-split: 360.smc:29: the middle step between the sample times, 1e-07 s, is not between 1 µs and "
             "10 s\n"},
            {"a window to 1e308 s", [](const TempDir& d) { write_peer_set(d, 0.005, 10); },
             with({"--window", "0:1e308"}, peer),

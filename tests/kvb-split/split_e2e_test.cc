@@ -134,7 +134,10 @@ void check_split(const GenOptions& opt, int points) {
   EXPECT_EQ("", r.err);
   EXPECT_EQ(mapping("out", "rec.v", channels[2], kNames[0], opt) +
                 mapping("out", "rec.v", channels[0], kNames[1], opt) +
-                mapping("out", "rec.v", channels[1], kNames[2], opt),
+                mapping("out", "rec.v", channels[1], kNames[2], opt) +
+                (opt.volume == 1 ? "uncorrected (Volume 1): the accelerations as recorded, without the baseline "
+                                   "correction and filtering of the agency's corrected data (Volume 2)\n"
+                                 : ""),
             r.out);
   const int order[3] = {2, 0, 1};
   for (int c = 0; c < 3; ++c) {
