@@ -233,7 +233,7 @@ def notes(record):
     elif _get(done, "resampled"):
         source = _get(done, "source_interval")
         said.append(_words("resampled", source and "from %g s" % source, "(%s)" % _get(done, "resampled")))
-    if window:
+    if window and window.get("samples", 0) != window.get("record_samples", 1):  # a window that cut the record
         said.append(_words("window", "from %.2f s" % window.get("start", 0.0), window.get("end") is not None and "to %.2f s" % window["end"], "of the record"))
     said.append(zeros(record) and "no vertical: UP is zeros")
     return [s for s in said if s]
