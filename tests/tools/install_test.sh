@@ -1,6 +1,7 @@
 #!/bin/sh
-# cmake --install puts the programs, the shell tools and their manual pages
-# in place, and the manual pages format without warnings.
+# cmake --install puts the programs, the tools (and the module they share)
+# and their manual pages in place, and the manual pages format without
+# warnings. The installed tools run from there, away from the source tree.
 # Usage: install_test.sh CMAKE BUILD-DIR
 set -u
 cmake=$1
@@ -9,7 +10,7 @@ build=$2
 
 "$cmake" --install "$build" --prefix "$tmp" >/dev/null
 check "cmake --install succeeds" [ $? -eq 0 ]
-for program in read-KVB kvb-split kvb-measure plot-accel convert-all kvb-convert; do
+for program in read-KVB kvb-split kvb-measure plot-accel plot-spectrum convert-all kvb-convert; do
   check "bin/$program" [ -x "$tmp/bin/$program" ]
   page=$tmp/share/man/man1/$program.1
   check "man1/$program.1" [ -s "$page" ]
@@ -25,8 +26,8 @@ done
 check "the installed kvb-split runs" [ $? -eq 0 ]
 "$tmp/bin/kvb-measure" --help | grep -q '^Usage: kvb-measure'
 check "the installed kvb-measure runs" [ $? -eq 0 ]
-for tool in plot-accel convert-all kvb-convert; do
-  "$tmp/bin/$tool" -h | grep -q "^Usage: $tool"
+for tool in plot-accel plot-spectrum convert-all kvb-convert; do
+  (cd / && "$tmp/bin/$tool" -h) | grep -q "^Usage: $tool"
   check "the installed $tool runs" [ $? -eq 0 ]
 done
 

@@ -1,0 +1,349 @@
+"""What plot-accel, plot-spectrum and convert-all share: names shown safely,
+files made beside their target and renamed into place, clean-up when a
+signal ends the run, and the facts of KVB-record.json."""
+
+import contextlib
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+
+COMPONENTS = ("N00", "N90", "UP")
+COMPONENT_FILES = tuple("KVB-%s.txt" % c for c in COMPONENTS)
+RECORD_FILE = "KVB-record.json"
+G = 980.665  # cm/s² in one g
+
+for stream in (sys.stdout, sys.stderr):
+    stream.reconfigure(errors="backslashreplace")
+
+
+def shown(text):
+    """Text as a message shows it: control characters (C0, DEL, C1) and
+    bytes that are not UTF-8 become \\x1b, \\xc2\\x9b, \\xe9."""
+    out = []
+    for ch in text:
+        o = ord(ch)
+        if o < 0x20 or 0x7F <= o <= 0x9F:
+            out.append("".join("\\x%02x" % b for b in ch.encode()))
+        elif 0xDC80 <= o <= 0xDCFF:  # a byte of a name that is not UTF-8
+            out.append("\\x%02x" % (o - 0xDC00))
+        elif 0xD800 <= o <= 0xDFFF:
+            out.append("\\u%04x" % o)
+        else:
+            out.append(ch)
+    return "".join(out)
+
+
+def run(main):
+    """main(), its return value the exit status; a reader of the output that
+    has gone (grep -q) ends the tool quietly, as it would a shell tool."""
+    try:
+        status = main()
+        sys.stdout.flush()
+    except BrokenPipeError:
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        status = 1
+    sys.exit(status)
+
+
+def fail(tool, message, status=1):
+    print("%s: %s" % (tool, message), file=sys.stderr)
+    sys.exit(status)
+
+
+# Clean-up. The children started and the temporaries made are kept here; a
+# signal stops the children, removes the temporaries and ends the program
+# by that signal (Ctrl-C: status 130). Starting a child or making a
+# temporary holds the lock, so that none escapes; on the main thread the
+# signal waits until that is done.
+_lock = threading.Lock()
+_children = set()
+_temporaries = set()
+_main_busy = False
+_pending = []
+_stopping = []
+
+
+def _stop(signum, frame=None):
+    if _main_busy:
+        _pending.append(signum)
+        return
+    if _stopping:  # a second signal while the first cleans up
+        return
+    _stopping.append(signum)
+    with _lock:
+        for child in _children:
+            with contextlib.suppress(OSError):
+                child.terminate()
+        for child in _children:
+            try:
+                child.wait(timeout=2)
+            except Exception:  # pylint: disable=broad-except
+                with contextlib.suppress(OSError):
+                    child.kill()
+        for path in _temporaries:
+            with contextlib.suppress(OSError):
+                os.unlink(path)
+        signal.signal(signum, signal.SIG_DFL)
+        os.kill(os.getpid(), signum)
+
+
+def clean_up_on_signals():
+    """Stop children and remove temporaries on SIGTERM, SIGHUP and SIGINT
+    (a signal ignored when the program started, as under nohup, stays so)."""
+    for signum in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT):
+        if signal.getsignal(signum) != signal.SIG_IGN:
+            signal.signal(signum, _stop)
+
+
+@contextlib.contextmanager
+def _guarded():
+    global _main_busy
+    main = threading.current_thread() is threading.main_thread()
+    if main:
+        _main_busy = True
+    try:
+        with _lock:
+            yield
+    finally:
+        if main:
+            _main_busy = False
+            if _pending:
+                _stop(_pending[0])
+
+
+def start(popen, *args, **kwargs):
+    """A child process started by subprocess.Popen, stopped on a signal."""
+    with _guarded():
+        child = popen(*args, **kwargs)
+        _children.add(child)
+    return child
+
+
+def finished(child):
+    with _guarded():
+        _children.discard(child)
+
+
+_umask = os.umask(0)
+os.umask(_umask)
+
+
+def beside(target):
+    """(fd, name) of a new file in target's folder, made exclusively (never
+    through a link planted there), with the permissions a new file gets."""
+    folder, name = os.path.split(target)
+    with _guarded():
+        fd, path = tempfile.mkstemp(prefix=name[:100] + ".", suffix=".tmp", dir=folder or ".")
+        _temporaries.add(path)
+    os.fchmod(fd, 0o666 & ~_umask)
+    return fd, path
+
+
+def put_in_place(path, target):
+    """The temporary path renamed to target (a link there is replaced, not followed)."""
+    with _guarded():
+        os.replace(path, target)
+        _temporaries.discard(path)
+
+
+def discard(path):
+    with _guarded():
+        with contextlib.suppress(OSError):
+            os.unlink(path)
+        _temporaries.discard(path)
+
+
+# KVB-record.json, as kvb-split writes it. Every key may be missing (older
+# record files) or null.
+class RecordError(Exception):
+    pass
+
+
+def read_record(path):
+    """The record file as a dict; RecordError when it is not one."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            record = json.load(f)
+    except (OSError, ValueError) as e:
+        raise RecordError(str(e)) from e
+    if not isinstance(record, dict):
+        raise RecordError("not an object")
+    return record
+
+
+def _get(record, *keys):
+    """record[k1][k2]..., or None where a key is missing or null."""
+    for key in keys:
+        if record is None:
+            return None
+        if not isinstance(record, dict):
+            raise RecordError("%s is not an object" % key)
+        record = record.get(key)
+    return record
+
+
+def components(record):
+    """The record's three component entries (dicts; empty where missing)."""
+    entries = _get(record, "components") or []
+    if not isinstance(entries, list) or not all(isinstance(c, dict) for c in entries):
+        raise RecordError("components is not a list of objects")
+    return (entries + [{}, {}, {}])[:3]
+
+
+def zeros(record):
+    return bool(_get(record, "done", "missing_vertical")) or bool(components(record)[2].get("zeros"))
+
+
+def component_names(record):
+    """'N00 360 Deg', 'N90 90 Deg', 'UP zeros (no vertical)'."""
+    names = []
+    for name, c in zip(COMPONENTS, components(record)):
+        what = "zeros (no vertical)" if c.get("zeros") else c.get("orientation")
+        names.append(" ".join(str(w) for w in (name, what) if w))
+    return names
+
+
+def _words(*words, sep=" "):
+    return sep.join(str(w) for w in words if w)
+
+
+def title_lines(record):
+    """The station and the record's start; the event, the record's name and
+    'uncorrected'; what was done to the samples."""
+    code, start, magnitude = _get(record, "station", "code"), _get(record, "start_time"), _get(record, "event", "magnitude")
+    first = _words(_words(_get(record, "station", "name"), code and "(%s)" % code), start and "record of %s" % start, sep=", ")
+    second = _words(_words(_get(record, "event", "name"), _get(record, "event", "date")),
+                    magnitude is not None and "M %g" % magnitude, _get(record, "record_id"),
+                    _get(record, "processing", "level") == "uncorrected" and "uncorrected", sep=", ")
+    return [line for line in (first, second, "; ".join(notes(record))) if line]
+
+
+def notes(record):
+    """What kvb-split did to the samples, in words."""
+    done = _get(record, "done") or {}
+    resampling, window = _get(done, "resampling"), _get(done, "window")
+    said = [_get(done, "uneven_times") and "uneven times put on an even grid"]
+    if resampling:
+        said.append("resampled from %g s to %g s (%s)" % (resampling["from_interval"], resampling["to_interval"], resampling["method"]))
+    elif _get(done, "resampled"):
+        source = _get(done, "source_interval")
+        said.append(_words("resampled", source and "from %g s" % source, "(%s)" % _get(done, "resampled")))
+    if window and window.get("samples", 0) != window.get("record_samples", 1):  # a window that cut the record
+        said.append(_words("window", "from %.2f s" % window.get("start", 0.0), window.get("end") is not None and "to %.2f s" % window["end"], "of the record"))
+    said.append(zeros(record) and "no vertical: UP is zeros")
+    return [s for s in said if s]
+
+
+# Pictures drawn by gnuplot.
+def quoted(text):
+    """text as a gnuplot string: in single quotes only the quote is special.
+    Control characters are shown escaped, so a string is one line."""
+    return "'%s'" % shown(str(text)).replace("'", "''")
+
+
+def quoted_lines(lines):
+    return '."\\n".'.join(quoted(line) for line in lines)
+
+
+def plot_arguments(tool, usage, argv, flags=()):
+    """(input, picture, flags given) from 'TOOL [FLAGS] [--] INPUT [PICTURE]'."""
+    operands, given = [], set()
+    args = list(argv)
+    while args:
+        arg = args.pop(0)
+        if arg == "--":
+            operands += args
+            break
+        if arg in ("-h", "--help"):
+            print(usage)
+            sys.exit(0)
+        if arg in flags:
+            given.add(arg)
+        elif arg.startswith("-") and arg != "-":
+            print("%s: unknown option %s\n%s" % (tool, shown(arg), usage), file=sys.stderr)
+            sys.exit(2)
+        else:
+            operands.append(arg)
+    if not 1 <= len(operands) <= 2:
+        print(usage, file=sys.stderr)
+        sys.exit(2)
+    data = operands[0]
+    picture = operands[1] if len(operands) == 2 else (data[:-4] if data.endswith(".csv") else data) + ".png"
+    return data, picture, given
+
+
+def read_lines(tool, path):
+    """The lines of a file given to draw, after the checks every tool makes."""
+    if not os.path.isfile(path) or not os.access(path, os.R_OK):
+        fail(tool, "%s: cannot read the file" % shown(path))
+    try:
+        with open(path, encoding="latin-1", newline="\n") as f:
+            lines = f.read().splitlines()
+    except OSError:
+        fail(tool, "%s: cannot read the file" % shown(path))
+    return lines
+
+
+def check_picture(tool, picture, inputs):
+    """Refuse a picture's name that is a folder or one of the inputs."""
+    if os.path.isdir(picture):
+        fail(tool, "%s: is a folder; give the picture a file name" % shown(picture))
+    for path, what in inputs:
+        if os.path.exists(picture) and os.path.exists(path) and os.path.samefile(picture, path):
+            fail(tool, "%s: is the %s; give the picture another name" % (shown(picture), what))
+
+
+def record_beside(tool, path, extract):
+    """(extract(record), its name) for the record file beside path, or
+    (extract({}), None) when there is none."""
+    name = os.path.join(os.path.dirname(path), RECORD_FILE)
+    if not os.path.isfile(name):
+        return extract({}), None
+    try:
+        return extract(read_record(name)), name
+    except (RecordError, AttributeError, KeyError, TypeError, ValueError):
+        fail(tool, "%s: not a record file that %s can read" % (shown(name), tool))
+
+
+def draw(tool, script, picture, what, size):
+    """Run gnuplot on script (its terminal and output set here) into picture."""
+    if not shutil.which("gnuplot"):
+        fail(tool, "gnuplot not found; install it (Debian: sudo apt-get install gnuplot-nox)")
+    probe = subprocess.run(["gnuplot", "-e", "set terminal pngcairo"], stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+    terminal = "pngcairo" if probe.returncode == 0 else "png"
+    head = "set encoding utf8\nset terminal %s noenhanced size %d,%d\n" % (terminal, *size)
+    try:
+        fd, temporary = beside(picture)
+    except OSError as e:
+        fail(tool, "cannot make %s: %s" % (shown(picture), e.strerror))
+    # gnuplot draws to its standard output, the temporary: no name in the script.
+    try:
+        child = start(subprocess.Popen, ["gnuplot"], stdin=subprocess.PIPE, stdout=fd, stderr=subprocess.PIPE)
+    except OSError as e:
+        discard(temporary)
+        fail(tool, "cannot run gnuplot: %s" % e.strerror)
+    finally:
+        os.close(fd)
+    _, err = child.communicate((head + script).encode("utf-8", "surrogateescape"))
+    finished(child)
+    reason = shown(err.decode("utf-8", "replace").partition("\n")[0])
+    if child.returncode < 0 and not reason:
+        reason = "gnuplot ended by signal %d" % -child.returncode
+    if child.returncode != 0:
+        discard(temporary)
+        fail(tool, "gnuplot could not draw %s: %s" % (shown(what), reason))
+    if os.path.getsize(temporary) == 0:
+        discard(temporary)
+        fail(tool, "gnuplot wrote no picture")
+    try:
+        put_in_place(temporary, picture)
+    except OSError as e:
+        discard(temporary)
+        fail(tool, "cannot write %s: %s" % (shown(picture), e.strerror))
+    print(shown(picture))
