@@ -92,11 +92,18 @@ std::pair<int, const char*> release(Unit& u) {
 
 namespace {
 
+// Memory kept to the end of the run; none left ends it with the report.
+void* kept_memory(std::size_t n) {
+  void* p = take_memory(n);
+  if (!p) out_of_memory();
+  return p;
+}
+
 // The record buffer for the unit's reads or writes: the first, or the
 // second while the other direction holds the first.
 char* buffer_for(Unit& u, bool other_attached) {
   char*& buffer = u.buffers[other_attached ? 1 : 0];
-  if (!buffer) buffer = static_cast<char*>(take_memory(kRecordBufferBytes));
+  if (!buffer) buffer = static_cast<char*>(kept_memory(kRecordBufferBytes));
   return buffer;
 }
 
@@ -267,7 +274,7 @@ bool unit_has_input(int n) {
   return u.connected && u.fd >= 0 && !u.end_of_file && u.reader().has_byte();
 }
 
-void* io_memory(std::size_t bytes) { return take_memory(bytes); }
+void* io_memory(std::size_t bytes) { return kept_memory(bytes); }
 
 int f_open(const olist& a) {
   open_unit(a.unit, a.file, a.status ? a.status[0] : 'u');
