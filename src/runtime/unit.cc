@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
+#include <vector>
 
 #include "fatal.h"
 #include "format.h"
@@ -24,7 +26,16 @@ struct RunState {
   bool closed = false;         // the exit-time closing has run
   bool list_directed = false;  // the statement in progress, or the last one
   ReportState report;
+  // The files opened to be read ("old"), by device and inode, whatever
+  // name or link reached them: none of them is opened to be written.
+  std::vector<std::pair<dev_t, ino_t>> inputs;
 } state;
+
+bool is_input(const struct stat& st) {
+  for (const auto& [dev, ino] : state.inputs)
+    if (st.st_dev == dev && st.st_ino == ino) return true;
+  return false;
+}
 
 // What the memory being taken is for, as a report names it when there is
 // none: a file name being stored, or a buffer or line being built.
@@ -205,10 +216,14 @@ void open_unit(int n, std::string_view field, char status) {
   // existing file is never emptied here.
   bool old = status == 'o' || status == 'O';
   if (old && ::access(name.c_str(), F_OK) != 0) io_error(errno, "open");
+  struct stat st;
+  bool exists = ::stat(name.c_str(), &st) == 0;
+  // A file to write ("unknown") that the run has read would be lost with
+  // the first record: it is refused before anything is opened.
+  if (!old && exists && is_input(st)) io_error(kInputFile, "open");
   // A file to read that is not a regular file (a FIFO, a device) is opened
   // for reading only: held open for writing too, a FIFO would never end.
-  struct stat st;
-  bool read_only = old && ::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+  bool read_only = old && exists && !S_ISREG(st.st_mode);
   int fd = read_only ? -1 : open_file(name, O_RDWR);
   if (fd < 0) {
     fd = open_file(name, O_RDONLY);
@@ -222,6 +237,7 @@ void open_unit(int n, std::string_view field, char status) {
   u.connected = true;
   u.fd = fd;
   u.seekable = !::isatty(fd);
+  if (old && ::fstat(fd, &st) == 0) state.inputs.emplace_back(st.st_dev, st.st_ino);
 }
 
 void close_unit(int n) {
