@@ -46,6 +46,7 @@ class Columns {
   std::size_t pos_ = 0;
   bool hit_end_of_file_ = false;
 };
+
 }  // namespace
 
 float decimal_to_float(bool negative, std::string_view digits, long long exponent) {
