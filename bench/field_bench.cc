@@ -10,12 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "component_layout.h"
 #include "field.h"
 
 namespace {
 
-constexpr int kFieldsPerRecord = 8;
-constexpr std::size_t kRecordWidth = 80;
+using layout::kFieldsPerRecord;
+constexpr std::size_t kRecordWidth = layout::kFieldsPerRecord * layout::kFieldWidth;
 // Distinct records, so that branches are not learned from a single one.
 constexpr std::size_t kPool = 4096;
 

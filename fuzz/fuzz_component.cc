@@ -1,5 +1,5 @@
 // Fuzz target: arbitrary bytes as a component file, read as the run reads
-// it (open, 5 skips, the title, 36 skips, the data loop, close), compared
+// it (open, the header's skips and title, the data loop, close), compared
 // with the plain model: the fatal report's first line, the title, the
 // record count and every sample, bit for bit.
 // Input: 4 bytes that decide how the file's bytes arrive (in which pieces,
@@ -28,9 +28,9 @@ extern "C" ssize_t __real_read(int fd, void* buffer, std::size_t n);
 namespace {
 
 constexpr std::size_t kNameLength = kFieldLength;
-constexpr std::size_t kBufferSamples = kSamples;
-constexpr std::size_t kHeaderRecords = 42;
-constexpr std::size_t kMaxDataRecords = kBufferSamples / 8;
+constexpr std::size_t kBufferSamples = layout::kBufferSamples;
+constexpr std::size_t kHeaderRecords = layout::kHeaderRecords;
+constexpr std::size_t kMaxDataRecords = kBufferSamples / layout::kFieldsPerRecord;
 
 struct FatalStop {};
 
@@ -67,7 +67,7 @@ void stop_at_abort() { throw FatalStop{}; }
   __builtin_trap();
 }
 
-// More input after 4125 complete data records ends the run with exit(1):
+// More input after a full buffer of complete data records ends the run with exit(1):
 // no such file is read here. Counts the line feeds of the text the reader
 // sees (a CR adds none, nothing after a byte 0x1A is seen).
 bool overfills_buffer(std::string_view file) {
@@ -183,9 +183,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   delivery.active = true;
   try {
     open_component(name_field);
-    skip_records(5);
+    skip_records(layout::kTitleRecord - 1);
     read_title(title);
-    skip_records(36);
+    skip_records(layout::kHeaderRecords - layout::kTitleRecord);
     i = read_data(name_field, samples, in);
     f_clos({kComponentUnit});
   } catch (const FatalStop&) { stopped = true; }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fast_paths.h"
 #include "field.h"
 #include "model.h"
 

@@ -10,7 +10,7 @@
 namespace {
 
 constexpr std::size_t kMaxItems = 4096;  // edit descriptors after expansion
-constexpr int kMaxWidth = 255;
+using kvb::kMaxWidth;
 
 [[noreturn]] void fail(const char* what, std::string_view text) {
   std::fprintf(stderr, "MISMATCH %s, format of %zu bytes:", what, text.size());

@@ -212,22 +212,22 @@ ComponentRead read_component(std::string_view file) {
     return true;
   };
 
-  if (!skip(5)) return r;
-  // The title: 80 columns, blanks past the record's end.
+  if (!skip(layout::kTitleRecord - 1)) return r;
+  // The title: its columns, blanks past the record's end.
   if (end_of_file) return r.fatal = "read start: end of file\n", r;
   bool lf;
   std::string_view title = record(lf);
-  if (title.size() < 80 && !lf) return r.fatal = "fmt: end of file\n", r;
+  if (title.size() < layout::kTitleColumns && !lf) return r.fatal = "fmt: end of file\n", r;
   r.has_title = true;
-  r.title = std::string(title.substr(0, 80));
-  r.title.resize(80, ' ');
+  r.title = std::string(title.substr(0, layout::kTitleColumns));
+  r.title.resize(layout::kTitleColumns, ' ');
   finish_record(lf, title.size());
-  if (!skip(36)) return r;
+  if (!skip(layout::kHeaderRecords - layout::kTitleRecord)) return r;
 
   // Data records, eight fields each, until the end of the file.
   for (;;) {
-    std::size_t in = 8 * static_cast<std::size_t>(r.records);
-    if (in + 1 > kSamples) {
+    std::size_t in = layout::kFieldsPerRecord * static_cast<std::size_t>(r.records);
+    if (in + 1 > layout::kBufferSamples) {
       // The buffer is full; anything left to read would not fit.
       r.overfull = pos < text.size();
       return r;
@@ -236,8 +236,8 @@ ComponentRead read_component(std::string_view file) {
     std::string_view line = record(lf);
     RecordEnd end = lf ? RecordEnd::kLineFeed : RecordEnd::kEndOfFile;
     std::size_t column = 0;
-    for (std::size_t j = 0; j < 8; ++j) {
-      RealField f = model::read_real(line.substr(std::min(column, line.size())), end, 10, 4);
+    for (int j = 0; j < layout::kFieldsPerRecord; ++j) {
+      RealField f = model::read_real(line.substr(std::min(column, line.size())), end, layout::kFieldWidth, 4);
       column += f.used;
       if (f.outcome == FieldOutcome::kEndOfFile) return r;
       if (f.outcome == FieldOutcome::kBadCharacter) return r.fatal = "fmt: read unexpected character\n", r;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "component_layout.h"
 #include "field.h"
 
 namespace model {
@@ -21,16 +22,15 @@ std::string write_fixed(float v, int w, int d);
 // 0x1A, and a CR right before a LF is dropped.
 std::string text_mode(std::string_view file);
 
-constexpr int kSamples = 33000;
-
-// One component file read as the run reads it: 5 skips, the title, 36
-// skips, then data records of eight E10.4 fields until the end of the file.
+// One component file read as the run reads it: the header records skipped
+// but the title, then data records of eight E10.4 fields until the end of
+// the file.
 struct ComponentRead {
   std::string fatal;  // the report's first line ("fmt: end of file\n"); empty when none
   bool has_title = false;
   std::string title;           // 80 columns, when the title read succeeded
   int records = 0;             // data records read completely
-  bool overfull = false;       // more input after 4125 complete data records
+  bool overfull = false;       // more input after a full buffer of complete data records
   std::vector<float> samples;  // the values stored, from position 1 on, in order
 };
 ComponentRead read_component(std::string_view file);

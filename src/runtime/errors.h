@@ -84,4 +84,9 @@ constexpr const char* kMessages[] = {
 constexpr int kLastIoError = kFormatError + static_cast<int>(std::size(kMessages)) - 1;
 static_assert(kLastIoError == kTemporaryName);
 
+// The run-time's own refusal, numbered apart from the table (its neighbours
+// stay illegal numbers): an OPEN to write a file that the run has read.
+constexpr int kInputFile = 200;
+constexpr const char* kInputFileMessage = "can't overwrite input file";
+
 }  // namespace kvb

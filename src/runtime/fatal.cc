@@ -48,6 +48,8 @@ void first_line(ReportText& text, int errnum, std::string_view context) {
     text << "end of file";
   } else if (errnum >= kFormatError && errnum <= kLastIoError) {
     text << kMessages[errnum - kFormatError];
+  } else if (errnum == kInputFile) {
+    text << kInputFileMessage;
   } else {
     text << "illegal error number " << errnum;
   }

@@ -9,13 +9,12 @@
 #include <cstdint>
 #include <cstring>
 
-#include "field.h"
+#include "fast_paths.h"
 #include "fixed_tables.h"
 
 namespace kvb {
 
 ThousandthsGroup thousandths_group(const int* w, const int* column, const char* literal) {
-  constexpr std::uint64_t kEightBlanks = 0x2020202020202020;
   ThousandthsGroup g{};
   for (int k = 0; k < 4; ++k) {
     const int whole_columns = w[k] - 4;

@@ -6,7 +6,6 @@
 namespace kvb {
 namespace {
 
-constexpr int kMaxWidth = 255;           // widest field, most decimals
 constexpr std::size_t kMaxItems = 4096;  // edit descriptors after expansion
 constexpr int kMaxDepth = 16;            // groups within groups
 
@@ -47,9 +46,9 @@ class Parser {
   }
   // A whole number of at most kMaxWidth; -1 when there is none or it is larger.
   int number() {
-    if (!std::isdigit(static_cast<unsigned char>(peek()))) return -1;
+    if (!is_digit(peek())) return -1;
     int n = 0;
-    while (std::isdigit(static_cast<unsigned char>(peek()))) {
+    while (is_digit(peek())) {
       n = n * 10 + (next() - '0');
       if (n > kMaxWidth) return -1;
     }
@@ -67,7 +66,7 @@ class Parser {
       }
       if (c == '\0') return false;
       int repeat = 1;
-      if (std::isdigit(static_cast<unsigned char>(c))) {
+      if (is_digit(c)) {
         repeat = number();
         if (repeat < 1) return false;
       }
@@ -89,7 +88,7 @@ class Parser {
     if (is_delimiter(c)) return !repeated && literal(c, out);
     char code = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (code == 'A') {
-      int w = std::isdigit(static_cast<unsigned char>(peek())) ? number() : 0;
+      int w = is_digit(peek()) ? number() : 0;
       if (w < 0) return false;
       out.push_back({'A', w, 0, {}});
       return true;

@@ -10,6 +10,11 @@
 
 namespace kvb {
 
+constexpr int kMaxWidth = 255;  // widest field, most decimals, that a format may give
+
+// '0' to '9', in any locale.
+constexpr bool is_digit(int c) { return c >= '0' && c <= '9'; }
+
 // One data edit descriptor, with the literal text that the format puts out
 // before it (its quoted literals, delimiters removed, run together).
 struct EditDescriptor {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "fast_paths.h"
 #include "fatal.h"
 #include "field.h"
 #include "format.h"
@@ -63,8 +64,8 @@ static_assert(kFixedSlack <= OutputBuffer::kSlack, "an edit may spoil the bytes 
 Plan compile(const char* text, Format format) {
   Plan plan{text, text, std::move(format)};
   const std::vector<EditDescriptor>& items = plan.format.items;
-  plan.plain_record = items.size() == kPlainRecordFields && plan.format.trailing.empty();
-  plan.short_fixed_record = items.size() <= kPlainRecordFields && plan.format.trailing.size() <= 1;
+  plan.plain_record = kFastPaths && items.size() == kPlainRecordFields && plan.format.trailing.empty();
+  plan.short_fixed_record = kFastPaths && items.size() <= kPlainRecordFields && plan.format.trailing.size() <= 1;
   for (std::size_t k = 0; k < items.size(); ++k) {
     const EditDescriptor& e = items[k];
     plan.record_bytes += e.before.size() + static_cast<std::size_t>(e.w);
@@ -80,20 +81,22 @@ Plan compile(const char* text, Format format) {
   }
   plan.count = items.size();
   plan.record_bytes += plan.format.trailing.size();
-  if (!plan.short_fixed_record || !wide_vectors()) return plan;
-  for (std::size_t g = 0; (g + 1) * Plan::kGroup <= items.size(); ++g) {
-    int w[Plan::kGroup], column[Plan::kGroup];
-    char literal[Plan::kGroup];
-    for (std::size_t k = 0; k < Plan::kGroup; ++k) {
-      const EditDescriptor& e = items[g * Plan::kGroup + k];
-      const Plan::ShortField& f = plan.short_fields[g * Plan::kGroup + k];
-      if (!thousandths_field(f.w, f.d)) return plan;
-      w[k] = f.w;
-      column[k] = f.column;
-      literal[k] = e.before.empty() ? '\0' : e.before[0];
+  if constexpr (kFastPaths) {
+    if (!plan.short_fixed_record || !wide_vectors()) return plan;
+    for (std::size_t g = 0; (g + 1) * Plan::kGroup <= items.size(); ++g) {
+      int w[Plan::kGroup], column[Plan::kGroup];
+      char literal[Plan::kGroup];
+      for (std::size_t k = 0; k < Plan::kGroup; ++k) {
+        const EditDescriptor& e = items[g * Plan::kGroup + k];
+        const Plan::ShortField& f = plan.short_fields[g * Plan::kGroup + k];
+        if (!thousandths_field(f.w, f.d)) return plan;
+        w[k] = f.w;
+        column[k] = f.column;
+        literal[k] = e.before.empty() ? '\0' : e.before[0];
+      }
+      plan.groups[g] = thousandths_group(w, column, literal);
+      plan.wide_groups = g + 1;
     }
-    plan.groups[g] = thousandths_group(w, column, literal);
-    plan.wide_groups = g + 1;
   }
   return plan;
 }
@@ -203,22 +206,24 @@ char* end_record(char* p) {
 // Edits the record of the items recorded so far into p, line feed included;
 // returns its end. It may store up to kFixedSlack bytes past that.
 char* edit_record(char* p) {
-  if (st.plan->short_fixed_record) {
-    // Copied first: a store through p may alias anything.
-    const Plan& plan = *st.plan;
-    const Plan::ShortField* field = plan.short_fields;
-    const std::size_t n = st.item;
-    float values[kPlainRecordFields];
-    std::memcpy(values, st.values, sizeof values);
-    // Each field's columns in turn, spoiling some after them; then the
-    // literals between the fields edited one at a time.
-    std::size_t k = 0;
-    for (std::size_t g = 0; g < plan.wide_groups && k + Plan::kGroup <= n; ++g, k += Plan::kGroup)
-      if (!write_thousandths_wide(values + k, plan.groups[g], p)) break;
-    const std::size_t first_literal = plan.literal_count[k], last_literal = plan.literal_count[n];
-    for (; k < n; ++k) write_fixed_short(values[k], field[k].w, field[k].d, p + field[k].column);
-    for (std::size_t l = first_literal; l < last_literal; ++l) p[plan.literals[l].column] = plan.literals[l].byte;
-    return end_record(n ? p + field[n - 1].column + field[n - 1].w : p);
+  if constexpr (kFastPaths) {
+    if (st.plan->short_fixed_record) {
+      // Copied first: a store through p may alias anything.
+      const Plan& plan = *st.plan;
+      const Plan::ShortField* field = plan.short_fields;
+      const std::size_t n = st.item;
+      float values[kPlainRecordFields];
+      std::memcpy(values, st.values, sizeof values);
+      // Each field's columns in turn, spoiling some after them; then the
+      // literals between the fields edited one at a time.
+      std::size_t k = 0;
+      for (std::size_t g = 0; g < plan.wide_groups && k + Plan::kGroup <= n; ++g, k += Plan::kGroup)
+        if (!write_thousandths_wide(values + k, plan.groups[g], p)) break;
+      const std::size_t first_literal = plan.literal_count[k], last_literal = plan.literal_count[n];
+      for (; k < n; ++k) write_fixed_short(values[k], field[k].w, field[k].d, p + field[k].column);
+      for (std::size_t l = first_literal; l < last_literal; ++l) p[plan.literals[l].column] = plan.literals[l].byte;
+      return end_record(n ? p + field[n - 1].column + field[n - 1].w : p);
+    }
   }
   const Slot* slot = st.slots.data();
   for (const EditDescriptor* e = st.items; e < st.items + st.item; ++e, ++slot) {
@@ -247,26 +252,27 @@ int s_rsfe(const cilist& a) {
   start(a, Direction::kRead);
   if (st.unit->end_of_file) return end_of_file("read start");
   RecordReader& reader = st.unit->reader();
-  if (st.plan->plain_record) {
-    // Fast path of the field-by-field read below: a record of eight plain
-    // fields is converted whole here, and each do_fio only stores its value.
-    // The read statements' overhead went from some 400 instructions a record
-    // to about 60 (callgrind, largest input); fuzz_component checks it
-    // against the model. Where the 80
-    // columns are read already there is no need to look for the line feed
-    // first: a plain field holds none.
-    const char* p = reader.buffered(kPlainRecordColumns);
-    const bool peeked = !p;
-    if (peeked) {
-      st.record = reader.peek(st.plan->format.columns);
-      if (st.record.bytes.size() >= kPlainRecordColumns) p = st.record.bytes.data();
+  if constexpr (kFastPaths) {
+    if (st.plan->plain_record) {
+      // Fast path of the field-by-field read below: a record of eight plain
+      // fields is converted whole here, and each do_fio only stores its value.
+      // The read statements' overhead went from some 400 instructions a record
+      // to about 60 (callgrind, largest input); fuzz_component checks it
+      // against the model. Where the 80 columns are read already there is
+      // no need to look for the line feed first: a plain field holds none.
+      const char* p = reader.buffered(kPlainRecordColumns);
+      const bool peeked = !p;
+      if (peeked) {
+        st.record = reader.peek(st.plan->format.columns);
+        if (st.record.bytes.size() >= kPlainRecordColumns) p = st.record.bytes.data();
+      }
+      if (p && read_plain_record(p, st.plan->decimals, st.values)) {
+        st.converted = true;
+        st.ready = st.count;
+        return 0;
+      }
+      if (peeked) return 0;
     }
-    if (p && read_plain_record(p, st.plan->decimals, st.values)) {
-      st.converted = true;
-      st.ready = st.count;
-      return 0;
-    }
-    if (peeked) return 0;
   }
   st.record = reader.peek(st.plan->format.columns);
   return 0;

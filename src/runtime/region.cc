@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <new>
 
-#include "unit.h"
-
 namespace kvb {
 namespace {
 
@@ -49,8 +47,7 @@ void* take_memory(std::size_t n) {
     return p;  // a fresh mapping is zeroed
   }
   void* p = ::operator new (n, std::align_val_t{kAlignment}, std::nothrow);
-  if (!p) out_of_memory();
-  return __builtin_memset(p, 0, n);
+  return p ? __builtin_memset(p, 0, n) : nullptr;
 }
 
 }  // namespace kvb

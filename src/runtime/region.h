@@ -17,8 +17,8 @@ constexpr std::size_t kRecordBufferSlack = 16;
 constexpr std::size_t kRecordBufferBytes = kRecordBufferSize + kRecordBufferSlack;
 
 // n zeroed bytes, aligned to 64, kept until the end of the run: from the
-// region while it has room, else from the heap. When there is no memory at
-// all the run ends with the out-of-memory report.
+// region while it has room, else from the heap; nullptr when there is no
+// memory at all.
 void* take_memory(std::size_t n);
 
 }  // namespace kvb

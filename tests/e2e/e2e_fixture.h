@@ -20,7 +20,7 @@ using test_support::ComponentFile;
 using test_support::RunOptions;
 using test_support::RunResult;
 
-inline const std::array<std::string, 3> kNames = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
+inline const std::array<std::string, 3> kNames = {layout::kNames[0], layout::kNames[1], layout::kNames[2]};
 inline const std::array<std::string, 3> kTitles = {"CHANNEL 1 SAMPLE TITLE TEXT", "CHANNEL 2 SAMPLE TITLE TEXT",
                                                    "CHANNEL 3 SAMPLE TITLE TEXT"};
 inline constexpr size_t kTranscriptLines = 17;

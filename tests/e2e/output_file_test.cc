@@ -104,7 +104,6 @@ TEST_F(E2e, ExistingOutputFile) {
   const std::vector<Case> cases = {
       {"longer than the CSV", "out.csv", 3, std::string(100000, 'Z')},
       {"shorter than the CSV", "out.csv", 3, "short\r\n"},
-      {"a component file", "KVB-N00.txt", 3, ""},
       {"nt = -8", "out.csv", 0, "keep these bytes\r\nas they are\n\x1a"},
       {"nt = 0", "out.csv", 1, "keep these bytes too\n"},
   };
@@ -112,7 +111,7 @@ TEST_F(E2e, ExistingOutputFile) {
     SCOPED_TRACE(c.label);
     clear_dir();
     put_standard({2, 2, c.third_records});
-    if (c.name != kNames[0]) dir_.write(c.name, c.existing);
+    dir_.write(c.name, c.existing);
 
     const RunResult result = run(c.name + "\n");
 
@@ -124,6 +123,47 @@ TEST_F(E2e, ExistingOutputFile) {
                                                          samples(2, 8 * static_cast<size_t>(c.third_records)), nt)
                                         : c.existing;
     EXPECT_EQ(expected, read(c.name));
+  }
+}
+
+// A name that reaches one of the component files just read, by any path or
+// link, is refused before anything is opened: the component keeps its bytes.
+TEST_F(E2e, RefusesAComponentFileAsOutput) {
+  enum Link { kNone, kSymbolic, kHard };
+  struct Case {
+    std::string name;
+    int component;  // the one it reaches
+    Link link;      // made under that name first
+  };
+  const std::vector<Case> cases = {
+      {"KVB-N00.txt", 0, kNone},
+      {"./KVB-N00.txt", 0, kNone},
+      {"up-link.csv", 2, kSymbolic},
+      {"n90-link.csv", 1, kHard},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    clear_dir();
+    put_standard(kRecords);
+    const std::string& target = kNames[static_cast<size_t>(c.component)];
+    if (c.link == kSymbolic) { ASSERT_EQ(0, symlink(target.c_str(), dir_.file(c.name).c_str())); }
+    if (c.link == kHard) { ASSERT_EQ(0, link(dir_.file(target).c_str(), dir_.file(c.name).c_str())); }
+    const std::vector<std::string> entries = dir_.list();
+
+    const RunResult result = run(c.name + "\n");
+
+    EXPECT_TRUE(result.killed_by(SIGABRT)) << result.describe();
+    EXPECT_EQ(
+        "open: can't overwrite input file\n"
+        "apparent state: unit 11 named " +
+            c.name +
+            "\n"
+            "lately reading sequential formatted external IO\n",
+        result.err);
+    EXPECT_EQ(console(kRecords), result.out);
+    for (int k = 0; k < 3; ++k)
+      EXPECT_EQ(standard(k, kRecords[static_cast<size_t>(k)]), read(kNames[static_cast<size_t>(k)]));
+    EXPECT_EQ(entries, dir_.list());
   }
 }
 

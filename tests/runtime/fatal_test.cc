@@ -25,6 +25,7 @@ TEST(ReportFirstLine, ByErrorNumber) {
       {"x: unit not connected\n", 109, "x"},
       {"x: unit not connected\n", 114, "x"},
       {"x: Temporary file name (TMPDIR?) too long\n", 132, "x"},
+      {"open: can't overwrite input file\n", kInputFile, "open"},
       {"x: illegal error number 133\n", 133, "x"},
       {"x: illegal error number -2\n", -2, "x"},
   };

@@ -7,12 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "component_layout.h"
+
 namespace test_support {
 
-inline constexpr int kHeaderRecords = 42;
-inline constexpr int kTitleRecord = 6;
-inline constexpr int kFieldWidth = 10;
-inline constexpr int kFieldsPerRecord = 8;
+using layout::kFieldsPerRecord;
+using layout::kFieldWidth;
+using layout::kHeaderRecords;
+using layout::kTitleRecord;
 
 // The text right-justified in 10 columns; longer text is kept whole.
 std::string field10(std::string_view text);

@@ -1,12 +1,13 @@
-// One component file on unit 11: 42 header records (the title on record 6),
-// then data records of eight 10-column fields until the end of the file.
+// One component file on unit 11: its header records (one of them the
+// title), then data records until the end of the file (component_layout.h).
 #pragma once
 
 #include <string_view>
 
-constexpr int kComponentUnit = 11;  // the unit of every component file, and of the CSV
-constexpr int kFieldLength = 80;    // a file name field, and the title, are 80 columns
-constexpr int kSamples = 33000;     // samples one component buffer holds
+#include "component_layout.h"
+
+constexpr int kComponentUnit = 11;                   // the unit of every component file, and of the CSV
+constexpr int kFieldLength = layout::kTitleColumns;  // a file name field, and the title, are 80 columns
 
 // Opens the component file named by an 80-column name field; it must exist.
 void open_component(const char* name_field);

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int kSamplesPerRecord = 8;
-
 std::string trimmed_name(const char* field) {
   std::string name(field, kFieldLength);
   return name.substr(0, name.find_last_not_of(' ') + 1);
@@ -38,19 +36,19 @@ void read_title(char* line) {
 [[gnu::flatten]] int read_data(const char* name_field, float* samples, int& in) {
   int i = 0;
   for (;; ++i) {
-    in = kSamplesPerRecord * i + 1;
-    if (in > kSamples) {
+    in = layout::kFieldsPerRecord * i + 1;
+    if (in > layout::kBufferSamples) {
       // The buffer is full. With nothing left to read, the next read would
       // simply meet the end of the file; anything more would not fit.
       if (unit_has_input(kComponentUnit))
-        stop_with_error(trimmed_name(name_field) + ": more than " + std::to_string(kSamples) +
-                        " samples; a component file may hold at most " + std::to_string(kSamples));
+        stop_with_error(trimmed_name(name_field) + ": more than " + std::to_string(layout::kBufferSamples) +
+                        " samples; a component file may hold at most " + std::to_string(layout::kBufferSamples));
       return i;
     }
     // Each value is stored as soon as its field is read; a nonzero result
     // is the end of the file.
     if (s_rsfe({kComponentUnit, true, "(8E10.4)"})) return i;
-    for (int j = 0; j < kSamplesPerRecord; ++j)
+    for (int j = 0; j < layout::kFieldsPerRecord; ++j)
       if (do_fio(samples[in + j - 1])) return i;
     if (e_rsfe()) return i;
   }

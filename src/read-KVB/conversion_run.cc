@@ -11,7 +11,7 @@ namespace {
 constexpr int kConsole = 6;
 constexpr int kKeyboard = 5;
 
-float *x, *y, *z;            // samples of the N00, N90 and UP files, kSamples each
+float *x, *y, *z;            // samples of the N00, N90 and UP files, layout::kBufferSamples each
 char line[kFieldLength];     // the title record of the file last read
 char infile1[kFieldLength];  // first component file name; later the output name
 char infile2[kFieldLength];  // second component file name
@@ -21,7 +21,7 @@ int i;                       // data records read completely from a component fi
 int in;                      // position where the read that met the end started: 8*i+1
 int nt;                      // lines to write: 8 less than the samples of complete records
 
-float* sample_buffer() { return static_cast<float*>(io_memory(kSamples * sizeof(float))); }
+float* sample_buffer() { return static_cast<float*>(io_memory(layout::kBufferSamples * sizeof(float))); }
 
 void say(std::string_view text) {
   s_wsle({kConsole, false, nullptr});
@@ -46,9 +46,9 @@ void MAIN__() {
   say("Enter 1st File Name of 3 Components");
   say("Enter 2nd File Name of 3 Components");
   say("Enter 3rd File Name of 3 Components");
-  s_copy(infile1, kFieldLength, "KVB-N00.txt");
-  s_copy(infile2, kFieldLength, "KVB-N90.txt");
-  s_copy(infile3, kFieldLength, "KVB-UP.txt");
+  s_copy(infile1, kFieldLength, layout::kNames[0]);
+  s_copy(infile2, kFieldLength, layout::kNames[1]);
+  s_copy(infile3, kFieldLength, layout::kNames[2]);
   dt = 0.005f;
   s_wsle({kConsole, false, nullptr});
   do_lio(" assumed dt =");
@@ -61,19 +61,19 @@ void MAIN__() {
   } components[] = {{infile1, x}, {infile2, y}, {infile3, z}};
   for (const auto& component : components) {
     open_component(component.name);
-    skip_records(5);
+    skip_records(layout::kTitleRecord - 1);
     read_title(line);
     s_wsle({kConsole, false, nullptr});
     do_lio(std::string_view(line, kFieldLength));
     e_wsle();
-    skip_records(36);
+    skip_records(layout::kHeaderRecords - layout::kTitleRecord);
     i = read_data(component.name, component.samples, in);
     s_wsle({kConsole, false, nullptr});
     do_lio("i,in=");
     do_lio(i);
     do_lio(in);
     e_wsle();
-    nt = 8 * i - 8;  // the last complete record's samples are never written
+    nt = layout::kFieldsPerRecord * (i - 1);  // the last complete record's samples are never written
     s_wsle({kConsole, false, nullptr});
     do_lio("nt=");
     do_lio(nt);
