@@ -77,6 +77,12 @@ void csmip_seeds() {
   crlf.dos_padding = 8;
   record("csmip-v2", {volume_file(channels(40), v2)}, {0, kAuto});
   record("csmip-v2-crlf", {volume_file(channels(13), crlf)});
+  std::string latin1 = volume_file(channels(20), v2);  // a station name in Latin-1, as older files have
+  for (std::size_t at; (at = latin1.find("Synthetic Creek")) != std::string::npos;)
+    latin1.replace(at, 15,
+                   "Pe\xf1"
+                   "a Creek");
+  record("csmip-v2-latin1-station", {latin1});
   record("csmip-v1", {volume_file(channels(30), v1)});
   record("csmip-v1-pairs", {volume_file(channels(25), pairs)}, {kResample, kKeep});
   record("csmip-v2-0.02s", {volume_file(channels(30), slow)}, {0, kResample, kKeep});
