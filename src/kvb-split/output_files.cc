@@ -1,5 +1,7 @@
 #include "output_files.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +12,9 @@
 
 namespace {
 
-std::string system_error(const std::string& what) { return what + ": " + std::strerror(errno); }
+// Paths in messages are escaped: a directory name is the user's, but may hold
+// any byte.
+std::string system_error(const std::string& what) { return escaped(what) + ": " + std::strerror(errno); }
 
 bool exists(const std::string& path) {
   struct stat st;
@@ -18,7 +22,7 @@ bool exists(const std::string& path) {
 }
 
 void refuse_directory(const std::string& target, const struct stat& st) {
-  if (S_ISDIR(st.st_mode)) throw SplitError(target + " is a directory; --force replaces only files");
+  if (S_ISDIR(st.st_mode)) throw SplitError(escaped(target) + " is a directory; --force replaces only files");
 }
 
 mode_t current_umask() {
@@ -30,16 +34,20 @@ mode_t current_umask() {
 }  // namespace
 
 OutputDir::OutputDir(std::string dir, bool force) : dir_(std::move(dir)), force_(force) {
-  struct stat st;
-  if (stat(dir_.c_str(), &st) == 0) {
-    if (!S_ISDIR(st.st_mode)) throw SplitError(dir_ + ": not a directory");
+  HoldInterrupts hold;  // made and registered for removal at once
+  if (mkdir(dir_.c_str(), 0777) == 0) {
+    created_ = true;
+    dir_removal_ = remove_on_interrupt(dir_, true);
     return;
   }
-  if (errno != ENOENT) throw SplitError(system_error(dir_));
-  HoldInterrupts hold;  // made and registered for removal at once
-  if (mkdir(dir_.c_str(), 0777) != 0) throw SplitError(system_error(dir_));
-  created_ = true;
-  dir_removal_ = remove_on_interrupt(dir_, true);
+  // It was there already, or another run has just made it.
+  const int saved = errno;
+  struct stat st;
+  if (stat(dir_.c_str(), &st) != 0) {
+    errno = saved;
+    throw SplitError(system_error(dir_));
+  }
+  if (!S_ISDIR(st.st_mode)) throw SplitError(escaped(dir_) + ": not a directory");
 }
 
 OutputDir::~OutputDir() {
@@ -52,6 +60,7 @@ OutputDir::~OutputDir() {
   }
   if (created_ && !placed) rmdir(dir_.c_str());  // a failed run leaves no trace
   forget_on_interrupt(dir_removal_);
+  if (lock_fd_ >= 0) close(lock_fd_);
 }
 
 std::string OutputDir::path(const std::string& name) const {
@@ -63,7 +72,7 @@ void OutputDir::check_free(const std::vector<std::string>& names) const {
   for (const std::string& name : names) {
     struct stat st;
     if (lstat(path(name).c_str(), &st) != 0) continue;
-    if (!force_) throw SplitError(path(name) + " exists; use --force to replace it");
+    if (!force_) throw SplitError(escaped(path(name)) + " exists; use --force to replace it");
     refuse_directory(path(name), st);
   }
 }
@@ -135,11 +144,19 @@ void OutputDir::place_one(Temp& temp, const std::string& name) {
     temp.placed = true;
     return;
   }
-  if (force_) throw SplitError(target + " appeared while the component files were placed");
-  throw SplitError(target + " exists; use --force to replace it");
+  if (force_) throw SplitError(escaped(target) + " appeared while the component files were placed");
+  throw SplitError(escaped(target) + " exists; use --force to replace it");
+}
+
+// flock() on the directory itself leaves nothing in it, not even after a crash.
+void OutputDir::lock() {
+  lock_fd_ = open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lock_fd_ < 0 || flock(lock_fd_, LOCK_EX) != 0)
+    throw SplitError(system_error("cannot lock " + dir_) + "; no component file was placed");
 }
 
 void OutputDir::place(const std::vector<std::size_t>& temps, const std::vector<std::string>& names) {
+  lock();  // an interrupt still ends the wait
   HoldInterrupts hold;
   std::vector<std::string> targets;
   for (const std::string& name : names) targets.push_back(path(name));
@@ -159,7 +176,8 @@ void OutputDir::place(const std::vector<std::size_t>& temps, const std::vector<s
     }
     std::string what = e.what();
     for (const Backup& b : backups) {
-      if (rename(b.path.c_str(), b.target.c_str()) != 0) what += "; the old " + b.target + " is kept as " + b.path;
+      if (rename(b.path.c_str(), b.target.c_str()) != 0)
+        what += "; the old " + escaped(b.target) + " is kept as " + escaped(b.path);
     }
     throw SplitError(what);
   }

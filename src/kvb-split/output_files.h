@@ -1,6 +1,8 @@
 // The component files in the output directory: written under temporary names
 // first, put in place only when every channel has been read. An interrupt
 // while reading removes the temporary files (and a directory made for them).
+// Runs into one directory place their sets one after another: each holds a
+// lock on the directory from its first placing step to its end.
 #pragma once
 
 #include <cstdio>
@@ -38,7 +40,8 @@ class OutputDir {
   // are first moved aside under backup names, so that at no moment (not even
   // after a crash) do the names hold old and new files together; the backups
   // are removed at the end, or renamed back when the new files cannot all be
-  // placed.
+  // placed. First waits (interruptible) for the directory's lock, which stays
+  // held until this object ends: no other run's files come or go meanwhile.
   void place(const std::vector<std::size_t>& temps, const std::vector<std::string>& names);
 
  private:
@@ -55,10 +58,12 @@ class OutputDir {
 
   void place_one(Temp& temp, const std::string& name);
   void move_aside(const std::string& name, std::vector<Backup>& backups);
+  void lock();
 
   std::string dir_;
   bool force_;
   bool created_ = false;
   InterruptRemoval* dir_removal_ = nullptr;
+  int lock_fd_ = -1;  // the directory, flock()ed
   std::vector<Temp> temps_;
 };

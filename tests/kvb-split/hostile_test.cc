@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -15,6 +16,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -284,6 +286,135 @@ TEST(KvbSplitHostile, AKillWhileForcingNeverMixesOldAndNewFiles) {
     for (const std::string& name : kSet) old.push_back("old " + name + "\n");
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(old, kept) << nth;
+  }
+}
+
+// The set in dir/sub, file by file.
+std::vector<std::string> set_in(const TempDir& dir, const std::string& sub) {
+  std::vector<std::string> files;
+  for (const std::string& name : kSet) files.push_back(dir.read(sub + "/" + name).value_or("(missing)"));
+  return files;
+}
+
+// Inputs rec<k>.v2 of records of their own, each split alone into ref<k>/:
+// the sets that runs of them into one directory must leave whole.
+std::vector<std::vector<std::string>> own_sets(TempDir& dir, int runs) {
+  std::vector<std::vector<std::string>> sets;
+  for (int k = 0; k < runs; ++k) {
+    const std::string input = "rec" + std::to_string(k) + ".v2", ref = "ref" + std::to_string(k);
+    dir.write(input, record(20 + k));
+    EXPECT_TRUE(test_support::run(split_options(dir, {"-o", ref, input})).exited(0)) << k;
+    sets.push_back(set_in(dir, ref));
+  }
+  return sets;
+}
+
+// A run that must place its set waits while another holds the directory's
+// lock; then, with another set in place, --force replaces it whole and a run
+// without it leaves it alone.
+TEST(KvbSplitHostile, ARunWaitsForTheDirectoryLockToPlaceItsSet) {
+  for (bool force : {true, false}) {
+    TempDir dir;
+    const std::vector<std::string> own = own_sets(dir, 1)[0];
+    std::filesystem::create_directory(dir.file("out"));
+    const int held = open(dir.file("out").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(0, flock(held, LOCK_EX));
+    ChildProcess child(split_options(dir, force ? std::vector<std::string>{"--force", "-o", "out", "rec0.v2"}
+                                                : std::vector<std::string>{"-o", "out", "rec0.v2"}));
+    EXPECT_TRUE(child.wait_until_in_syscall(SYS_flock, -1, std::chrono::seconds(10))) << force;
+    EXPECT_EQ(4u, dir.list("out").size()) << "only the run's temporary files while it waits";
+    old_set(dir);  // what another run placed meanwhile
+    close(held);
+    RunResult r = child.finish();
+    EXPECT_EQ(kSet, dir.list("out")) << force;
+    if (force) {
+      EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
+      EXPECT_EQ(own, set_in(dir, "out"));
+    } else {
+      EXPECT_TRUE(r.exited(1)) << r.describe();
+      EXPECT_EQ("kvb-split: out/KVB-N00.txt exists; use --force to replace it\n", r.err);
+      EXPECT_EQ("old KVB-UP.txt\n", dir.read("out/KVB-UP.txt"));
+    }
+  }
+}
+
+// Two --force runs: the first stopped at its first placing step, holding the
+// lock; the second waits for it, then replaces the first one's set whole.
+TEST(KvbSplitHostile, ASecondForcedRunWaitsUntilTheFirstHasPlacedItsSet) {
+  TempDir dir;
+  const auto sets = own_sets(dir, 2);
+  old_set(dir);
+  FifoRun first(dir, {"--force", "-o", "out", "rec.v2"});
+  ASSERT_GE(first.fd, 0);
+  ASSERT_TRUE(seize(first.child.pid()));
+  first.feed(record(20));
+  ASSERT_TRUE(run_to_placing_call(first.child.pid(), 1));
+  ChildProcess second(split_options(dir, {"--force", "-o", "out", "rec1.v2"}));
+  EXPECT_TRUE(second.wait_until_in_syscall(SYS_flock, -1, std::chrono::seconds(10)));
+  trace(PTRACE_DETACH, first.child.pid(), 0, nullptr);
+  RunResult r = first.child.finish();
+  EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
+  r = second.finish();
+  EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
+  EXPECT_EQ(kSet, dir.list("out"));
+  EXPECT_EQ(sets[1], set_in(dir, "out"));
+}
+
+// Many runs at once into one fresh directory, each of a record of its own:
+// what is left is one whole set, of a run that said it succeeded. With
+// --force every run succeeds; without, one does and the others say why not.
+TEST(KvbSplitHostile, ManyRunsAtOnceLeaveOneWholeSet) {
+  constexpr int kRuns = 50;
+  TempDir dir;
+  const auto sets = own_sets(dir, kRuns);
+  for (bool force : {true, false}) {
+    const std::string out = force ? "forced" : "unforced";
+    std::vector<std::unique_ptr<ChildProcess>> runs;
+    for (int k = 0; k < kRuns; ++k) {
+      std::vector<std::string> args = {"-o", out, "rec" + std::to_string(k) + ".v2"};
+      if (force) args.insert(args.begin(), "--force");
+      runs.push_back(std::make_unique<ChildProcess>(split_options(dir, args)));
+    }
+    std::vector<int> succeeded;
+    for (int k = 0; k < kRuns; ++k) {
+      RunResult r = runs[static_cast<std::size_t>(k)]->finish();
+      if (r.exited(0)) {
+        succeeded.push_back(k);
+      } else {
+        EXPECT_FALSE(force) << k << ": " << r.describe() << r.err;
+        EXPECT_TRUE(r.exited(1) && r.err.find(" exists; use --force to replace it\n") != std::string::npos)
+            << k << ": " << r.describe() << r.err;
+      }
+    }
+    EXPECT_EQ(kSet, dir.list(out)) << out;
+    const auto left = std::find(sets.begin(), sets.end(), set_in(dir, out));
+    ASSERT_NE(sets.end(), left) << out << ": a mixed set";
+    EXPECT_NE(succeeded.end(), std::find(succeeded.begin(), succeeded.end(), left - sets.begin())) << out;
+    EXPECT_EQ(force ? std::size_t{kRuns} : 1u, succeeded.size()) << out;
+  }
+}
+
+// Names holding control bytes reach the terminal escaped: the output
+// directory's in every message about it, and the inputs'.
+TEST(KvbSplitHostile, NamesWithControlBytesAreEscapedInMessages) {
+  TempDir dir;
+  dir.write("rec.v2", record(20));
+  dir.write("o\x1b[2J", "a file\n");
+  std::filesystem::create_directory(dir.file("d\xc2\x9b"));
+  dir.write("d\xc2\x9b/KVB-N00.txt", "kept\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"-o", "o\x1b[2J", "rec.v2"}, "kvb-split: o\\x1b[2J: not a directory\n"},
+           {{"-o", "d\xc2\x9b", "rec.v2"}, "kvb-split: d\\xc2\\x9b/KVB-N00.txt exists; use --force to replace it\n"},
+           {{"-o", "n\x9b/new", "rec.v2"}, "kvb-split: n\\x9b/new: No such file or directory\n"},
+           {{"r\x07.v2"}, "kvb-split: r\\x07.v2: No such file or directory\n"},
+       }) {
+    RunResult r = test_support::run(split_options(dir, c.args));
+    EXPECT_TRUE(r.exited(1)) << r.describe();
+    EXPECT_EQ(c.err, r.err);
   }
 }
 

@@ -396,3 +396,32 @@ TEST(HeaderRecords, TitleOnSixDescriptorOnFortyTwo) {
 }
 
 }  // namespace
+
+TEST(Escaped, KeepsPrintableTextAndEscapesEveryControlAndStrayByte) {
+  struct Case {
+    std::string in, out;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"Peña ~ 北京 \U0001F600", "Peña ~ 北京 \U0001F600"},  // UTF-8 of every length stays
+           {"a\x1b[2Jb\tc\x7f", "a\\x1b[2Jb\\x09c\\x7f"},         // C0 and DEL
+           {"\xc2\x9b"
+            "31m \xc2\x85 \xc2\xa0",
+            "\\xc2\\x9b31m \\xc2\\x85 \xc2\xa0"},  // C1 as UTF-8; NBSP stays
+           {"\x9b"
+            "31m \x80",
+            "\\x9b31m \\x80"},  // C1 alone
+           {"Pe\xf1"
+            "a",
+            "Pe\\xf1a"},                                                               // Latin-1
+           {"\xc0\xaf \xe0\x80\xaf", "\\xc0\\xaf \\xe0\\x80\\xaf"},                    // overlong '/'
+           {"\xed\xa0\x80 \xf4\x90\x80\x80", "\\xed\\xa0\\x80 \\xf4\\x90\\x80\\x80"},  // surrogate, past U+10FFFF
+           {"\xe4\xba", "\\xe4\\xba"},                                                 // cut short at the end
+           {"\xe4\xba"
+            "a",
+            "\\xe4\\xbaa"},  // cut short before ASCII
+           {std::string("a\0b", 3), "a\\x00b"},
+       }) {
+    EXPECT_EQ(c.out, escaped(c.in)) << c.out;
+    EXPECT_EQ(c.out, escaped(c.out)) << "escaping twice changes nothing";
+  }
+}

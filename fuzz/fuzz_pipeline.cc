@@ -1,0 +1,90 @@
+// Fuzz target: files through the whole of kvb-split but the placing of the
+// files: the readers, the choice of components, the record's time
+// (resampling, --keep-interval, windows, read-KVB's limits), the component
+// files and the record file, all in memory. A refusal (SplitError) is an
+// answer; anything else that escapes, a sanitizer's report, a hang or a
+// memory blow-up is a finding. What is written must be what read-KVB holds:
+// at most 32992 samples a component, each fitting its field, a real time
+// step, and the record file valid JSON.
+// Input: byte 0 the options (bit 0 --resample, bit 1 --keep-interval, bit 2
+// --window auto, bit 3 --window 1:END with END = 2 + byte 2 seconds, bit 4
+// --channels with the numbers of byte 3: two bits each, 1 to 4); byte 1 the
+// reader, as byte 0 of fuzz_split; then the input files, each ended by the
+// line kFileEnd (the last one by the end of the input).
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/format.h"
+#include "selection.h"
+#include "split_error.h"
+#include "split_support.h"
+#include "time/timing.h"
+#include "writer/component_file.h"
+
+namespace {
+
+constexpr std::string_view kFileEnd = "\n--next file--\n";
+
+TimeOptions time_options(const std::uint8_t* head) {
+  TimeOptions time;
+  if (head[0] & 1) time.interval = IntervalChoice::kResample;
+  if (head[0] & 2) time.interval = IntervalChoice::kKeep;  // both: keep, a usage error in the program
+  std::string why;
+  if (head[0] & 4) time.window = parse_window("auto", why);
+  if (head[0] & 8) time.window = parse_window("1:" + std::to_string(2 + head[2]), why);
+  return time;
+}
+
+std::vector<long> channel_numbers(const std::uint8_t* head) {
+  if (!(head[0] & 16)) return {};
+  return {1 + (head[3] & 3), 1 + (head[3] >> 2 & 3), 1 + (head[3] >> 4 & 3)};
+}
+
+void read_file(std::string bytes, std::uint8_t reader, std::vector<Channel>& channels) {
+  if (bytes.empty()) throw SplitError("the file is empty");  // as the program refuses it
+  const Format* format = pick_format(reader, bytes);
+  if (!format) throw SplitError("no format");
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fmemopen(bytes.data(), bytes.size(), "rb"), &std::fclose);
+  if (!in) throw SplitError("fmemopen");
+  TextFile file("input", in.get());
+  format->read(file, channels);
+}
+
+void run(const std::uint8_t* head, std::string_view files) {
+  std::vector<Channel> channels;
+  for (std::size_t at = 0; at <= files.size();) {
+    std::size_t end = std::min(files.find(kFileEnd, at), files.size());
+    read_file(std::string(files.substr(at, end - at)), head[1], channels);
+    at = end + kFileEnd.size();
+  }
+  auto pick = select_components(channels, channel_numbers(head));
+  std::array<Channel, 3> chosen = {channels[pick[kN00]], channels[pick[kN90]], channels[pick[kUp]]};
+  std::vector<std::string> warnings;
+  RecordFacts facts = settle_time(chosen, time_options(head), warnings);
+  if (!(facts.csv_time_step > 0 && std::isfinite(facts.csv_time_step))) std::abort();
+  for (std::size_t c = 0; c < 3; ++c) {
+    if (chosen[c].samples.size() > kReadKvbRealSamples) std::abort();
+    check_writable(chosen[c]);
+    facts.components[c].file = kComponentNames[c];
+  }
+  if (!nlohmann::json::accept(record_json(facts))) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 5) return 0;
+  try {
+    run(data, std::string_view(reinterpret_cast<const char*>(data) + 4, size - 4));
+  } catch (const SplitError&) {}
+  return 0;
+}

@@ -1,0 +1,230 @@
+// Writes the seeds of kvb-split's fuzz targets, made by the test generators,
+// into DIR/fuzz_split/ (byte 0 and one file) and DIR/fuzz_pipeline/ (four
+// option bytes and the files of a record): every format, and headers that
+// have gone wrong (numbers of 1E+300, tiny and huge intervals, repeated
+// times). fuzz/run makes them afresh before each run.
+//   fuzz_seeds DIR
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "generators/cosmos.h"
+#include "generators/csmip.h"
+#include "generators/geonet.h"
+#include "generators/knet.h"
+#include "generators/peer.h"
+#include "generators/smc.h"
+
+namespace {
+
+using namespace kvb_test;
+
+std::filesystem::path root;
+
+void write(const std::string& target, const std::string& name, const std::string& bytes) {
+  std::filesystem::create_directories(root / target);
+  std::ofstream(root / target / name, std::ios::binary) << bytes;
+}
+
+// Option bytes of fuzz_pipeline.
+constexpr unsigned char kResample = 1, kKeep = 2, kAuto = 4;
+
+// A record as its files: seeds of both targets, the pipeline's with each
+// set of options.
+void record(const std::string& name, const std::vector<std::string>& files, std::vector<unsigned char> options = {0}) {
+  std::string joined;
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    write("fuzz_split", name + (files.size() > 1 ? "-" + std::to_string(k + 1) : ""), '\0' + files[k]);
+    joined += (k > 0 ? "\n--next file--\n" : "") + files[k];
+  }
+  for (unsigned char o : options)
+    write("fuzz_pipeline", name + "-" + std::to_string(o), std::string{static_cast<char>(o), 0, 5, 0} + joined);
+}
+
+// s with from (which must be there) replaced by to.
+std::string replaced(std::string s, const std::string& from, const std::string& to) {
+  const std::size_t at = s.find(from);
+  if (at == std::string::npos) {
+    std::fprintf(stderr, "fuzz_seeds: no \"%s\" to replace\n", from.c_str());
+    std::exit(1);
+  }
+  return s.replace(at, from.size(), to);
+}
+
+std::vector<double> wave(int n, double scale) {
+  std::vector<double> v;
+  for (int k = 0; k < n; ++k) v.push_back(scale * std::exp(-k / 60.0) * std::sin(k / 3.1));
+  return v;
+}
+
+std::vector<long> whole(const std::vector<double>& v) { return std::vector<long>(v.begin(), v.end()); }
+
+void csmip_seeds() {
+  auto channels = [](int n) {
+    return std::vector<GenChannel>{{1, "360 Deg", samples(n, 1, 100000)},
+                                   {2, "90 Deg", samples(n, 2, 100000)},
+                                   {3, "Up", samples(n, 3, 100000)}};
+  };
+  GenOptions v2, v1, pairs, slow, crlf;
+  v1.volume = 1;
+  pairs.volume = 1;
+  pairs.pairs = true;
+  slow.interval = 0.02;
+  crlf.eol = "\r\n";
+  crlf.dos_padding = 8;
+  record("csmip-v2", {volume_file(channels(40), v2)}, {0, kAuto});
+  record("csmip-v2-crlf", {volume_file(channels(13), crlf)});
+  std::string latin1 = volume_file(channels(20), v2);  // a station name in Latin-1, as older files have
+  for (std::size_t at; (at = latin1.find("Synthetic Creek")) != std::string::npos;)
+    latin1.replace(at, 15,
+                   "Pe\xf1"
+                   "a Creek");
+  record("csmip-v2-latin1-station", {latin1});
+  record("csmip-v1", {volume_file(channels(30), v1)});
+  record("csmip-v1-pairs", {volume_file(channels(25), pairs)}, {kResample, kKeep});
+  record("csmip-v2-0.02s", {volume_file(channels(30), slow)}, {0, kResample, kKeep});
+  // Film pairs stepping by 1 ms to a last time of 1000 s: a grid of 10^6.
+  const std::vector<long> micro = channels(25)[0].micro;
+  std::string pairs_made, long_grid;
+  for (const std::string& line : pair_lines(micro)) pairs_made += line + "\n";
+  for (std::size_t k = 0; k < micro.size(); ++k) {
+    char time[16];
+    std::snprintf(time, sizeof time, k + 1 < micro.size() ? "   .%03zu" : "999.999", k);
+    long_grid += time + pair_lines({micro[k]})[0].substr(7) + (k % 5 == 4 ? "\n" : "");
+  }
+  record("csmip-v1-pairs-1ms-to-1000s", {replaced(volume_file(channels(25), pairs), pairs_made, long_grid)},
+         {kResample, kKeep, kResample | kAuto});
+  GenOptions tiny = v2, huge = v2;
+  tiny.interval = 1e-7;
+  huge.interval = 50;
+  record("csmip-v2-interval-0", {volume_file(channels(20), tiny)}, {kResample, kKeep});
+  record("csmip-v2-interval-50s", {volume_file(channels(20), huge)}, {kResample, kKeep | kAuto});
+}
+
+void cosmos_seeds() {
+  const std::vector<CosmosChannel> channels = {{360, "360 deg", "", wave(30, 80)},
+                                               {90, "90 deg", "", wave(30, 60)},
+                                               {400, "Up", "", wave(30, 40)}};
+  CosmosOptions one, eight;
+  eight.data = CosmosOptions::Data::kEightTen;
+  eight.csmip_end = true;
+  record("cosmos", {cosmos_file(channels, one)}, {0, kAuto});
+  record("cosmos-8f10", {cosmos_file(channels, eight)});
+  auto hostile = channels;
+  hostile[0].code = 359;
+  record("cosmos-code-1e300", {replaced(cosmos_file(hostile, one), "     359", "  1E+300")});
+  CosmosOptions tiny, huge;
+  tiny.interval_ms = 1e-6;
+  huge.interval_ms = 1e6;
+  record("cosmos-interval-tiny", {cosmos_file(channels, tiny)}, {kResample, kKeep});
+  record("cosmos-interval-huge", {cosmos_file(channels, huge)}, {kResample, kKeep});
+}
+
+void peer_seeds() {
+  auto files = [](PeerOptions opt) {
+    std::vector<std::string> three;
+    for (const char* c : {"67", "157", "UP"}) {
+      opt.component = c;
+      three.push_back(peer_file(wave(40, 0.2), opt));
+    }
+    return three;
+  };
+  PeerOptions west2, plain;
+  plain.west2 = false;
+  plain.interval = 0.01;
+  record("peer-west2", files(west2));
+  record("peer-plain-0.01s", files(plain), {0, kResample, kKeep});
+  for (double dt : {1e-12, 1000.0, 100000.0}) {
+    plain.interval = dt;
+    char name[40];
+    std::snprintf(name, sizeof name, "peer-dt-%g", dt);
+    record(name, files(plain), {kResample, kKeep});
+  }
+}
+
+void smc_seeds() {
+  auto files = [](SmcOptions opt, const std::vector<double>& values = wave(30, 50)) {
+    std::vector<std::string> three;
+    for (int k = 0; k < 3; ++k) {
+      opt.component = k == 0 ? "360" : k == 1 ? "90" : "up";
+      opt.azimuth = k == 0 ? 360 : 90;
+      opt.from_vertical = k == 2 ? 0 : 90;
+      three.push_back(smc_file(values, opt));
+    }
+    return three;
+  };
+  // Film pairs: times every 10 ms, every 0.1 µs, and every 1 µs to 100 s.
+  auto film = [&](double step, double last) {
+    SmcOptions opt;
+    opt.volume = 1;
+    opt.pairs = true;
+    std::vector<double> pairs;
+    for (double v : wave(30, 50)) {
+      pairs.push_back(pairs.size() + 2 < 60 ? static_cast<double>(pairs.size() / 2) * step : last);
+      pairs.push_back(v);
+    }
+    return files(opt, pairs);
+  };
+  SmcOptions v2, fast;
+  fast.rate = 1e12;
+  record("smc", files(v2), {0, kAuto});
+  record("smc-film-pairs", film(0.01, 0.29), {kResample, kKeep});
+  record("smc-film-pairs-step-1e-7", film(1e-7, 29e-7), {kResample, kKeep});
+  record("smc-film-pairs-1us-to-100s", film(1e-6, 100), {kResample, kKeep | kAuto});
+  record("smc-rate-1e12", files(fast), {kResample, kKeep});
+  SmcOptions counted;
+  counted.stated_count = 98765;
+  auto hostile = files(v2);
+  hostile[0] = replaced(smc_file(wave(30, 50), counted), "     98765", "    1E+300");
+  record("smc-count-1e300", hostile);
+}
+
+void geonet_seeds() {
+  auto components = [] {
+    return std::vector<GeonetComponent>{{"N28W", 332, whole(wave(30, 500))},
+                                        {"N62E", 62, whole(wave(30, 400))},
+                                        {"Up", 0, whole(wave(30, 300))}};
+  };
+  GeonetOptions v2a, v1a, tiny;
+  v1a.corrected = false;
+  tiny.interval = 1e-9;
+  record("geonet-v2a", {geonet_file(components(), v2a)}, {kResample, kKeep});
+  record("geonet-v1a", {geonet_file(components(), v1a)}, {kResample});
+  record("geonet-interval-tiny", {geonet_file(components(), tiny)}, {kResample, kKeep});
+}
+
+void knet_seeds() {
+  auto files = [](KnetOptions opt) {
+    std::vector<std::string> three;
+    for (const char* d : {"N-S", "E-W", "U-D"}) {
+      opt.direction = d;
+      three.push_back(knet_file(whole(wave(50, 20000)), opt));
+    }
+    return three;
+  };
+  KnetOptions knet, fast;
+  fast.rate = 1000000000;
+  record("knet", files(knet), {kResample, kKeep, kResample | kAuto});
+  record("knet-rate-1e9", files(fast), {kResample, kKeep});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs("usage: fuzz_seeds DIR\n", stderr);
+    return 2;
+  }
+  root = argv[1];
+  std::filesystem::remove_all(root);
+  csmip_seeds();
+  cosmos_seeds();
+  peer_seeds();
+  smc_seeds();
+  geonet_seeds();
+  knet_seeds();
+  return 0;
+}

@@ -1,0 +1,16 @@
+// What the fuzz targets of kvb-split share: the reader an input asks for,
+// and the check that a channel can be written as a component file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "formats/format.h"
+
+// choice 0: the reader the file's first lines recognise (as the program
+// does), else the (choice - 1)-th of the table, round; null when none.
+const Format* pick_format(std::uint8_t choice, std::string& bytes);
+
+// Aborts unless every sample fits a component field, the channel has a time
+// for each sample or none, and the component file can be written.
+void check_writable(const Channel& ch);
