@@ -102,7 +102,9 @@ TEST(KvbSplitLimits, HostileSizesAndIntervalsEndWithAClearError) {
     o.argv = {KVB_SPLIT, "-o", "out"};
     o.argv.insert(o.argv.end(), c.args.begin(), c.args.end());
     o.cwd = dir.path();
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer's shadow memory alone is larger
     o.memory_limit = rlim_t{1} << 30;
+#endif
     test_support::RunResult r = test_support::run(o);
     EXPECT_TRUE(r.exited(c.err.empty() ? 0 : 1)) << c.what << ": " << r.describe() << "\n" << r.err;
     EXPECT_EQ(c.err, r.err) << c.what;
