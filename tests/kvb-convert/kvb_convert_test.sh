@@ -118,6 +118,63 @@ check "SIGINT: some records left to do" [ "$(ls out5 | wc -l)" -lt 40 ]
 for folder in out5/*; do check "SIGINT: $folder complete" complete "$folder"; done
 check "SIGINT: no work folder left" [ -z "$(ls -A out5 | grep '^\.')" ]
 
+# Names from identity: one station and date at two times are two folders;
+# a PEER pair sampled at 0.004 s is resampled, its line names the method and
+# the peaks changed by more than 1 %; a lone component fails with the whole
+# reason. Names are safe for any file system.
+mkdir same fast
+"$make" csmip same/CE55555.V2 2 55555 200
+sed 's/18:00:00.0 UTC/19:00:00.0 UTC/' same/CE55555.V2 >same/CE55555b.V2
+for c in 000 090; do
+  "$make" peer fast/RSN7_BETA_B$c.AT2 $c "Beta Hill" 400
+  sed -i '4s/DT=  .0050/DT=  .0040/' fast/RSN7_BETA_B$c.AT2
+done
+out=$("$convert" -o out8 same fast)
+check "one station and date twice: two folders" [ "$(ls out8 | grep CE55555 | tr '\n' ' ')" = "CE55555_20240102 CE55555_20240102_2 " ]
+check "resampled pair: its line" has_line "$out" "ok RSN7_Beta_Hill  Synthetic 2024-01-02  Beta Hill  1.6 s  0.004→0.005 s band-limited (peak N00 +1.4 %, N90 +1.4 %)  PGA 0.101 g (N00) 0.101 g (N90)  PGV 8.97 cm/s PGD 6.84 cm Ia 0.048 m/s D5-95 1.35 s (N00)  no vertical: zeros"
+check "the full warnings in convert.log" grep -q '^kvb-split: warning: N00: the peak written, -98.642 cm/s², differs by +1.4 %' \
+  out8/RSN7_Beta_Hill/convert.log
+out=$("$convert" -o out9 fast/RSN7_BETA_B000.AT2)
+check "a lone component: the reason with its channel" has_line "$out" \
+  'FAILED RSN7_Beta_Hill: "kvb-split: need exactly three channels, found 1: 1. fast/RSN7_BETA_B000.AT2 channel 000 (000): horizontal" (kvb-split exit status 1)'
+python3 - "$convert" <<'PYTHON' >names.txt
+import importlib.machinery, sys
+tool = importlib.machinery.SourceFileLoader("kvb_convert", sys.argv[1]).load_module()
+for text in ("Ñuñoa - Campus", "../..//x", "CON", "com1.x", "A & B_ _C", "x" * 90, "___"):
+    print(repr(tool.safe_name(text)))
+PYTHON
+check "safe names" [ "$(cat names.txt)" = "'Nunoa_Campus'
+'x'
+'CON_'
+'com1.x_'
+'A_B_C'
+'$(printf 'x%.0s' $(seq 80))'
+''" ]
+
+# kvb-measure's exports pass through, and a folder converted before gets
+# those it lacks without being converted again; spectrum.png comes from
+# plot-spectrum; a record kvb-measure cannot measure fails.
+out=$("$convert" --export columns --units m/s2 -o out10 two/CE22222.V2)
+check "--export columns: the OpenSees line" has_line "$out" \
+  "ok CE22222_20240102  2024-01-02  22222  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  PGV 0.228 cm/s PGD 0.0655 cm Ia 4.6e-06 m/s D5-95 0.556 s (N00)  weak: N00 1793 levels, N90 1797 levels, UP 1795 levels  OpenSees: timeSeries Path 1 -dt 0.005 -filePath N00_m_s2_dt0.005.txt -factor 1 (N90, UP alike)"
+check "--export columns: records.csv names the files" \
+  grep -q ',yes,N00_m_s2_dt0.005.txt; N90_m_s2_dt0.005.txt; UP_m_s2_dt0.005.txt,ok,' out10/records.csv
+printf '#!/bin/sh\necho "$@" >>%s/spectrum-calls\n: >"$2"\n' "$tmp" >plot-spectrum
+chmod +x plot-spectrum
+out=$(PLOT_SPECTRUM=$tmp/plot-spectrum "$convert" --export csv -o out10 two/CE22222.V2)
+check "rerun with --export csv: not converted again" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" -eq 0 ]
+check "rerun with --export csv: the csv added" [ -s out10/CE22222_20240102/accel_g.csv ]
+out=$(PLOT_SPECTRUM=$tmp/plot-spectrum "$convert" -o out11 two/CE22222.V2)
+check "spectrum.png by plot-spectrum" [ -e out11/CE22222_20240102/spectrum.png ]
+check "plot-spectrum given the spectrum once" [ "$(sed 's|[^ ]*/||g' spectrum-calls)" = "spectrum.csv spectrum.png" ]
+printf '#!/bin/sh\necho "kvb-measure: cannot measure" >&2\nexit 1\n' >bad-measure
+chmod +x bad-measure
+out=$(KVB_MEASURE=$tmp/bad-measure "$convert" -o out12 two/CE22222.V2)
+check "kvb-measure failing: exit status 1 (got $?)" [ $? -eq 1 ]
+check "kvb-measure failing: the record fails" has_line "$out" \
+  'FAILED CE22222_20240102: "kvb-measure: cannot measure" (kvb-measure exit status 1)'
+check "kvb-measure failing: no folder" [ ! -e out12/CE22222_20240102 ]
+
 # --identify: kind, format and what the readers say, per file.
 "$KVB_SPLIT" --identify two/CE22222.V2 peer/RSN5_ALPHA_AUP.AT2 peer/RSN5_ALPHA_A000.VT2 two/bad.V2 \
   peer/_SearchResults.csv >identify.json
@@ -139,7 +196,8 @@ peer/_SearchResults.csv companion None 0 [] peer/_SearchResults.csv: not a stron
 check "--identify without a file: exit status 2" [ $? -eq 2 ]
 
 # Usage errors.
-for args in "" "-j 0 two" "no-such-file" "--keep-interval --resample two" "--channels 1,2,3 two"; do
+for args in "" "-j 0 two" "no-such-file" "--keep-interval --resample two" "--channels 1,2,3 two" \
+  "--export xls two" "--units furlong two" "--periods 1,-2 two"; do
   # shellcheck disable=SC2086  # the arguments are split on purpose
   "$convert" -o out6 $args >/dev/null 2>&1
   status=$?
