@@ -146,7 +146,7 @@ PYTHON
 check "safe names" [ "$(cat names.txt)" = "'Nunoa_Campus'
 'x'
 'CON_'
-'com1.x_'
+'com1_.x'
 'A_B_C'
 '$(printf 'x%.0s' $(seq 80))'
 ''" ]
