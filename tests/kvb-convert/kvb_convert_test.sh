@@ -2,14 +2,14 @@
 # kvb-convert end to end on generated downloads: a PEER zip with companions,
 # a nested CESMD-like zip of Volume 1 and 2, two records in one folder, a
 # record that fails, a rerun, an interrupt; and kvb-split --identify.
-# Usage: kvb_convert_test.sh KVB-CONVERT KVB-SPLIT READ-KVB MAKE-RECORD-FILE
+# Usage: kvb_convert_test.sh KVB-CONVERT KVB-SPLIT READ-KVB KVB-MEASURE MAKE-RECORD-FILE
 set -u
 convert=$1
-export KVB_SPLIT=$2 READ_KVB=$3
-make=$4
+export KVB_SPLIT=$2 READ_KVB=$3 KVB_MEASURE=$4
+make=$5
 . "$(dirname "$0")/../tools/checks.sh"
 cd "$tmp" || exit 1
-export PLOT_ACCEL=$tmp/no-plot-accel  # no plots unless a case asks
+export PLOT_ACCEL=$tmp/no-plot PLOT_SPECTRUM=$tmp/no-plot  # no plots unless a case asks
 printf '#!/bin/sh\nexit 0\n' >"$PLOT_ACCEL"
 chmod +x "$PLOT_ACCEL"
 
@@ -38,12 +38,12 @@ zip_of PEERNGARecords_Unscaled.zip peer/*
 out=$("$convert" -o out1 PEERNGARecords_Unscaled.zip)
 check "PEER zip: exit status 0 (got $?)" [ $? -eq 0 ]
 check "PEER zip: the record's line" has_line "$out" \
-  "ok Alpha_Hill_RSN5_ALPHA_A000  Alpha Hill  2.0 s  PGA 0.0992 g (N00) 0.0992 g (N90) 0.0992 g (UP)"
+  "ok RSN5_Alpha_Hill  Synthetic 2024-01-02  Alpha Hill  2.0 s  PGA 0.0992 g (N00) 0.0992 g (N90) 0.0992 g (UP)  PGV 11.2 cm/s PGD 10.7 cm Ia 0.0617 m/s D5-95 1.69 s (N00)"
 check "PEER zip: summary" has_line "$out" "kvb-convert: 1 records: 1 converted, 0 failed; files skipped: 3 companions"
-check "PEER zip: one complete folder" complete out1/Alpha_Hill_RSN5_ALPHA_A000
+check "PEER zip: one complete folder" complete out1/RSN5_Alpha_Hill
 check "PEER zip: the record file names the files in the zip" \
-  grep -q '"source": "PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.AT2"' out1/Alpha_Hill_RSN5_ALPHA_A000/KVB-record.json
-check "PEER zip: nothing else in OUTDIR" [ "$(ls -A out1 | tr '\n' ' ')" = "Alpha_Hill_RSN5_ALPHA_A000 records.csv " ]
+  grep -q '"source": "PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.AT2"' out1/RSN5_Alpha_Hill/KVB-record.json
+check "PEER zip: nothing else in OUTDIR" [ "$(ls -A out1 | tr '\n' ' ')" = "RSN5_Alpha_Hill records.csv " ]
 
 # A hostile zip: members named out of the unpacking folder and a link are
 # read as plain names inside it, or left out.
@@ -56,7 +56,7 @@ out=$("$convert" -o out7 hostile.zip)
 check "hostile zip: one record from the three members" has_line "$out" "kvb-convert: 1 records: 1 converted, 0 failed"
 check "hostile zip: nothing written outside" [ ! -e ../x ] && [ ! -e x ]
 check "hostile zip: the names as inside" \
-  grep -q '"source": "hostile.zip/x/RSN5_ALPHA_A000.AT2"' out7/Alpha_Hill_RSN5_ALPHA_A000/KVB-record.json
+  grep -q '"source": "hostile.zip/x/RSN5_ALPHA_A000.AT2"' out7/RSN5_Alpha_Hill/KVB-record.json
 
 # CESMD nests a zip of the station's Volume 1 and 2 in the event's zip: the
 # corrected record is taken and the line says so; --uncorrected takes Volume 1.
@@ -67,11 +67,11 @@ zip_of CE11111.zip cesmd/CE11111.V1 cesmd/CE11111.V2
 zip_of event.zip CE11111.zip
 out=$("$convert" -o out2 event.zip)
 check "CESMD zip: the line says Volume 2 was taken" has_line "$out" \
-  "ok 11111_CE11111  11111  1.5 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  corrected (Volume 2) used, CE11111.V1 set aside"
-check "CESMD zip: records.csv row" grep -qxF '11111_CE11111,11111,Synthetic Creek,,,"1/2/24, 18:00:00.0 UTC",event.zip/CE11111.zip/CE11111.V2,csmip-v2,,0.005,0.005,1.500,,,0.0009177,0.0009177,0.0009177,0.900,0.900,0.900,,ok,"corrected (Volume 2) used, CE11111.V1 set aside"' out2/records.csv
+  "ok CE11111_20240102  2024-01-02  11111  1.5 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  PGV 0.228 cm/s PGD 0.0684 cm Ia 5.1e-06 m/s D5-95 0.675 s (N00)  corrected (Volume 2) used, CE11111.V1 set aside  weak: N00 1793 levels, N90 1797 levels, UP 1795 levels"
+check "CESMD zip: records.csv row" grep -qxF 'CE11111_20240102,11111,Synthetic Creek,,,2024-01-02T18:00:00.000Z,event.zip/CE11111.zip/CE11111.V2,csmip-v2,corrected,0.005,0.005,1.500,,,0.0009177,0.0009177,0.0009177,0.900,0.900,0.900,0.000,0.000,0.000,0.2278,0.2503,0.2425,0.06843,0.1008,0.08497,5.095e-06,5.384e-06,5.178e-06,0.6748,1.108,0.739,yes,,ok,"corrected (Volume 2) used, CE11111.V1 set aside; weak: N00 1793 levels, N90 1797 levels, UP 1795 levels"' out2/records.csv
 out=$("$convert" --uncorrected -o out3 event.zip)
 check "--uncorrected takes Volume 1" has_line "$out" \
-  "ok 11111_CE11111  11111  1.5 s  PGA 0.09 g (N00) 0.09 g (N90) 0.09 g (UP)  uncorrected (Volume 1) used, CE11111.V2 set aside"
+  "ok CE11111_20240102  2024-01-02  11111  1.5 s  PGA 0.09 g (N00) 0.09 g (N90) 0.09 g (UP)  Ia 0.0623 m/s D5-95 1.36 s (N00)  uncorrected (Volume 1) used, CE11111.V2 set aside; PGV, PGD not meaningful"
 
 # Two records in one folder become two folders; a record that cannot be read
 # fails with kvb-split's reason and does not stop the others.
@@ -82,8 +82,9 @@ mkdir two
 head -c 3000 two/CE44444.V2 >two/bad.V2 && rm two/CE44444.V2
 out=$("$convert" -j 2 -o out4 two)
 check "a failed record: exit status 1 (got $?)" [ $? -eq 1 ]
-check "two records: first" has_line "$out" "ok 22222_CE22222  22222  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)"
-check "two records: second" complete out4/33333_CE33333
+check "two records: first" has_line "$out" \
+  "ok CE22222_20240102  2024-01-02  22222  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  PGV 0.228 cm/s PGD 0.0655 cm Ia 4.6e-06 m/s D5-95 0.556 s (N00)  weak: N00 1793 levels, N90 1797 levels, UP 1795 levels"
+check "two records: second" complete out4/CE33333_20240102
 check "the failed record's reason" has_line "$out" \
   'FAILED bad: "kvb-split: two/bad.V2:51: field 3: blank field"'
 check "summary with a failure" has_line "$out" "kvb-convert: 3 records: 2 converted, 1 failed"
@@ -91,13 +92,13 @@ check "no folder for the failed record" [ ! -e out4/bad ]
 check "records.csv: failed row" grep -q '^bad,.*,failed,"""kvb-split: two/bad.V2:51: field 3: blank field"""$' out4/records.csv
 
 # A rerun converts only what is missing; --force redoes all.
-rm -r out4/33333_CE33333
+rm -r out4/CE33333_20240102
 out=$("$convert" -o out4 two)
 check "rerun: only the missing record's line" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" -eq 1 ]
 check "rerun: it is the missing one" has_line "$out" \
-  "ok 33333_CE33333  33333  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)"
+  "ok CE33333_20240102  2024-01-02  33333  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  PGV 0.228 cm/s PGD 0.0655 cm Ia 4.6e-06 m/s D5-95 0.556 s (N00)  weak: N00 1793 levels, N90 1797 levels, UP 1795 levels"
 check "rerun: summary" has_line "$out" "kvb-convert: 3 records: 2 converted (1 before), 1 failed"
-check "rerun: records.csv keeps the record done before" grep -q '^22222_CE22222,.*,ok,converted before$' out4/records.csv
+check "rerun: records.csv keeps the record done before" grep -q '^CE22222_20240102,.*,ok,converted before$' out4/records.csv
 out=$("$convert" --force -o out4 two)
 check "--force converts all again" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" -eq 2 ]
 
@@ -116,6 +117,63 @@ check "SIGINT: exit status 130 (got $status)" [ $status -eq 130 ]
 check "SIGINT: some records left to do" [ "$(ls out5 | wc -l)" -lt 40 ]
 for folder in out5/*; do check "SIGINT: $folder complete" complete "$folder"; done
 check "SIGINT: no work folder left" [ -z "$(ls -A out5 | grep '^\.')" ]
+
+# Names from identity: one station and date at two times are two folders;
+# a PEER pair sampled at 0.004 s is resampled, its line names the method and
+# the peaks changed by more than 1 %; a lone component fails with the whole
+# reason. Names are safe for any file system.
+mkdir same fast
+"$make" csmip same/CE55555.V2 2 55555 200
+sed 's/18:00:00.0 UTC/19:00:00.0 UTC/' same/CE55555.V2 >same/CE55555b.V2
+for c in 000 090; do
+  "$make" peer fast/RSN7_BETA_B$c.AT2 $c "Beta Hill" 400
+  sed -i '4s/DT=  .0050/DT=  .0040/' fast/RSN7_BETA_B$c.AT2
+done
+out=$("$convert" -o out8 same fast)
+check "one station and date twice: two folders" [ "$(ls out8 | grep CE55555 | tr '\n' ' ')" = "CE55555_20240102 CE55555_20240102_2 " ]
+check "resampled pair: its line" has_line "$out" "ok RSN7_Beta_Hill  Synthetic 2024-01-02  Beta Hill  1.6 s  0.004→0.005 s band-limited (peak N00 +1.4 %, N90 +1.4 %)  PGA 0.101 g (N00) 0.101 g (N90)  PGV 8.97 cm/s PGD 6.84 cm Ia 0.048 m/s D5-95 1.35 s (N00)  no vertical: zeros"
+check "the full warnings in convert.log" grep -q '^kvb-split: warning: N00: the peak written, -98.642 cm/s², differs by +1.4 %' \
+  out8/RSN7_Beta_Hill/convert.log
+out=$("$convert" -o out9 fast/RSN7_BETA_B000.AT2)
+check "a lone component: the reason with its channel" has_line "$out" \
+  'FAILED RSN7_Beta_Hill: "kvb-split: need exactly three channels, found 1: 1. fast/RSN7_BETA_B000.AT2 channel 000 (000): horizontal" (kvb-split exit status 1)'
+python3 - "$convert" <<'PYTHON' >names.txt
+import importlib.machinery, sys
+tool = importlib.machinery.SourceFileLoader("kvb_convert", sys.argv[1]).load_module()
+for text in ("Ñuñoa - Campus", "../..//x", "CON", "com1.x", "A & B_ _C", "x" * 90, "___"):
+    print(repr(tool.safe_name(text)))
+PYTHON
+check "safe names" [ "$(cat names.txt)" = "'Nunoa_Campus'
+'x'
+'CON_'
+'com1_.x'
+'A_B_C'
+'$(printf 'x%.0s' $(seq 80))'
+''" ]
+
+# kvb-measure's exports pass through, and a folder converted before gets
+# those it lacks without being converted again; spectrum.png comes from
+# plot-spectrum; a record kvb-measure cannot measure fails.
+out=$("$convert" --export columns --units m/s2 -o out10 two/CE22222.V2)
+check "--export columns: the OpenSees line" has_line "$out" \
+  "ok CE22222_20240102  2024-01-02  22222  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  PGV 0.228 cm/s PGD 0.0655 cm Ia 4.6e-06 m/s D5-95 0.556 s (N00)  weak: N00 1793 levels, N90 1797 levels, UP 1795 levels  OpenSees: timeSeries Path 1 -dt 0.005 -filePath N00_m_s2_dt0.005.txt -factor 1 (N90, UP alike)"
+check "--export columns: records.csv names the files" \
+  grep -q ',yes,N00_m_s2_dt0.005.txt; N90_m_s2_dt0.005.txt; UP_m_s2_dt0.005.txt,ok,' out10/records.csv
+printf '#!/bin/sh\necho "$@" >>%s/spectrum-calls\n: >"$2"\n' "$tmp" >plot-spectrum
+chmod +x plot-spectrum
+out=$(PLOT_SPECTRUM=$tmp/plot-spectrum "$convert" --export csv -o out10 two/CE22222.V2)
+check "rerun with --export csv: not converted again" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" -eq 0 ]
+check "rerun with --export csv: the csv added" [ -s out10/CE22222_20240102/accel_g.csv ]
+out=$(PLOT_SPECTRUM=$tmp/plot-spectrum "$convert" -o out11 two/CE22222.V2)
+check "spectrum.png by plot-spectrum" [ -e out11/CE22222_20240102/spectrum.png ]
+check "plot-spectrum given the spectrum once" [ "$(sed 's|[^ ]*/||g' spectrum-calls)" = "spectrum.csv spectrum.png" ]
+printf '#!/bin/sh\necho "kvb-measure: cannot measure" >&2\nexit 1\n' >bad-measure
+chmod +x bad-measure
+out=$(KVB_MEASURE=$tmp/bad-measure "$convert" -o out12 two/CE22222.V2)
+check "kvb-measure failing: exit status 1 (got $?)" [ $? -eq 1 ]
+check "kvb-measure failing: the record fails" has_line "$out" \
+  'FAILED CE22222_20240102: "kvb-measure: cannot measure" (kvb-measure exit status 1)'
+check "kvb-measure failing: no folder" [ ! -e out12/CE22222_20240102 ]
 
 # --identify: kind, format and what the readers say, per file.
 "$KVB_SPLIT" --identify two/CE22222.V2 peer/RSN5_ALPHA_AUP.AT2 peer/RSN5_ALPHA_A000.VT2 two/bad.V2 \
@@ -138,7 +196,8 @@ peer/_SearchResults.csv companion None 0 [] peer/_SearchResults.csv: not a stron
 check "--identify without a file: exit status 2" [ $? -eq 2 ]
 
 # Usage errors.
-for args in "" "-j 0 two" "no-such-file" "--keep-interval --resample two" "--channels 1,2,3 two"; do
+for args in "" "-j 0 two" "no-such-file" "--keep-interval --resample two" "--channels 1,2,3 two" \
+  "--export xls two" "--units furlong two" "--periods 1,-2 two"; do
   # shellcheck disable=SC2086  # the arguments are split on purpose
   "$convert" -o out6 $args >/dev/null 2>&1
   status=$?
