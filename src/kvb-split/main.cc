@@ -305,17 +305,8 @@ std::string slurp(const std::string& path) {
   return bytes;
 }
 
-using MemFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-MemFile open_bytes(std::string& bytes) {
-  MemFile f(fmemopen(bytes.data(), bytes.size(), "rb"), &std::fclose);
-  if (!f) throw SplitError(std::string("reading the input: ") + std::strerror(errno));
-  return f;
-}
-
-const Format& recognise(const std::string& path, std::string& bytes) {
-  MemFile in = open_bytes(bytes);
-  LineReader lines(in.get());
+const Format& recognise(const std::string& path, const std::string& bytes) {
+  LineReader lines(bytes);
   std::vector<std::string> head;
   std::string line;
   while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
@@ -326,11 +317,10 @@ const Format& recognise(const std::string& path, std::string& bytes) {
 }
 
 void read_input(const std::string& path, const Format* forced, std::vector<Channel>& channels) {
-  std::string bytes = slurp(path);
+  const std::string bytes = slurp(path);
   if (bytes.empty()) throw SplitError(escaped(path) + ": the file is empty");
   const Format& format = forced ? *forced : recognise(path, bytes);
-  MemFile in = open_bytes(bytes);
-  TextFile file(path, in.get());
+  TextFile file(path, bytes);
   format.read(file, channels);
 }
 
