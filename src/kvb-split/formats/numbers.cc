@@ -4,10 +4,18 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
 bool digit(char c) { return c >= '0' && c <= '9'; }
+
+// The powers of ten that a double holds exactly.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMostExactPower = 22;
+// Digits of a mantissa that a double holds exactly (below 2^53).
+constexpr std::size_t kMostExactDigits = 15;
 
 }  // namespace
 
@@ -16,26 +24,42 @@ std::optional<double> parse_number(std::string_view field) {
   if (first == std::string_view::npos) return std::nullopt;
   field = field.substr(first, field.find_last_not_of(' ') - first + 1);
   std::size_t k = 0, n = field.size();
+  // The digits read as one whole number, while it stays exact.
+  std::uint64_t whole = 0;
   auto digits = [&] {
     std::size_t start = k;
-    while (k < n && digit(field[k])) ++k;
+    for (; k < n && digit(field[k]); ++k) whole = whole * 10 + static_cast<unsigned>(field[k] - '0');
     return k - start;
   };
-  bool plus = k < n && field[k] == '+';
-  if (k < n && (field[k] == '+' || field[k] == '-')) ++k;
-  std::size_t mantissa = digits();
+  const bool plus = field[0] == '+', minus = field[0] == '-';
+  if (plus || minus) ++k;
+  std::size_t mantissa = digits(), decimals = 0;
   if (k < n && field[k] == '.') {
     ++k;
-    mantissa += digits();
+    decimals = digits();
+    mantissa += decimals;
   }
   if (mantissa == 0) return std::nullopt;
+  int exponent = 0;
   if (k < n && (field[k] == 'E' || field[k] == 'e')) {
     ++k;
+    const bool down = k < n && field[k] == '-';
     if (k < n && (field[k] == '+' || field[k] == '-')) ++k;
-    std::size_t exponent = digits();
-    if (exponent == 0 || exponent > 3) return std::nullopt;
+    const std::size_t start = k;
+    for (; k < n && digit(field[k]); ++k)
+      if (k - start <= 3) exponent = exponent * 10 + (field[k] - '0');
+    if (k == start || k - start > 3) return std::nullopt;
+    if (down) exponent = -exponent;
   }
   if (k != n) return std::nullopt;
+  // An exact mantissa and an exact power of ten: one multiplication or
+  // division rounds once, to the double nearest the text, as from_chars does.
+  const int scale = exponent - static_cast<int>(decimals);
+  if (mantissa <= kMostExactDigits && scale >= -kMostExactPower && scale <= kMostExactPower) {
+    const double magnitude = scale < 0 ? static_cast<double>(whole) / kExactPowers[-scale]
+                                       : static_cast<double>(whole) * kExactPowers[scale];
+    return minus ? -magnitude : magnitude;
+  }
   double value = 0;
   std::string_view text = plus ? field.substr(1) : field;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
