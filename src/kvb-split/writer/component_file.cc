@@ -33,29 +33,27 @@ double scaled(double value, int decimals) {
   return whole;
 }
 
-// The digits of a whole number (at least one).
-int digit_count(std::uint64_t n) {
-  int count = 1;
-  for (; n >= 10; n /= 10) ++count;
-  return count;
-}
-
-// The length of the text of whole / 10^decimals, as fixed_text writes it.
-int fixed_size(double whole, int decimals) {
-  const int digits = digit_count(static_cast<std::uint64_t>(std::fabs(whole)));
-  return (whole < 0) + std::max(digits - decimals, 0) + 1 + decimals;
-}
+// Whether the text of whole / 10^decimals, as fixed_text writes it, fits in
+// a field: a sign, the whole digits and the point leave at least the
+// decimals room only below 10^9 (10^8 below zero).
+bool fits(double whole) { return std::fabs(whole) < (whole < 0 ? 1e8 : 1e9); }
 
 // Writes the text of whole / 10^decimals so that it ends at end: "%.*f"
 // without the zero before the point and without the sign of a value that
 // shows as zero. Returns where it starts.
 char* fixed_text(double whole, int decimals, char* end) {
-  auto digits = static_cast<std::uint64_t>(std::fabs(whole));
-  for (int k = 0; k < decimals; ++k, digits /= 10) *--end = static_cast<char>('0' + digits % 10);
-  *--end = '.';
-  for (; digits > 0; digits /= 10) *--end = static_cast<char>('0' + digits % 10);
-  if (whole < 0) *--end = '-';
-  return end;
+  char digits[24];
+  const auto n = static_cast<int>(
+      std::to_chars(digits, std::end(digits), static_cast<std::uint64_t>(std::fabs(whole))).ptr - digits);
+  char* at = end;
+  for (int k = n - 1; k >= 0; --k) {
+    if (at == end - decimals) *--at = '.';
+    *--at = digits[k];
+  }
+  while (at > end - decimals) *--at = '0';
+  if (at == end - decimals) *--at = '.';
+  if (whole < 0) *--at = '-';
+  return at;
 }
 
 // True when the double q lies half-way between two floats.
@@ -87,12 +85,12 @@ bool survives_single_precision(double whole, int decimals) {
 int put_field(double value, char* out) {
   if (!fits_component_field(value)) return -1;
   // The whole digits leave no room for more decimals than this.
-  int most = kMostDecimals;
-  if (const auto whole = static_cast<std::uint64_t>(std::fabs(value)); whole > 0)
-    most = std::min(most, kFieldWidth - 1 - (value < 0) - digit_count(whole));
+  int whole_digits = 0;
+  while (whole_digits < 6 && std::fabs(value) >= kPowers[whole_digits]) ++whole_digits;
+  const int most = std::min(kMostDecimals, kFieldWidth - 1 - (value < 0) - whole_digits);
   for (int d = most; d >= kFewestDecimals; --d) {
     const double whole = scaled(value, d);
-    if (fixed_size(whole, d) > kFieldWidth) continue;
+    if (!fits(whole)) continue;
     // read-KVB reads the field into single precision; its value must show
     // the same digits again.
     if (d > kFewestDecimals && !survives_single_precision(whole, d)) continue;
