@@ -33,7 +33,10 @@ std::vector<std::string> head_of(const std::string& path) {
   std::vector<std::string> head;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!in) return head;
-  LineReader lines(in.get());
+  // The head's lines are within their longest: a file of any size is read no further.
+  std::string bytes(kHeadLines * (LineReader::kMaxLine + 1), '\0');
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
+  LineReader lines(bytes);
   std::string line;
   while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
   return head;

@@ -2,7 +2,9 @@
 // that read-KVB reads. Options, messages and exit statuses.
 #include <getopt.h>
 #include <signal.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formats/format.h"
@@ -288,16 +291,29 @@ std::string conversion(const Channel& ch) {
 
 // The whole of an input file; the reading is done on this copy, so that a
 // pipe can be read although its first lines are looked at twice.
-std::string slurp(const std::string& path) {
+struct InputBytes {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+  std::string_view text() const { return {data.get(), size}; }
+};
+
+// Reads a regular file with one read into a buffer of its size (and a byte
+// more, to see one that grew); a pipe in blocks that double.
+InputBytes slurp(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!in) throw SplitError(escaped(path) + ": " + std::strerror(errno));
-  std::string bytes;
-  char block[1 << 16];
-  for (;;) {
-    std::size_t got = std::fread(block, 1, sizeof block, in.get());
-    bytes.append(block, got);
-    if (got < sizeof block) break;
-    if (bytes.size() > kMaxInputBytes)
+  struct stat st {};
+  const bool regular = fstat(fileno(in.get()), &st) == 0 && S_ISREG(st.st_mode);
+  std::size_t room = regular ? static_cast<std::size_t>(st.st_size) + 1 : std::size_t{1} << 16;
+  InputBytes bytes;
+  for (;; room *= 2) {
+    room = std::min(room, kMaxInputBytes + 1);
+    auto grown = std::make_unique_for_overwrite<char[]>(room);
+    std::copy_n(bytes.data.get(), bytes.size, grown.get());
+    bytes.data = std::move(grown);
+    bytes.size += std::fread(bytes.data.get() + bytes.size, 1, room - bytes.size, in.get());
+    if (bytes.size < room) break;
+    if (bytes.size > kMaxInputBytes)
       throw SplitError(escaped(path) + ": larger than " + std::to_string(kMaxInputBytes >> 20) +
                        " MiB; not a strong-motion text file");
   }
@@ -305,17 +321,8 @@ std::string slurp(const std::string& path) {
   return bytes;
 }
 
-using MemFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-MemFile open_bytes(std::string& bytes) {
-  MemFile f(fmemopen(bytes.data(), bytes.size(), "rb"), &std::fclose);
-  if (!f) throw SplitError(std::string("reading the input: ") + std::strerror(errno));
-  return f;
-}
-
-const Format& recognise(const std::string& path, std::string& bytes) {
-  MemFile in = open_bytes(bytes);
-  LineReader lines(in.get());
+const Format& recognise(const std::string& path, std::string_view bytes) {
+  LineReader lines(bytes);
   std::vector<std::string> head;
   std::string line;
   while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
@@ -326,11 +333,10 @@ const Format& recognise(const std::string& path, std::string& bytes) {
 }
 
 void read_input(const std::string& path, const Format* forced, std::vector<Channel>& channels) {
-  std::string bytes = slurp(path);
-  if (bytes.empty()) throw SplitError(escaped(path) + ": the file is empty");
-  const Format& format = forced ? *forced : recognise(path, bytes);
-  MemFile in = open_bytes(bytes);
-  TextFile file(path, in.get());
+  const InputBytes bytes = slurp(path);
+  if (bytes.size == 0) throw SplitError(escaped(path) + ": the file is empty");
+  const Format& format = forced ? *forced : recognise(path, bytes.text());
+  TextFile file(path, bytes.text());
   format.read(file, channels);
 }
 
@@ -345,8 +351,11 @@ int split(const Options& opt) {
   auto pick = select_components(channels, opt.channels, opt.time.vertical_zeros);
   TimeOptions time = opt.time;
   time.vertical_zeros = pick[kUp] == kZerosVertical;
-  std::array<Channel, 3> chosen = {channels[pick[kN00]], channels[pick[kN90]],
-                                   time.vertical_zeros ? vertical_of_zeros(channels[pick[kN00]]) : channels[pick[kUp]]};
+  // The picks are distinct channels, taken over whole.
+  std::array<Channel, 3> chosen;
+  if (time.vertical_zeros) chosen[kUp] = vertical_of_zeros(channels[pick[kN00]]);
+  for (std::size_t c = 0; c < chosen.size(); ++c)
+    if (pick[c] != kZerosVertical) chosen[c] = std::move(channels[pick[c]]);
   channels.clear();
 
   std::vector<std::string> warnings;

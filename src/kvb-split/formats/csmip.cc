@@ -25,10 +25,10 @@ constexpr int kPairFields = 10;
 constexpr int kPairWidth = 7;
 constexpr double kG = 980.665;
 
-bool is_blank(const std::string& line) { return line.find_first_not_of(' ') == std::string::npos; }
-bool is_channel_end(const std::string& line) { return line.compare(0, 2, "/&") == 0; }
+bool is_blank(std::string_view line) { return line.find_first_not_of(' ') == std::string_view::npos; }
+bool is_channel_end(std::string_view line) { return line.substr(0, 2) == "/&"; }
 
-bool mentions_points(const std::string& line) { return lowered(line).find("points") != std::string::npos; }
+bool mentions_points(std::string_view line) { return lowered(line).find("points") != std::string::npos; }
 
 // A line of the film-era pairs: no letters, and fields of 7 columns that are
 // numbers, the first one at least.
@@ -121,7 +121,7 @@ double field_value(const TextFile& file, std::string_view field, int k) {
 
 // Fields after the last value of a line must be blank, and so must the
 // columns past the line's last field.
-void check_rest_blank(const TextFile& file, const std::string& line, int from, int fields, int width) {
+void check_rest_blank(const TextFile& file, std::string_view line, int from, int fields, int width) {
   for (int k = from; k < fields; ++k) {
     std::string_view field = columns(line, static_cast<std::size_t>(k * width) + 1, static_cast<std::size_t>(width));
     if (!trim(field).empty())
@@ -139,7 +139,7 @@ void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
   // are copied as they are.
   bool copy = layout.width == kFieldWidth && layout.per_line == kFieldsPerLine && ch.to_cm_s2 == 1.0;
   long left = d.points;
-  std::string line;
+  std::string_view line;
   // A stated count is reserved only up to a modest size: the file may be shorter.
   ch.samples.reserve(std::min<std::size_t>(static_cast<std::size_t>(d.points), std::size_t{1} << 16));
   while (left > 0) {
@@ -153,7 +153,7 @@ void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
       copy = copy && field.find('.') != std::string_view::npos;
     }
     check_rest_blank(file, line, count, layout.per_line, layout.width);
-    if (copy) ch.data_lines.push_back(line);
+    if (copy) ch.data_lines.emplace_back(line);
     left -= count;
   }
   if (!copy) ch.data_lines.clear();
@@ -162,7 +162,7 @@ void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
 // After the acceleration data: the velocity and displacement blocks (Volume 2)
 // up to the channel's end line "/&", which Volume 1 has right away.
 void skip_to_channel_end(TextFile& file, const Descriptor& d) {
-  std::string line;
+  std::string_view line;
   if (!file.next(line) || is_channel_end(line)) return;
   if (!is_blank(line) && !mentions_points(line))
     file.fail("more acceleration data than the " + std::to_string(d.points) + " points its descriptor announces");

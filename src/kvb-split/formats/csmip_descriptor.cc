@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "formats/numbers.h"
+#include "formats/text_fields.h"
 
 namespace {
 
@@ -29,8 +30,6 @@ std::size_t leading_count(std::string_view s, long& count) {
   }
   return i == start ? std::string_view::npos : i;
 }
-
-bool starts_with(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 // The number that ends right before position end (blanks between allowed):
 // "spaced at  .005 sec" with end at "sec" -> 0.005.
@@ -70,8 +69,8 @@ bool is_accel_descriptor(std::string_view line) {
   long count = 0;
   std::size_t i = leading_count(line, count);
   if (i == std::string_view::npos) return false;
-  std::string rest = lowered(line.substr(skip_blanks(line, i)));
-  return starts_with(rest, "points of accel") || starts_with(rest, "accelerogram points");
+  std::string_view rest = line.substr(skip_blanks(line, i));
+  return starts_with_nocase(rest, "points of accel") || starts_with_nocase(rest, "accelerogram points");
 }
 
 std::optional<DataLayout> parse_layout(std::string_view text) {

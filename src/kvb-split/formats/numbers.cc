@@ -4,10 +4,28 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
 bool digit(char c) { return c >= '0' && c <= '9'; }
+
+// The powers of ten that a double holds exactly.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr long kMostExactPower = 22;
+// Digits of a mantissa that a double holds exactly (below 2^53).
+constexpr std::size_t kMostExactDigits = 15;
+
+// Reads the digits from at on into whole (exact while there are at most
+// kMostExactDigits of them); returns how many.
+std::size_t read_digits(const char*& at, const char* end, std::uint64_t& whole) {
+  const char* start = at;
+  std::uint64_t value = whole;
+  for (; at < end && digit(*at); ++at) value = value * 10 + static_cast<unsigned>(*at - '0');
+  whole = value;
+  return static_cast<std::size_t>(at - start);
+}
 
 }  // namespace
 
@@ -15,31 +33,40 @@ std::optional<double> parse_number(std::string_view field) {
   auto first = field.find_first_not_of(' ');
   if (first == std::string_view::npos) return std::nullopt;
   field = field.substr(first, field.find_last_not_of(' ') - first + 1);
-  std::size_t k = 0, n = field.size();
-  auto digits = [&] {
-    std::size_t start = k;
-    while (k < n && digit(field[k])) ++k;
-    return k - start;
-  };
-  bool plus = k < n && field[k] == '+';
-  if (k < n && (field[k] == '+' || field[k] == '-')) ++k;
-  std::size_t mantissa = digits();
-  if (k < n && field[k] == '.') {
-    ++k;
-    mantissa += digits();
+  const char* at = field.data();
+  const char* const end = at + field.size();
+  const bool plus = *at == '+', minus = *at == '-';
+  if (plus || minus) ++at;
+  std::uint64_t whole = 0;
+  std::size_t mantissa = read_digits(at, end, whole), decimals = 0;
+  if (at < end && *at == '.') {
+    ++at;
+    decimals = read_digits(at, end, whole);
+    mantissa += decimals;
   }
   if (mantissa == 0) return std::nullopt;
-  if (k < n && (field[k] == 'E' || field[k] == 'e')) {
-    ++k;
-    if (k < n && (field[k] == '+' || field[k] == '-')) ++k;
-    std::size_t exponent = digits();
-    if (exponent == 0 || exponent > 3) return std::nullopt;
+  std::uint64_t exponent = 0;
+  bool down = false;
+  if (at < end && (*at == 'E' || *at == 'e')) {
+    ++at;
+    down = at < end && *at == '-';
+    if (at < end && (*at == '+' || *at == '-')) ++at;
+    const std::size_t exponent_digits = read_digits(at, end, exponent);
+    if (exponent_digits == 0 || exponent_digits > 3) return std::nullopt;
   }
-  if (k != n) return std::nullopt;
+  if (at != end) return std::nullopt;
+  // An exact mantissa and an exact power of ten: one multiplication or
+  // division rounds once, to the double nearest the text, as from_chars does.
+  const long scale = (down ? -1 : 1) * static_cast<long>(exponent) - static_cast<long>(decimals);
+  if (mantissa <= kMostExactDigits && scale >= -kMostExactPower && scale <= kMostExactPower) {
+    const double magnitude = scale < 0 ? static_cast<double>(whole) / kExactPowers[-scale]
+                                       : static_cast<double>(whole) * kExactPowers[scale];
+    return minus ? -magnitude : magnitude;
+  }
   double value = 0;
   std::string_view text = plus ? field.substr(1) : field;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || stop != text.data() + text.size()) return std::nullopt;
   return value;
 }
 

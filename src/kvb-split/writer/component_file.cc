@@ -1,9 +1,13 @@
 #include "writer/component_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 #include "split_error.h"
 #include "utf8.h"
@@ -13,18 +17,87 @@ namespace {
 constexpr std::size_t kTitleColumns = 80;
 constexpr int kMostDecimals = kFieldWidth - 2;  // ".12345678"
 constexpr int kFewestDecimals = 3;
+constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 
-// "%.*f" of value, without the zero before the point and without the sign of
-// a value that shows as zero.
-std::string fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  std::string s = text;
-  bool minus = s[0] == '-';
-  std::string digits = s.substr(minus ? 1 : 0);
-  if (digits.compare(0, 2, "0.") == 0) digits.erase(0, 1);
-  bool zero = digits.find_first_not_of("0.") == std::string::npos;
-  return (minus && !zero ? "-" : "") + digits;
+// value × 10^decimals rounded to a whole number as "%.*f" rounds the exact
+// product: to the nearer, a tie to the even one.
+double scaled(double value, int decimals) {
+  const double p = value * kPowers[decimals];
+  const double error = std::fma(value, kPowers[decimals], -p);  // p + error is the exact product
+  const double whole = std::nearbyint(p);
+  const double off = p - whole;  // exact: |p| < 2^52
+  // Below half a unit off, the error (at most half p's last bit) cannot
+  // reach the half; at a tie of p, it decides.
+  if (off == 0.5 && error > 0) return whole + 1;
+  if (off == -0.5 && error < 0) return whole - 1;
+  return whole;
+}
+
+// Whether the text of whole / 10^decimals, as fixed_text writes it, fits in
+// a field: a sign, the whole digits and the point leave at least the
+// decimals room only below 10^9 (10^8 below zero).
+bool fits(double whole) { return std::fabs(whole) < (whole < 0 ? 1e8 : 1e9); }
+
+// Writes the text of whole / 10^decimals so that it ends at end: "%.*f"
+// without the zero before the point and without the sign of a value that
+// shows as zero. Returns where it starts.
+char* fixed_text(double whole, int decimals, char* end) {
+  char digits[24];
+  const auto n = static_cast<int>(
+      std::to_chars(digits, std::end(digits), static_cast<std::uint64_t>(std::fabs(whole))).ptr - digits);
+  char* at = end;
+  for (int k = n - 1; k >= 0; --k) {
+    if (at == end - decimals) *--at = '.';
+    *--at = digits[k];
+  }
+  while (at > end - decimals) *--at = '0';
+  if (at == end - decimals) *--at = '.';
+  if (whole < 0) *--at = '-';
+  return at;
+}
+
+// True when the double q lies half-way between two floats.
+bool at_float_midpoint(double q) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &q, sizeof bits);
+  constexpr int kLostBits = 52 - 23;  // of the mantissa, going to single precision
+  return (bits & ((std::uint64_t{1} << kLostBits) - 1)) == std::uint64_t{1} << (kLostBits - 1);
+}
+
+// True when the text of whole / 10^decimals shows the same digits again from
+// the float nearest it, as read-KVB keeps it.
+bool survives_single_precision(double whole, int decimals) {
+  const double q = whole / kPowers[decimals];  // the double nearest the text, 1e-8 to 1e6
+  auto stored = static_cast<float>(q);
+  // Rounding to double and then to float rounds once, except where q falls
+  // on a float midpoint: there the text itself decides.
+  if (static_cast<double>(stored) != q && at_float_midpoint(q)) {
+    char text[32];
+    char* start = fixed_text(whole, decimals, std::end(text));
+    std::from_chars(start, std::end(text), stored);
+  }
+  // stored × 10^decimals is exact (24 bits times 5^8 < 2^19).
+  return std::nearbyint(static_cast<double>(stored) * kPowers[decimals]) == whole;
+}
+
+// Writes value's field, kFieldWidth columns, at out; returns its decimals, or
+// -1 when it does not fit.
+int put_field(double value, char* out) {
+  if (!fits_component_field(value)) return -1;
+  // The whole digits leave no room for more decimals than this.
+  int whole_digits = 0;
+  while (whole_digits < 6 && std::fabs(value) >= kPowers[whole_digits]) ++whole_digits;
+  const int most = std::min(kMostDecimals, kFieldWidth - 1 - (value < 0) - whole_digits);
+  for (int d = most; d >= kFewestDecimals; --d) {
+    const double whole = scaled(value, d);
+    if (!fits(whole)) continue;
+    // read-KVB reads the field into single precision; its value must show
+    // the same digits again.
+    if (d > kFewestDecimals && !survives_single_precision(whole, d)) continue;
+    std::fill(out, fixed_text(whole, d, out + kFieldWidth), ' ');
+    return d;
+  }
+  return -1;
 }
 
 std::string number_text(double value) {
@@ -48,25 +121,17 @@ std::string descriptor_for(const Channel& ch, int decimals) {
   return text;
 }
 
-void put_line(const std::string& line, std::FILE* out) {
-  std::fwrite(line.data(), 1, line.size(), out);
-  std::fputc('\n', out);
+void add_line(std::string_view line, std::string& out) {
+  out += line;
+  out += '\n';
 }
 
 }  // namespace
 
 std::optional<std::string> component_field(double value) {
-  if (!fits_component_field(value)) return std::nullopt;
-  for (int d = kMostDecimals; d >= kFewestDecimals; --d) {
-    std::string text = fixed(value, d);
-    if (text.size() > static_cast<std::size_t>(kFieldWidth)) continue;
-    // read-KVB reads the field into single precision; its value must show
-    // the same digits again.
-    float stored = std::strtof(text.c_str(), nullptr);
-    if (d > kFewestDecimals && fixed(static_cast<double>(stored), d) != text) continue;
-    return std::string(static_cast<std::size_t>(kFieldWidth) - text.size(), ' ') + text;
-  }
-  return std::nullopt;
+  std::string field(static_cast<std::size_t>(kFieldWidth), ' ');
+  if (put_field(value, field.data()) < 0) return std::nullopt;
+  return field;
 }
 
 std::string component_title(const Channel& ch) {
@@ -105,28 +170,28 @@ std::vector<std::string> header_records(const std::vector<std::string>& header, 
 
 void write_component(const Channel& ch, std::FILE* out) {
   const std::string title = component_title(ch);
-  if (!ch.data_lines.empty()) {
-    for (const std::string& record : header_records(ch.header_lines, title, ch.data_descriptor)) put_line(record, out);
-    for (const std::string& line : ch.data_lines) put_line(line, out);
-    put_line("", out);
-    return;
-  }
   std::string data;
-  data.reserve(ch.samples.size() * 11 / 8 * 8 + 8);
-  int fewest = kMostDecimals;
-  for (std::size_t k = 0; k < ch.samples.size(); ++k) {
-    auto field = component_field(ch.samples[k]);
-    if (!field)
-      throw SplitError(escaped(ch.source) + ": channel " + escaped(ch.number) + ": sample " + std::to_string(k + 1) +
-                       " (" + number_text(ch.samples[k]) + " cm/s²) does not fit in a 10-column field");
-    std::size_t point = field->find('.');
-    fewest = std::min(fewest, static_cast<int>(field->size() - point - 1));
-    data += *field;
-    if (k % kFieldsPerLine == kFieldsPerLine - 1 || k + 1 == ch.samples.size()) data += '\n';
+  if (!ch.data_lines.empty()) {
+    for (const std::string& record : header_records(ch.header_lines, title, ch.data_descriptor)) add_line(record, data);
+    for (const std::string& line : ch.data_lines) add_line(line, data);
+  } else {
+    const std::size_t n = ch.samples.size();
+    std::string fields(n * kFieldWidth + (n + kFieldsPerLine - 1) / kFieldsPerLine, '\n');
+    char* at = fields.data();
+    int fewest = n == 0 ? kFewestDecimals : kMostDecimals;
+    for (std::size_t k = 0; k < n; ++k) {
+      const int decimals = put_field(ch.samples[k], at);
+      if (decimals < 0)
+        throw SplitError(escaped(ch.source) + ": channel " + escaped(ch.number) + ": sample " + std::to_string(k + 1) +
+                         " (" + number_text(ch.samples[k]) + " cm/s²) does not fit in a 10-column field");
+      fewest = std::min(fewest, decimals);
+      at += kFieldWidth;
+      if (k % kFieldsPerLine == kFieldsPerLine - 1 || k + 1 == n) ++at;  // the line's end, there already
+    }
+    for (const std::string& record : header_records(ch.header_lines, title, descriptor_for(ch, fewest)))
+      add_line(record, data);
+    data += fields;
   }
-  if (ch.samples.empty()) fewest = kFewestDecimals;
-  for (const std::string& record : header_records(ch.header_lines, title, descriptor_for(ch, fewest)))
-    put_line(record, out);
+  add_line("", data);
   std::fwrite(data.data(), 1, data.size(), out);
-  put_line("", out);
 }
