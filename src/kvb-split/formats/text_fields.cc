@@ -93,7 +93,7 @@ std::size_t checked_count(const TextFile& file, long line, double value, std::st
   if (bytes && static_cast<double>(*bytes) < most) most = std::max(least, static_cast<double>(*bytes));
   if (!(std::isfinite(value) && value == std::floor(value) && value >= least && value <= most)) {
     char text[64];
-    std::snprintf(text, sizeof text, "%g", value);
+    std::snprintf(text, sizeof text, "%.15g", value);
     file.fail_at(line, "the " + std::string(what) + " " + text + " is not a whole number from " +
                            std::to_string(static_cast<long long>(least)) + " to " +
                            std::to_string(static_cast<long long>(most)));

@@ -17,7 +17,8 @@ class TextFile {
  public:
   // The lines of text, the file's whole content, which outlives this and the
   // lines it gives.
-  TextFile(std::string path, std::string_view text) : path_(std::move(path)), lines_(text) {}
+  TextFile(std::string path, std::string_view text)
+      : path_(std::move(path)), size_(static_cast<long long>(text.size())), lines_(text) {}
   // The lines of the whole of in, read first.
   TextFile(std::string path, std::FILE* in) : path_(std::move(path)), size_(regular_size(in)), lines_(in) {}
 
@@ -33,8 +34,8 @@ class TextFile {
   const std::string& path() const { return path_; }
   long line_number() const { return lines_.line_number(); }
 
-  // The size in bytes of a regular file read as a stream; nothing for a pipe
-  // or memory.
+  // The size in bytes of the whole text, or of a regular file read as a
+  // stream; nothing for a pipe. No count of values can exceed it.
   std::optional<long long> size() const { return size_; }
 
  private:
