@@ -63,11 +63,8 @@ void write_record(const TempDir& dir) {
 }
 
 RunResult kvb_measure(const TempDir& dir, std::vector<std::string> args) {
-  test_support::RunOptions o;
-  o.argv = {KVB_MEASURE};
-  o.argv.insert(o.argv.end(), args.begin(), args.end());
-  o.cwd = dir.path();
-  return test_support::run(o);
+  args.insert(args.begin(), KVB_MEASURE);
+  return test_support::run_in(dir.path(), std::move(args));
 }
 
 TEST(MeasureE2e, ExportsSummaryAndLine) {

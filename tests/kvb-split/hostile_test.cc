@@ -43,11 +43,8 @@ std::string record(int points) {
 }
 
 RunOptions split_options(const TempDir& dir, std::vector<std::string> args) {
-  RunOptions o;
-  o.argv = {KVB_SPLIT};
-  o.argv.insert(o.argv.end(), args.begin(), args.end());
-  o.cwd = dir.path();
-  return o;
+  args.insert(args.begin(), KVB_SPLIT);
+  return test_support::in_folder(dir.path(), std::move(args));
 }
 
 bool settles(const std::function<bool()>& done) {

@@ -27,17 +27,9 @@ using test_support::TempDir;
 const char* const kNames[3] = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
 const char* const kRecordFile = "KVB-record.json";
 
-RunResult run_in(const TempDir& dir, const std::string& program, std::vector<std::string> args,
-                 const std::string& cwd = "") {
-  RunOptions o;
-  o.argv = {program};
-  o.argv.insert(o.argv.end(), args.begin(), args.end());
-  o.cwd = cwd.empty() ? dir.path() : cwd;
-  return test_support::run(o);
-}
-
 RunResult kvb_split(const TempDir& dir, std::vector<std::string> args) {
-  return run_in(dir, KVB_SPLIT, std::move(args));
+  args.insert(args.begin(), KVB_SPLIT);
+  return test_support::run_in(dir.path(), std::move(args));
 }
 
 // Sorted names in a directory; empty when it does not exist.
@@ -422,9 +414,7 @@ TEST(KvbSplit, ReportsSystemFailures) {
   EXPECT_EQ("kvb-split: rec.v2: not a directory\n", r.err);
 
   // A full disk: the write of the first component file fails.
-  RunOptions o;
-  o.argv = {KVB_SPLIT, "-o", "out", "rec.v2"};
-  o.cwd = dir.path();
+  RunOptions o = test_support::in_folder(dir.path(), {KVB_SPLIT, "-o", "out", "rec.v2"});
   o.file_size_limit = 4096;
   o.ignored_signals = {SIGXFSZ};
   r = test_support::run(o);
