@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "component_layout.h"
 #include "generators/peer.h"
 #include "generators/smc.h"
 #include "json_doc.h"
@@ -119,7 +120,7 @@ TEST(KvbSplitLimits, StationNamesOfOtherEncodingsAndControlBytes) {
   ASSERT_TRUE(r.exited(0)) << r.describe() << "\n" << r.err;
   JsonDoc record(dir.read("KVB-record.json").value_or(""));
   EXPECT_EQ("Pe\u00f1a\x1b[2J", record.text("/station/name"));
-  const std::string n00 = dir.read("KVB-N00.txt").value_or("");
+  const std::string n00 = dir.read(layout::kNames[0]).value_or("");
   EXPECT_NE(std::string::npos, n00.find("\nPe\xf1"
                                         "a?[2J, channel 0: 0\n"))
       << n00.substr(0, 400);

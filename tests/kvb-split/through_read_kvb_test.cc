@@ -190,7 +190,7 @@ TEST(KvbSplitThroughReadKvb, ResampledRecordHoldsTheSignalAndItsRecordFileSaysSo
   JsonDoc record(dir.read("rec/KVB-record.json").value_or(""));
   EXPECT_EQ(0.005, record.number("/csv_time_step"));
   EXPECT_FALSE(record.is_null("/done/resampled"));
-  EXPECT_EQ("KVB-N00.txt", record.text("/components/0/file"));
+  EXPECT_EQ(layout::kNames[0], record.text("/components/0/file"));
   EXPECT_EQ(0.01, record.number("/components/0/source_interval"));
   EXPECT_EQ(static_cast<double>(n), record.number("/components/0/source_samples"));
   EXPECT_EQ(3001, record.number("/components/0/samples"));
