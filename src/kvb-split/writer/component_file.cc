@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr std::size_t kTitleColumns = 80;
-constexpr int kMostDecimals = kFieldWidth - 2;  // ".12345678"
+constexpr std::size_t kTitleColumns = layout::kTitleColumns;
+constexpr int kMostDecimals = layout::kFieldWidth - 2;  // ".12345678"
 constexpr int kFewestDecimals = 3;
 
 // "%.*f" of value, without the zero before the point and without the sign of
@@ -59,12 +59,12 @@ std::optional<std::string> component_field(double value) {
   if (!fits_component_field(value)) return std::nullopt;
   for (int d = kMostDecimals; d >= kFewestDecimals; --d) {
     std::string text = fixed(value, d);
-    if (text.size() > static_cast<std::size_t>(kFieldWidth)) continue;
+    if (text.size() > static_cast<std::size_t>(layout::kFieldWidth)) continue;
     // read-KVB reads the field into single precision; its value must show
     // the same digits again.
     float stored = std::strtof(text.c_str(), nullptr);
     if (d > kFewestDecimals && fixed(static_cast<double>(stored), d) != text) continue;
-    return std::string(static_cast<std::size_t>(kFieldWidth) - text.size(), ' ') + text;
+    return std::string(static_cast<std::size_t>(layout::kFieldWidth) - text.size(), ' ') + text;
   }
   return std::nullopt;
 }
@@ -91,8 +91,8 @@ std::vector<std::string> header_records(const std::vector<std::string>& header, 
                                         const std::string& descriptor) {
   std::vector<std::string> records;
   std::size_t next = 0;
-  for (int r = 1; r < kHeaderRecords; ++r) {
-    if (r == kTitleRecord) {
+  for (int r = 1; r < layout::kHeaderRecords; ++r) {
+    if (r == layout::kTitleRecord) {
       records.push_back(title);
     } else {
       records.push_back(next < header.size() ? header[next] : std::string());
@@ -122,7 +122,7 @@ void write_component(const Channel& ch, std::FILE* out) {
     std::size_t point = field->find('.');
     fewest = std::min(fewest, static_cast<int>(field->size() - point - 1));
     data += *field;
-    if (k % kFieldsPerLine == kFieldsPerLine - 1 || k + 1 == ch.samples.size()) data += '\n';
+    if (k % layout::kFieldsPerRecord == layout::kFieldsPerRecord - 1 || k + 1 == ch.samples.size()) data += '\n';
   }
   if (ch.samples.empty()) fewest = kFewestDecimals;
   for (const std::string& record : header_records(ch.header_lines, title, descriptor_for(ch, fewest)))
