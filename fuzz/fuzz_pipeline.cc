@@ -72,9 +72,9 @@ void run(const std::uint8_t* head, std::string_view files) {
   RecordFacts facts = settle_time(chosen, time_options(head), warnings);
   if (!(facts.csv_time_step > 0 && std::isfinite(facts.csv_time_step))) std::abort();
   for (std::size_t c = 0; c < 3; ++c) {
-    if (chosen[c].samples.size() > kReadKvbRealSamples) std::abort();
+    if (chosen[c].samples.size() > layout::kRealSamples) std::abort();
     check_writable(chosen[c]);
-    facts.components[c].file = kComponentNames[c];
+    facts.components[c].file = layout::kNames[c];
   }
   if (!nlohmann::json::accept(record_json(facts))) std::abort();
 }

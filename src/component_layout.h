@@ -7,7 +7,9 @@
 
 namespace layout {
 
-// The three files, in the order read-KVB reads them.
+// The three components of motion and their files, in the order read-KVB
+// reads them.
+inline constexpr std::array<const char*, 3> kComponents = {"N00", "N90", "UP"};
 inline constexpr std::array<const char*, 3> kNames = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
 
 inline constexpr int kHeaderRecords = 42;

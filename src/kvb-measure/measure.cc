@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "component_layout.h"
 #include "motion.h"
 #include "record_file.h"
 #include "replace_file.h"
@@ -18,7 +19,7 @@ struct Measured {
 
 std::string spectrum_text(const std::vector<double>& periods, const std::array<Measured, 3>& m) {
   std::string out = "period_s";
-  for (const char* name : kComponents) out += std::string(",") + name + "_g";
+  for (const char* name : layout::kComponents) out += std::string(",") + name + "_g";
   out += "\n";
   for (std::size_t p = 0; p < periods.size(); ++p) {
     out += shortest(periods[p]);

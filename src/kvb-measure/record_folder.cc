@@ -57,21 +57,21 @@ std::vector<double> read_samples(std::string_view bytes, std::size_t samples, co
   std::vector<double> out;
   // A record file's count is not trusted with memory: a byte of the file
   // gives eight samples at the most (an empty record).
-  out.reserve(std::min(samples, kFieldsPerLine * bytes.size()));
+  out.reserve(std::min(samples, layout::kFieldsPerRecord * bytes.size()));
   std::size_t line_number = 0, pos = 0;
   while (out.size() < samples && pos < bytes.size()) {
     std::size_t end = bytes.find('\n', pos);
     if (end == std::string_view::npos) end = bytes.size();
     std::string_view line = bytes.substr(pos, end - pos);
     pos = end + 1;
-    if (++line_number <= static_cast<std::size_t>(kHeaderRecords)) continue;
+    if (++line_number <= static_cast<std::size_t>(layout::kHeaderRecords)) continue;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    for (int f = 0; f < kFieldsPerLine && out.size() < samples; ++f) {
-      const std::size_t from = static_cast<std::size_t>(f * kFieldWidth);
+    for (int f = 0; f < layout::kFieldsPerRecord && out.size() < samples; ++f) {
+      const std::size_t from = static_cast<std::size_t>(f * layout::kFieldWidth);
       double value = 0.0;
-      if (from < line.size() && !read_field(line.substr(from, kFieldWidth), value))
+      if (from < line.size() && !read_field(line.substr(from, layout::kFieldWidth), value))
         throw MeasureError(shown + ": line " + std::to_string(line_number) + ", field " + std::to_string(f + 1) +
-                           ": not a number: \"" + escaped(line.substr(from, kFieldWidth)) + "\"");
+                           ": not a number: \"" + escaped(line.substr(from, layout::kFieldWidth)) + "\"");
       out.push_back(value);
     }
   }
@@ -93,10 +93,10 @@ RecordFolder read_record_folder(const std::string& dir) {
   r.start = number_or(r.record, "/done/window/start", 0.0);
   const ordered_json* level = at(r.record, "/processing/level");
   r.uncorrected = level && level->is_string() && level->get<std::string>() == "uncorrected";
-  for (std::size_t c = 0; c < kComponents.size(); ++c) {
+  for (std::size_t c = 0; c < layout::kComponents.size(); ++c) {
     Component& comp = r.components[c];
-    comp.name = kComponents[c];
-    const std::string file = "KVB-" + comp.name + ".txt", path = dir + "/" + file;
+    comp.name = layout::kComponents[c];
+    const std::string file = layout::kNames[c], path = dir + "/" + file;
     const std::string where = "/components/" + std::to_string(c);
     const ordered_json* count = at(r.record, (where + "/samples").c_str());
     if (!count || !count->is_number_unsigned())

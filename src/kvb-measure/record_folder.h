@@ -1,5 +1,5 @@
-// A record folder as kvb-split leaves it: KVB-N00.txt, KVB-N90.txt and
-// KVB-UP.txt (the acceleration in cm/s²) and KVB-record.json beside them.
+// A record folder as kvb-split leaves it: the three component files (the
+// acceleration in cm/s², component_layout.h) and KVB-record.json beside them.
 #pragma once
 
 #include <array>
@@ -9,13 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "component_layout.h"
+
 // A failure of one record folder; what() is the whole message.
 struct MeasureError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
 struct Component {
-  std::string name;             // "N00", "N90", "UP"
+  std::string name;             // layout::kComponents
   std::vector<double> samples;  // cm/s²
   bool zeros = false;           // the vertical of zeros written for a record without one
 };
@@ -30,8 +32,6 @@ struct RecordFolder {
 };
 
 inline constexpr double kG = 980.665;  // cm/s² in one g
-
-inline constexpr std::array<const char*, 3> kComponents = {"N00", "N90", "UP"};
 
 // The first `samples` values of a component file's data records, each record
 // eight 10-column fields (a blank field or a short record reading as zeros,

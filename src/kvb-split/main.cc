@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "component_layout.h"
 #include "formats/format.h"
 #include "identify.h"
 #include "output_files.h"
@@ -254,13 +255,12 @@ std::string resampling_line(const RecordFacts& facts) {
       std::string(method_name(*facts.resampled)) +
       (linear ? " (straight lines between the record's own samples)" : " (libsoxr, with its anti-alias filter)") +
       "; peaks";
-  const char* names[3] = {"N00", "N90", "UP"};
   for (std::size_t c = 0; c < 3; ++c) {
     const RecordComponent& rc = facts.components[c];
     if (!rc.source_peak) continue;
     char change[32] = "";
     if (auto ratio = rc.peak_change()) std::snprintf(change, sizeof change, " (%+.1f %%)", 100 * *ratio);
-    line += std::string(c ? ", " : " ") + names[c] + " " + peak_text(rc.source_peak->value) + " -> " +
+    line += std::string(c ? ", " : " ") + layout::kComponents[c] + " " + peak_text(rc.source_peak->value) + " -> " +
             peak_text(rc.peak.value) + change;
   }
   return line + " cm/s²";
@@ -341,7 +341,7 @@ void read_input(const std::string& path, const Format* forced, std::vector<Chann
 }
 
 int split(const Options& opt) {
-  std::vector<std::string> names(kComponentNames.begin(), kComponentNames.end());
+  std::vector<std::string> names(layout::kNames.begin(), layout::kNames.end());
   names.push_back(kRecordFileName);
   OutputDir out(opt.dir, opt.force);
   out.check_free(names);
@@ -365,7 +365,7 @@ int split(const Options& opt) {
   std::vector<std::size_t> temps;
   for (int c : {kN00, kN90, kUp}) {
     const Channel& ch = chosen[static_cast<std::size_t>(c)];
-    facts.components[static_cast<std::size_t>(c)].file = kComponentNames[static_cast<std::size_t>(c)];
+    facts.components[static_cast<std::size_t>(c)].file = layout::kNames[static_cast<std::size_t>(c)];
     std::FILE* component = nullptr;
     temps.push_back(out.create_temp(component));
     write_component(ch, component);

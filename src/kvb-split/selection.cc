@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "component_layout.h"
 #include "split_error.h"
 
 namespace {
@@ -71,11 +72,11 @@ std::array<std::size_t, 3> by_choice(const std::vector<Channel>& channels, const
     for (std::size_t e = 0; e < c; ++e)
       if (pick[e] == pick[c]) refuse("--channels: channel " + std::to_string(chosen[c]) + " is chosen twice", channels);
   }
-  const char* names[3] = {"N00", "N90", "UP"};
   for (std::size_t c = 0; c < chosen.size(); ++c) {
     if (is_vertical(channels[pick[c]]) != (c == kUp))
-      refuse(std::string("--channels: ") + names[c] + " needs " + (c == kUp ? "the vertical" : "a horizontal") +
-                 " channel, and " + std::to_string(chosen[c]) + " is " + (c == kUp ? "horizontal" : "vertical"),
+      refuse(std::string("--channels: ") + layout::kComponents[c] + " needs " +
+                 (c == kUp ? "the vertical" : "a horizontal") + " channel, and " + std::to_string(chosen[c]) + " is " +
+                 (c == kUp ? "horizontal" : "vertical"),
              channels);
   }
   return pick;

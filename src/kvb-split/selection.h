@@ -8,9 +8,8 @@
 
 #include "model/channel.h"
 
-// The component files, in the order read-KVB reads them.
+// The component files, in the order read-KVB reads them (layout::kNames).
 enum Component { kN00 = 0, kN90 = 1, kUp = 2 };
-inline constexpr std::array<const char*, 3> kComponentNames = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
 
 // "rec.v2 channel 1 (360 Deg)", with the location where the file states one.
 std::string describe(const Channel& ch);

@@ -1,6 +1,6 @@
 // How the data part of a component file becomes samples and counters: empty
 // data parts, trailing empty and unterminated records, components of unequal
-// length, and the capacity of 4125 data records per component.
+// length, and the capacity of a component file.
 
 #include <string>
 #include <vector>
@@ -18,10 +18,11 @@ TEST_F(E2e, EmptyDataPartWritesNoLine) {
     std::string up;  // the third component file
   };
   const std::vector<Case> cases = {
-      {"41 header records", ComponentFile(kTitles[2]).header(41).bytes()},
-      {"41 records and an unterminated 42nd", ComponentFile(kTitles[2]).header(41).raw("END OF HEADER").bytes()},
-      {"42 header records", ComponentFile(kTitles[2]).header(42).bytes()},
-      {"42 header records and 0x1A", ComponentFile(kTitles[2]).header(42).raw("\x1a    1.0000\n").bytes()},
+      {"41 header records", ComponentFile(kTitles[2]).header(layout::kHeaderRecords - 1).bytes()},
+      {"41 records and an unterminated 42nd",
+       ComponentFile(kTitles[2]).header(layout::kHeaderRecords - 1).raw("END OF HEADER").bytes()},
+      {"42 header records", ComponentFile(kTitles[2]).header().bytes()},
+      {"42 header records and 0x1A", ComponentFile(kTitles[2]).header().raw("\x1a    1.0000\n").bytes()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -112,7 +113,7 @@ TEST_F(E2e, ThirdComponentDecidesLineCount) {
   }
 }
 
-constexpr int kCapacityRecords = 4125;  // 33000 samples
+constexpr int kCapacityRecords = layout::kBufferSamples / layout::kFieldsPerRecord;
 
 TEST_F(E2e, ReadsExactlyCapacity) {
   put_standard({kCapacityRecords, kCapacityRecords, kCapacityRecords});
@@ -124,8 +125,9 @@ TEST_F(E2e, ReadsExactlyCapacity) {
   EXPECT_EQ(console({kCapacityRecords, kCapacityRecords, kCapacityRecords}), result.out);
   EXPECT_NE(std::string::npos, result.out.find(" i,in= 4125 33001\n nt= 32992\n"));
   const std::string csv = read("out.csv");
-  ASSERT_EQ(32992 * kCsvLineBytes, csv.size());
-  EXPECT_EQ(csv_from_milli(samples(0, 33000), samples(1, 33000), samples(2, 33000), 32992), csv);
+  ASSERT_EQ(layout::kRealSamples * kCsvLineBytes, csv.size());
+  constexpr size_t kBuffer = layout::kBufferSamples;
+  EXPECT_EQ(csv_from_milli(samples(0, kBuffer), samples(1, kBuffer), samples(2, kBuffer), layout::kRealSamples), csv);
   EXPECT_EQ("164.955,", csv.substr(csv.size() - kCsvLineBytes, 8));
 }
 
@@ -134,7 +136,7 @@ TEST_F(E2e, ReadsExactlyCapacity) {
 TEST_F(E2e, StopsBeyondCapacity) {
   struct Case {
     int component;
-    std::string tail;  // after 4125 complete records
+    std::string tail;  // after kCapacityRecords complete records
   };
   const std::vector<Case> cases = {
       {0, field10("1.0") + "\n"},
@@ -173,7 +175,7 @@ TEST_F(E2e, EndOfFileAtCapacityIsNormal) {
 
     ASSERT_TRUE(result.exited(0)) << result.describe() << result.err;
     EXPECT_EQ(console({2, 2, kCapacityRecords}), result.out);
-    EXPECT_EQ(32992 * kCsvLineBytes, read("out.csv").size());
+    EXPECT_EQ(layout::kRealSamples * kCsvLineBytes, read("out.csv").size());
   }
 }
 

@@ -1,12 +1,12 @@
 #include "e2e_fixture.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
+
+#include "expected_csv.h"
 
 namespace e2e {
 
-using test_support::field10;
 using test_support::milli_text;
 
 std::vector<std::string> console_lines(const std::array<int, 3>& records, const std::array<std::string, 3>& titles) {
@@ -19,12 +19,12 @@ std::vector<std::string> console_lines(const std::array<int, 3>& records, const 
       "  assumed dt =  0.00499999989\n",
   };
   for (int c = 0; c < 3; ++c) {
-    std::string title = titles[static_cast<size_t>(c)].substr(0, 80);
-    title.resize(80, ' ');
-    const int i = records[static_cast<size_t>(c)];
+    std::string title = titles[static_cast<size_t>(c)].substr(0, layout::kTitleColumns);
+    title.resize(layout::kTitleColumns, ' ');
+    const int i = records[static_cast<size_t>(c)], per = layout::kFieldsPerRecord;
     lines.push_back(" " + title + "\n");
-    lines.push_back(" i,in= " + std::to_string(i) + " " + std::to_string(8 * i + 1) + "\n");
-    lines.push_back(" nt= " + std::to_string(8 * i - 8) + "\n");
+    lines.push_back(" i,in= " + std::to_string(i) + " " + std::to_string(per * i + 1) + "\n");
+    lines.push_back(" nt= " + std::to_string(per * (i - 1)) + "\n");
   }
   lines.push_back("\n");
   lines.push_back(" Enter Output Acceleration File Name (CSV format)\n");
@@ -38,29 +38,13 @@ std::string console(const std::array<int, 3>& records, size_t lines, const std::
   return text;
 }
 
-std::string time_field(int line) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%7s", milli_text(5L * (line - 1)).c_str());
-  return text;
-}
-
-std::string csv_line(int line, std::string_view x, std::string_view y, std::string_view z) {
-  std::string text = time_field(line);
-  for (std::string_view field : {x, y, z}) {
-    text += ',';
-    text += field;
-  }
-  return text + "\n";
-}
-
 std::string csv_from_milli(const std::vector<long>& x, const std::vector<long>& y, const std::vector<long>& z, int nt) {
-  auto field = [](const std::vector<long>& column, int line) {
-    const size_t k = static_cast<size_t>(line - 1);
-    return field10(milli_text(k < column.size() ? column[k] : 0));
+  auto held = [](const std::vector<long>& milli) {
+    std::vector<float> column;
+    for (long v : milli) column.push_back(test_support::held(milli_text(v)));
+    return column;
   };
-  std::string csv;
-  for (int line = 1; line <= nt; ++line) csv += csv_line(line, field(x, line), field(y, line), field(z, line));
-  return csv;
+  return test_support::expected_csv(held(x), held(y), held(z), static_cast<size_t>(nt));
 }
 
 std::vector<long> samples(int component, size_t count) {
@@ -87,7 +71,7 @@ void E2e::clear_dir() const {
 std::string E2e::standard(int component, int records, const std::string& eol) const {
   return ComponentFile(kTitles[static_cast<size_t>(component)], eol)
       .header()
-      .milli(samples(component, 8 * static_cast<size_t>(records)))
+      .milli(samples(component, layout::kFieldsPerRecord * static_cast<size_t>(records)))
       .bytes();
 }
 
@@ -96,11 +80,7 @@ void E2e::put_standard(const std::array<int, 3>& records) const {
 }
 
 RunOptions E2e::options(const std::string& stdin_bytes) const {
-  RunOptions options;
-  options.argv = {READ_KVB};
-  options.cwd = dir_.path();
-  options.stdin_bytes = stdin_bytes;
-  return options;
+  return test_support::in_folder(dir_.path(), {READ_KVB}, stdin_bytes);
 }
 
 RunResult E2e::run(const std::string& stdin_bytes) const { return test_support::run(options(stdin_bytes)); }

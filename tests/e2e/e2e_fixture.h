@@ -7,7 +7,6 @@
 
 #include <array>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "child_process.h"
@@ -39,12 +38,8 @@ inline constexpr size_t kBeforeFirstFile = 6;
 inline constexpr size_t kAfterTitle[3] = {7, 10, 13};
 inline constexpr size_t kAfterFile[3] = {9, 12, 15};
 
-// The 7-column time field of CSV line `line` (1-based): (line-1)*0.005.
-std::string time_field(int line);
-// One CSV line from three 10-column fields.
-std::string csv_line(int line, std::string_view x, std::string_view y, std::string_view z);
-// The CSV of `nt` lines for samples given in thousandths; a sample beyond
-// the end of its list shows as 0.000.
+// The CSV of `nt` lines for samples given in thousandths (expected_csv); a
+// sample beyond the end of its list shows as 0.000.
 std::string csv_from_milli(const std::vector<long>& x, const std::vector<long>& y, const std::vector<long>& z, int nt);
 // Deterministic accelerogram-like samples in thousandths (|v| < 1000).
 std::vector<long> samples(int component, size_t count);

@@ -57,7 +57,7 @@ TEST_F(E2e, ReportsComponentEndingWithinHeader) {
     std::string label;
     std::string bytes;  // the first component file
   };
-  const std::string long80(80, 'L');
+  const std::string long80(layout::kTitleColumns, 'L');
   const std::string echo80 = " " + long80;
   const std::string echo_short = " TITLE RECORD OF A SHORT FILE" + std::string(52, ' ');
   const std::vector<Case> cases = {
@@ -65,12 +65,12 @@ TEST_F(E2e, ReportsComponentEndingWithinHeader) {
       {kReadStartListDirect, "", "3 records", header(3)},
       {kReadStartListDirect, "", "3 records and a part", header(3) + "PART OF RECORD 4"},
       {kReadStartListDirect, "", "lone CR line ends: one record",
-       ComponentFile("TITLE", "\r").header(42).raw("    1.0000\r").bytes()},
+       ComponentFile("TITLE", "\r").header().raw("    1.0000\r").bytes()},
       {kReadStartListDirect, "", "0x1A in record 3",
        header(2) +
            "HEAD\x1a"
            "ER 3\n" +
-           header(42)},
+           header(layout::kHeaderRecords)},
       {kReadStartA80, "", "4 records", header(4)},
       {kReadStartA80, "", "4 records and a part", header(4) + "PART OF RECORD 5"},
       {kFmtEndA80, "", "5 records", header(5)},

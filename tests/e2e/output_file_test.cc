@@ -136,8 +136,8 @@ TEST_F(E2e, RefusesAComponentFileAsOutput) {
     Link link;      // made under that name first
   };
   const std::vector<Case> cases = {
-      {"KVB-N00.txt", 0, kNone},
-      {"./KVB-N00.txt", 0, kNone},
+      {kNames[0], 0, kNone},
+      {"./" + kNames[0], 0, kNone},
       {"up-link.csv", 2, kSymbolic},
       {"n90-link.csv", 1, kHard},
   };

@@ -123,8 +123,9 @@ bool signals_delivered(pid_t pid) {
 // A signal that ends the run while the CSV is written over a longer file:
 // the report, status 1, and the file cut after the lines written so far.
 TEST_F(E2e, SignalWhileWritingCutsTheCsv) {
-  const std::array<int, 3> records = {2, 2, 4125};
-  const std::string csv = csv_from_milli(samples(0, 16), samples(1, 16), samples(2, 33000), 32992);
+  const std::array<int, 3> records = {2, 2, layout::kBufferSamples / layout::kFieldsPerRecord};
+  const std::string csv =
+      csv_from_milli(samples(0, 16), samples(1, 16), samples(2, layout::kBufferSamples), layout::kRealSamples);
   struct Case {
     std::string err;
     int sig;
@@ -274,7 +275,7 @@ TEST_F(E2e, OutOfMemoryIsTheRunTimesReport) {
 TEST_F(E2e, ArgumentsChangeNothing) {
   put_standard(kRecords);
   RunOptions with_arguments = options();
-  with_arguments.argv = {READ_KVB, "--help", "-o", "other.csv", "KVB-N00.txt", ""};
+  with_arguments.argv = {READ_KVB, "--help", "-o", "other.csv", kNames[0], ""};
 
   const RunResult result = run(with_arguments);
 

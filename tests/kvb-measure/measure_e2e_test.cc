@@ -55,19 +55,15 @@ const char kRecord[] = R"({
 // rec/: five samples a component, each file closed by its empty line.
 void write_record(const TempDir& dir) {
   const std::vector<double> samples[3] = {{0, 10, -20, 0, 5}, {1.25, -2.5, 0.5, 0, 0}, {0, 0, 0, 0, 0}};
-  const char* names[3] = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
   std::filesystem::create_directory(dir.file("rec"));
   for (int c = 0; c < 3; ++c)
-    dir.write(std::string("rec/") + names[c], ComponentFile().header().values(samples[c]).record("").bytes());
+    dir.write(std::string("rec/") + layout::kNames[c], ComponentFile().header().values(samples[c]).record("").bytes());
   dir.write("rec/KVB-record.json", kRecord);
 }
 
 RunResult kvb_measure(const TempDir& dir, std::vector<std::string> args) {
-  test_support::RunOptions o;
-  o.argv = {KVB_MEASURE};
-  o.argv.insert(o.argv.end(), args.begin(), args.end());
-  o.cwd = dir.path();
-  return test_support::run(o);
+  args.insert(args.begin(), KVB_MEASURE);
+  return test_support::run_in(dir.path(), std::move(args));
 }
 
 TEST(MeasureE2e, ExportsSummaryAndLine) {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "component_layout.h"
 #include "generators/csmip.h"
 #include "temp_dir.h"
 
@@ -33,7 +34,7 @@ using test_support::RunResult;
 using test_support::TempDir;
 
 // The set a run places: the three component files and the record file.
-const std::vector<std::string> kSet = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt", "KVB-record.json"};
+const std::vector<std::string> kSet = {layout::kNames[0], layout::kNames[1], layout::kNames[2], "KVB-record.json"};
 
 std::string record(int points) {
   return volume_file({{1, "360 Deg", samples(points, 1, 100000000)},
@@ -43,11 +44,8 @@ std::string record(int points) {
 }
 
 RunOptions split_options(const TempDir& dir, std::vector<std::string> args) {
-  RunOptions o;
-  o.argv = {KVB_SPLIT};
-  o.argv.insert(o.argv.end(), args.begin(), args.end());
-  o.cwd = dir.path();
-  return o;
+  args.insert(args.begin(), KVB_SPLIT);
+  return test_support::in_folder(dir.path(), std::move(args));
 }
 
 bool settles(const std::function<bool()>& done) {
@@ -233,15 +231,15 @@ TEST(KvbSplitHostile, ForceKeepsTheOldSetWhenADirectoryIsInTheWay) {
   for (bool appears_while_reading : {false, true}) {
     TempDir dir;
     old_set(dir);
-    std::filesystem::remove(dir.file("out/KVB-N90.txt"));
-    if (!appears_while_reading) std::filesystem::create_directory(dir.file("out/KVB-N90.txt"));
+    std::filesystem::remove(dir.file("out/" + kSet[1]));
+    if (!appears_while_reading) std::filesystem::create_directory(dir.file("out/" + kSet[1]));
     FifoRun run(dir, {"--force", "-o", "out", "rec.v2"});
     // A directory there from the start stops the run before it reads.
     ASSERT_EQ(appears_while_reading, run.fd >= 0);
     if (appears_while_reading) {
       // The child has looked at the names: the old KVB-N00.txt is then moved
       // aside before the directory is met, and must come back.
-      std::filesystem::create_directory(dir.file("out/KVB-N90.txt"));
+      std::filesystem::create_directory(dir.file("out/" + kSet[1]));
       run.feed(bytes);
     }
     RunResult r = run.child.finish();
@@ -249,8 +247,8 @@ TEST(KvbSplitHostile, ForceKeepsTheOldSetWhenADirectoryIsInTheWay) {
     EXPECT_EQ("kvb-split: out/KVB-N90.txt is a directory; --force replaces only files\n", r.err);
     EXPECT_EQ(appears_while_reading ? 3 : 0, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
     EXPECT_EQ(kSet, dir.list("out"));
-    EXPECT_EQ("old KVB-N00.txt\n", dir.read("out/KVB-N00.txt"));
-    EXPECT_EQ("old KVB-UP.txt\n", dir.read("out/KVB-UP.txt"));
+    EXPECT_EQ("old " + kSet[0] + "\n", dir.read("out/" + kSet[0]));
+    EXPECT_EQ("old " + kSet[2] + "\n", dir.read("out/" + kSet[2]));
   }
 }
 
@@ -333,7 +331,7 @@ TEST(KvbSplitHostile, ARunWaitsForTheDirectoryLockToPlaceItsSet) {
     } else {
       EXPECT_TRUE(r.exited(1)) << r.describe();
       EXPECT_EQ("kvb-split: out/KVB-N00.txt exists; use --force to replace it\n", r.err);
-      EXPECT_EQ("old KVB-UP.txt\n", dir.read("out/KVB-UP.txt"));
+      EXPECT_EQ("old " + kSet[2] + "\n", dir.read("out/" + kSet[2]));
     }
   }
 }
@@ -401,7 +399,7 @@ TEST(KvbSplitHostile, NamesWithControlBytesAreEscapedInMessages) {
   dir.write("rec.v2", record(20));
   dir.write("o\x1b[2J", "a file\n");
   std::filesystem::create_directory(dir.file("d\xc2\x9b"));
-  dir.write("d\xc2\x9b/KVB-N00.txt", "kept\n");
+  dir.write(std::string("d\xc2\x9b/") + layout::kNames[0], "kept\n");
   struct Case {
     std::vector<std::string> args;
     std::string err;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "component_layout.h"
 #include "generators/peer.h"
 #include "generators/smc.h"
 #include "json_doc.h"
@@ -98,10 +99,7 @@ TEST(KvbSplitLimits, HostileSizesAndIntervalsEndWithAClearError) {
        }) {
     TempDir dir;
     c.make(dir);
-    test_support::RunOptions o;
-    o.argv = {KVB_SPLIT, "-o", "out"};
-    o.argv.insert(o.argv.end(), c.args.begin(), c.args.end());
-    o.cwd = dir.path();
+    test_support::RunOptions o = test_support::in_folder(dir.path(), with({KVB_SPLIT, "-o", "out"}, c.args));
 #ifndef __SANITIZE_ADDRESS__  // AddressSanitizer's shadow memory alone is larger
     o.memory_limit = rlim_t{1} << 30;
 #endif
@@ -118,14 +116,11 @@ TEST(KvbSplitLimits, StationNamesOfOtherEncodingsAndControlBytes) {
   write_peer_set(dir, 0.005, 10,
                  "Pe\xf1"
                  "a\x1b[2J");
-  test_support::RunOptions o;
-  o.argv = {KVB_SPLIT, "n.at2", "e.at2", "up.at2"};
-  o.cwd = dir.path();
-  test_support::RunResult r = test_support::run(o);
+  test_support::RunResult r = test_support::run_in(dir.path(), {KVB_SPLIT, "n.at2", "e.at2", "up.at2"});
   ASSERT_TRUE(r.exited(0)) << r.describe() << "\n" << r.err;
   JsonDoc record(dir.read("KVB-record.json").value_or(""));
   EXPECT_EQ("Pe\u00f1a\x1b[2J", record.text("/station/name"));
-  const std::string n00 = dir.read("KVB-N00.txt").value_or("");
+  const std::string n00 = dir.read(layout::kNames[0]).value_or("");
   EXPECT_NE(std::string::npos, n00.find("\nPe\xf1"
                                         "a?[2J, channel 0: 0\n"))
       << n00.substr(0, 400);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "component_layout.h"
 #include "generators/csmip.h"
 #include "temp_dir.h"
 
@@ -24,20 +25,12 @@ using test_support::RunOptions;
 using test_support::RunResult;
 using test_support::TempDir;
 
-const char* const kNames[3] = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
+using layout::kNames;
 const char* const kRecordFile = "KVB-record.json";
 
-RunResult run_in(const TempDir& dir, const std::string& program, std::vector<std::string> args,
-                 const std::string& cwd = "") {
-  RunOptions o;
-  o.argv = {program};
-  o.argv.insert(o.argv.end(), args.begin(), args.end());
-  o.cwd = cwd.empty() ? dir.path() : cwd;
-  return test_support::run(o);
-}
-
 RunResult kvb_split(const TempDir& dir, std::vector<std::string> args) {
-  return run_in(dir, KVB_SPLIT, std::move(args));
+  args.insert(args.begin(), KVB_SPLIT);
+  return test_support::run_in(dir.path(), std::move(args));
 }
 
 // Sorted names in a directory; empty when it does not exist.
@@ -95,18 +88,20 @@ void check_converted(const std::string& text, const GenChannel& ch, const GenOpt
   for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
     lines.push_back(text.substr(at, end - at));
   std::vector<std::string> header = expected_header(ch, opt);
-  ASSERT_EQ(42 + (ch.micro.size() + 7) / 8 + 1, lines.size());
+  const std::size_t header_records = layout::kHeaderRecords, per = layout::kFieldsPerRecord,
+                    width = layout::kFieldWidth;
+  ASSERT_EQ(header_records + (ch.micro.size() + per - 1) / per + 1, lines.size());
   EXPECT_EQ("", lines.back());
   EXPECT_EQ(std::vector<std::string>(header.begin(), header.end() - 1),
-            std::vector<std::string>(lines.begin(), lines.begin() + 41));
+            std::vector<std::string>(lines.begin(), lines.begin() + header_records - 1));
   char descriptor[80];
   std::snprintf(descriptor, sizeof descriptor, "%6zu points of accel data equally spaced at 0.005 sec, in cm/sec2.",
                 ch.micro.size());
-  EXPECT_EQ(0u, lines[41].find(descriptor)) << lines[41];
+  EXPECT_EQ(0u, lines[header_records - 1].find(descriptor)) << lines[header_records - 1];
   for (std::size_t k = 0; k < ch.micro.size(); ++k) {
-    const std::string& line = lines[42 + k / 8];
-    std::string field = line.substr(k % 8 * 10, 10);
-    ASSERT_EQ(10u, field.size()) << line;
+    const std::string& line = lines[header_records + k / per];
+    std::string field = line.substr(k % per * width, width);
+    ASSERT_EQ(width, field.size()) << line;
     std::size_t point = field.find('.');
     ASSERT_NE(std::string::npos, point) << field;
     const int decimals = static_cast<int>(field.size() - point - 1);
@@ -193,8 +188,8 @@ TEST(KvbSplit, SingleChannelFilesGoWhereTheirOrientationsSay) {
       "KVB-N90.txt <- chan003.v2 channel 3 (Tran), 24 points, in cm/s²\n"
       "KVB-UP.txt <- chan001.v2 channel 1 (Up), 24 points, in cm/s²\n",
       r.out);
-  EXPECT_EQ(expected_component(channels[1], opt), dir.read("KVB-N00.txt").value_or(""));
-  EXPECT_EQ(expected_component(channels[0], opt), dir.read("KVB-UP.txt").value_or(""));
+  EXPECT_EQ(expected_component(channels[1], opt), dir.read(kNames[0]).value_or(""));
+  EXPECT_EQ(expected_component(channels[0], opt), dir.read(kNames[2]).value_or(""));
 }
 
 TEST(KvbSplit, MoreThanThreeChannelsNeedChoosing) {
@@ -223,9 +218,9 @@ TEST(KvbSplit, MoreThanThreeChannelsNeedChoosing) {
   // Two horizontals chosen, and a vertical of zeros.
   r = kvb_split(dir, {"--channels=6,4", "--missing-vertical", "zeros", "-o", "two", "rec.v2"});
   EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
-  EXPECT_EQ(expected_component(channels[5], opt), dir.read("two/KVB-N00.txt"));
-  EXPECT_EQ(expected_component(channels[3], opt), dir.read("two/KVB-N90.txt"));
-  EXPECT_NE(std::string::npos, dir.read("two/KVB-UP.txt").value_or("").find("channel UP: zeros"));
+  EXPECT_EQ(expected_component(channels[5], opt), dir.read(std::string("two/") + kNames[0]));
+  EXPECT_EQ(expected_component(channels[3], opt), dir.read(std::string("two/") + kNames[1]));
+  EXPECT_NE(std::string::npos, dir.read(std::string("two/") + kNames[2]).value_or("").find("channel UP: zeros"));
 }
 
 TEST(KvbSplit, FormatOptionReadsAFileItDoesNotRecognise) {
@@ -322,16 +317,16 @@ TEST(KvbSplit, KeepsExistingComponentFilesUnlessForced) {
   GenOptions opt;
   auto channels = three_channels(opt, 16);
   dir.write("rec.v2", volume_file(channels, opt));
-  dir.write("KVB-N90.txt", "keep me\n");
+  dir.write(kNames[1], "keep me\n");
   RunResult r = kvb_split(dir, {"rec.v2"});
   EXPECT_TRUE(r.exited(1)) << r.describe();
   EXPECT_EQ("kvb-split: KVB-N90.txt exists; use --force to replace it\n", r.err);
-  EXPECT_EQ((std::vector<std::string>{"KVB-N90.txt", "rec.v2"}), dir.list());
-  EXPECT_EQ("keep me\n", dir.read("KVB-N90.txt"));
+  EXPECT_EQ((std::vector<std::string>{kNames[1], "rec.v2"}), dir.list());
+  EXPECT_EQ("keep me\n", dir.read(kNames[1]));
 
   r = kvb_split(dir, {"--force", "rec.v2"});
   EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
-  EXPECT_EQ(expected_component(channels[0], opt), dir.read("KVB-N90.txt"));
+  EXPECT_EQ(expected_component(channels[0], opt), dir.read(kNames[1]));
   EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], kRecordFile, "rec.v2"}), dir.list());
 }
 
@@ -422,9 +417,7 @@ TEST(KvbSplit, ReportsSystemFailures) {
   EXPECT_EQ("kvb-split: rec.v2: not a directory\n", r.err);
 
   // A full disk: the write of the first component file fails.
-  RunOptions o;
-  o.argv = {KVB_SPLIT, "-o", "out", "rec.v2"};
-  o.cwd = dir.path();
+  RunOptions o = test_support::in_folder(dir.path(), {KVB_SPLIT, "-o", "out", "rec.v2"});
   o.file_size_limit = 4096;
   o.ignored_signals = {SIGXFSZ};
   r = test_support::run(o);

@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "child_process.h"
+#include "component_layout.h"
+#include "expected_csv.h"
 #include "temp_dir.h"
 #include "writer/component_file.h"
 
@@ -19,29 +19,25 @@ namespace kvb_test {
 
 using Files = std::vector<std::pair<std::string, std::string>>;  // name, bytes
 
-// A CSV field of a sample: as kvb-split writes it (when it does not copy the
-// file's own text, which reads back the same), read in single precision, F10.3.
-inline std::string csv_field(double cm_s2) {
-  float stored = std::strtof(component_field(cm_s2).value_or("*").c_str(), nullptr);
-  char text[32];
-  std::snprintf(text, sizeof text, "%10.3f", static_cast<double>(stored));
-  return std::string(text) == "    -0.000" ? "     0.000" : text;
+// read-KVB's CSV after kvb-split (expected_csv): every UP sample, rounded up
+// to whole data records (the empty one that closes each component file makes
+// up for the last record's eight samples, which read-KVB leaves out).
+inline std::string csv_after_split(const std::vector<float>& n00, const std::vector<float>& n90,
+                                   const std::vector<float>& up) {
+  const std::size_t per = layout::kFieldsPerRecord;
+  return test_support::expected_csv(n00, n90, up, (up.size() + per - 1) / per * per);
 }
 
-// read-KVB's CSV: every sample (kvb-split ends each component file with an
-// empty data line, which read-KVB counts as eight zeros), the UP count rounded
-// up to whole data lines, each line's time at 0.005 s steps.
+// The CSV for samples in cm/s² as kvb-split writes them (when it does not copy
+// the file's own text, which reads back the same).
 inline std::string expected_csv(const std::vector<double>& n00, const std::vector<double>& n90,
                                 const std::vector<double>& up) {
-  std::string csv;
-  const std::size_t nt = (up.size() + 7) / 8 * 8;
-  for (std::size_t i = 0; i < nt; ++i) {
-    char time[16];
-    std::snprintf(time, sizeof time, "%7.3f", static_cast<double>(static_cast<float>(static_cast<double>(i) * 0.005)));
-    auto at = [i](const std::vector<double>& v) { return csv_field(i < v.size() ? v[i] : 0.0); };
-    csv += std::string(time) + "," + at(n00) + "," + at(n90) + "," + at(up) + "\n";
-  }
-  return csv;
+  auto held = [](const std::vector<double>& cm_s2) {
+    std::vector<float> column;
+    for (double v : cm_s2) column.push_back(test_support::held(component_field(v).value_or("*")));
+    return column;
+  };
+  return csv_after_split(held(n00), held(n90), held(up));
 }
 
 // Writes the files, runs kvb-split on them with the options, then read-KVB on
@@ -49,21 +45,15 @@ inline std::string expected_csv(const std::vector<double>& n00, const std::vecto
 inline std::pair<test_support::RunResult, std::string> split_and_convert(const Files& files,
                                                                          std::vector<std::string> options) {
   test_support::TempDir dir;
-  test_support::RunOptions split;
-  split.argv = {KVB_SPLIT, "-o", "rec"};
-  split.argv.insert(split.argv.end(), options.begin(), options.end());
+  std::vector<std::string> split = {KVB_SPLIT, "-o", "rec"};
+  split.insert(split.end(), options.begin(), options.end());
   for (const auto& [name, bytes] : files) {
     dir.write(name, bytes);
-    split.argv.push_back(name);
+    split.push_back(name);
   }
-  split.cwd = dir.path();
-  test_support::RunResult result = test_support::run(split);
+  test_support::RunResult result = test_support::run_in(dir.path(), split);
   if (!result.exited(0)) return {result, ""};
-  test_support::RunOptions convert;
-  convert.argv = {READ_KVB};
-  convert.cwd = dir.file("rec");
-  convert.stdin_bytes = "accel.csv\n";
-  test_support::RunResult conv = test_support::run(convert);
+  test_support::RunResult conv = test_support::run_in(dir.file("rec"), {READ_KVB}, "accel.csv\n");
   EXPECT_TRUE(conv.exited(0) && conv.err.empty()) << conv.describe() << "\n" << conv.err;
   return {result, dir.read("rec/accel.csv").value_or("(no CSV)")};
 }

@@ -14,45 +14,24 @@
 #include "generators/csmip.h"
 #include "json_doc.h"
 #include "temp_dir.h"
+#include "through_read_kvb.h"
 
 namespace {
 
 using namespace kvb_test;
-using test_support::RunOptions;
+using test_support::run_in;
 using test_support::RunResult;
 using test_support::TempDir;
 
-// The F editing of the CSV: d decimals in w columns, no sign on a value that
-// shows as zero, asterisks when it does not fit.
-std::string f_edit(float value, int w) {
-  char digits[64];
-  std::snprintf(digits, sizeof digits, "%.3f", std::fabs(static_cast<double>(value)));
-  bool minus = value < 0 && std::strspn(digits, "0.") != std::strlen(digits);
-  std::string text = (minus ? "-" : "") + std::string(digits);
-  const std::size_t width = static_cast<std::size_t>(w);
-  if (text.size() > width) return std::string(width, '*');
-  return std::string(width - text.size(), ' ') + text;
-}
-
-// A sample as read-KVB holds it: the decimal text rounded to double, then to float.
-float stored(long micro) { return static_cast<float>(std::strtod(value_text(micro, 10).c_str(), nullptr)); }
-
-// The CSV read-KVB writes for these N00, N90 and UP samples: every UP sample,
-// rounded up to whole data lines of eight (the empty line kvb-split adds
-// makes up for the eight read-KVB leaves out).
+// The CSV for these N00, N90 and UP samples in millionths as the generator
+// writes them.
 std::string expected_csv(const std::vector<long>& n00, const std::vector<long>& n90, const std::vector<long>& up) {
-  const long nt = 8 * static_cast<long>((up.size() + 7) / 8);
-  auto at = [](const std::vector<long>& v, long i) {
-    return i < static_cast<long>(v.size()) ? stored(v[static_cast<std::size_t>(i)]) : 0.0f;
+  auto held = [](const std::vector<long>& micro) {
+    std::vector<float> column;
+    for (long v : micro) column.push_back(test_support::held(value_text(v, 10)));
+    return column;
   };
-  std::string csv;
-  const float dt = 0.005f;
-  for (long i = 0; i < nt; ++i) {
-    float t = static_cast<float>(static_cast<double>(i) * static_cast<double>(dt));
-    csv +=
-        f_edit(t, 7) + "," + f_edit(at(n00, i), 10) + "," + f_edit(at(n90, i), 10) + "," + f_edit(at(up, i), 10) + "\n";
-  }
-  return csv;
+  return csv_after_split(held(n00), held(n90), held(up));
 }
 
 // The CSV's numbers, line by line.
@@ -81,33 +60,23 @@ void expect_close(const std::string& expected, const std::string& csv) {
   }
 }
 
-RunResult run(const std::string& program, std::vector<std::string> args, const std::string& cwd,
-              const std::string& input = "") {
-  RunOptions o;
-  o.argv = {program};
-  o.argv.insert(o.argv.end(), args.begin(), args.end());
-  o.cwd = cwd;
-  o.stdin_bytes = input;
-  return test_support::run(o);
-}
-
 void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& channels, const std::vector<long>& n00,
                        const std::vector<long>& n90, const std::vector<long>& up) {
   TempDir dir;
   dir.write("rec.v", volume_file(channels, opt));
   if (opt.pairs) {  // uneven times: refused, or put on an even grid
-    RunResult refused = run(KVB_SPLIT, {"-o", "rec", "rec.v"}, dir.path());
+    RunResult refused = run_in(dir.path(), {KVB_SPLIT, "-o", "rec", "rec.v"});
     EXPECT_TRUE(refused.exited(1)) << refused.describe();
     EXPECT_EQ(0u, refused.err.find("kvb-split: rec.v channel 3: the samples are at uneven times")) << refused.err;
   }
-  RunResult split = run(KVB_SPLIT, {"-o", "rec", "--keep-interval", "rec.v"}, dir.path());
+  RunResult split = run_in(dir.path(), {KVB_SPLIT, "-o", "rec", "--keep-interval", "rec.v"});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   if (opt.pairs) {
     EXPECT_EQ("", split.err);  // the grid's step is the median step, 0.005 s
     EXPECT_NE(std::string::npos, split.out.find(" at uneven times), g/10 × 98.0665 -> cm/s²\n")) << split.out;
   }
 
-  RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
+  RunResult conv = run_in(dir.file("rec"), {READ_KVB}, "accel.csv\n");
   ASSERT_TRUE(conv.exited(0)) << conv.describe() << "\n" << conv.err;
   EXPECT_EQ("", conv.err);
   const std::string csv = dir.read("rec/accel.csv").value_or("(no CSV)");
@@ -115,27 +84,24 @@ void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& cha
     EXPECT_EQ(expected_csv(n00, n90, up), csv);
   } else {  // in g (millionths), or g/10 (thousandths) for pairs
     const double scale = opt.pairs ? 98.0665e-3 : 980.665e-6;
-    std::string want;
     // Pairs: at each instant of the 0.005 s grid, the line between the
     // samples around it.
     const std::vector<long> ms = pair_times(up.size());
     const std::size_t count = opt.pairs ? static_cast<std::size_t>(ms.back() / 5 + 1) : up.size();
-    const long lines = static_cast<long>((count + 7) / 8);
-    auto at = [&](const std::vector<long>& v, long i) {
-      if (i >= static_cast<long>(opt.pairs ? count : v.size())) return 0.0;
-      if (!opt.pairs) return static_cast<double>(v[static_cast<std::size_t>(i)]) * scale;
+    auto at = [&](const std::vector<long>& v, std::size_t i) {
+      if (!opt.pairs) return i < v.size() ? static_cast<double>(v[i]) * scale : 0.0;
       const double t = 5.0 * static_cast<double>(i);
       std::size_t k = 0;
       while (k + 2 < ms.size() && static_cast<double>(ms[k + 1]) <= t) ++k;
       const double w = std::min(1.0, (t - static_cast<double>(ms[k])) / static_cast<double>(ms[k + 1] - ms[k]));
       return (static_cast<double>(v[k]) + w * static_cast<double>(v[k + 1] - v[k])) * scale;
     };
-    for (long i = 0; i < 8 * lines; ++i) {
-      char row[80];
-      std::snprintf(row, sizeof row, "%.3f,%.3f,%.3f,%.3f\n", static_cast<double>(i) * 0.005, at(n00, i), at(n90, i),
-                    at(up, i));
-      want += row;
-    }
+    auto column = [&](const std::vector<long>& v) {
+      std::vector<float> held(count);
+      for (std::size_t i = 0; i < count; ++i) held[i] = static_cast<float>(at(v, i));
+      return held;
+    };
+    const std::string want = csv_after_split(column(n00), column(n90), column(up));
     expect_close(want, csv);
   }
   // read-KVB echoes each file's title record.
@@ -200,10 +166,10 @@ TEST(KvbSplitThroughReadKvb, ResampledRecordHoldsTheSignalAndItsRecordFileSaysSo
   opt.interval = from;
   TempDir dir;
   dir.write("rec.v2", volume_file(channels, opt));
-  RunResult split = run(KVB_SPLIT, {"--resample=band-limited", "-o", "rec", "rec.v2"}, dir.path());
+  RunResult split = run_in(dir.path(), {KVB_SPLIT, "--resample=band-limited", "-o", "rec", "rec.v2"});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ("", split.err);
-  RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
+  RunResult conv = run_in(dir.file("rec"), {READ_KVB}, "accel.csv\n");
   ASSERT_TRUE(conv.exited(0)) << conv.describe() << "\n" << conv.err;
 
   auto rows = numbers(dir.read("rec/accel.csv").value_or(""));
@@ -224,7 +190,7 @@ TEST(KvbSplitThroughReadKvb, ResampledRecordHoldsTheSignalAndItsRecordFileSaysSo
   JsonDoc record(dir.read("rec/KVB-record.json").value_or(""));
   EXPECT_EQ(0.005, record.number("/csv_time_step"));
   EXPECT_FALSE(record.is_null("/done/resampled"));
-  EXPECT_EQ("KVB-N00.txt", record.text("/components/0/file"));
+  EXPECT_EQ(layout::kNames[0], record.text("/components/0/file"));
   EXPECT_EQ(0.01, record.number("/components/0/source_interval"));
   EXPECT_EQ(static_cast<double>(n), record.number("/components/0/source_samples"));
   EXPECT_EQ(3001, record.number("/components/0/samples"));
@@ -238,15 +204,15 @@ TEST(KvbSplitThroughReadKvb, MissingVerticalBecomesZerosWhenAsked) {
   std::vector<GenChannel> channels = {{1, "90 Deg", samples(20, 1, limit)}, {2, "360 Deg", samples(20, 2, limit)}};
   TempDir dir;
   dir.write("rec.v2", volume_file(channels, GenOptions{}));
-  RunResult refused = run(KVB_SPLIT, {"-o", "rec", "rec.v2"}, dir.path());
+  RunResult refused = run_in(dir.path(), {KVB_SPLIT, "-o", "rec", "rec.v2"});
   EXPECT_TRUE(refused.exited(1)) << refused.describe();
   EXPECT_EQ(
       "kvb-split: the record has no vertical channel, only rec.v2 channel 1 (90 Deg) and rec.v2 channel "
       "2 (360 Deg); --missing-vertical zeros writes a KVB-UP.txt of zeros\n",
       refused.err);
-  RunResult split = run(KVB_SPLIT, {"--missing-vertical", "zeros", "-o", "rec", "rec.v2"}, dir.path());
+  RunResult split = run_in(dir.path(), {KVB_SPLIT, "--missing-vertical", "zeros", "-o", "rec", "rec.v2"});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
-  RunResult conv = run(READ_KVB, {}, dir.file("rec"), "accel.csv\n");
+  RunResult conv = run_in(dir.file("rec"), {READ_KVB}, "accel.csv\n");
   ASSERT_TRUE(conv.exited(0)) << conv.describe();
   EXPECT_NE(std::string::npos, conv.out.find("channel UP: zeros, the record has no vertical")) << conv.out;
   EXPECT_EQ(expected_csv(channels[1].micro, channels[0].micro, std::vector<long>(20, 0)),

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "band_limited.h"
+#include "component_layout.h"
 #include "json_doc.h"
 #include "record_file.h"
 #include "split_error.h"
@@ -128,7 +129,7 @@ TEST(Window, ParsesAndPlacesStartEnd) {
     EXPECT_EQ(c.why, why) << c.text;
   }
   // 200 s at 0.005 s: 40001 samples.
-  Window w = window_in_seconds({false, 20.0, 120.0}, 0.005, 40001, 32992);
+  Window w = window_in_seconds({false, 20.0, 120.0}, 0.005, 40001, layout::kRealSamples);
   EXPECT_EQ(4000u, w.first);
   EXPECT_EQ(20001u, w.count);
   struct Refused {
@@ -144,7 +145,7 @@ TEST(Window, ParsesAndPlacesStartEnd) {
                              "most 32992 (164.955 s)"},
                             {{false, 0.0011, 0.0012}, "the window 0.001 s to 0.001 s holds no sample"}}) {
     try {
-      window_in_seconds(r.request, 0.005, 40001, 32992);
+      window_in_seconds(r.request, 0.005, 40001, layout::kRealSamples);
       ADD_FAILURE() << r.message;
     } catch (const SplitError& e) { EXPECT_STREQ(r.message, e.what()); }
   }
@@ -177,9 +178,9 @@ TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
   n90.orientation = {Axis::kHorizontal, 90};
   RecordFacts facts;
   facts.components = {
-      RecordComponent{"KVB-N00.txt", &n00, 0.02, 4, 13, Peak{-2.0, 0.04}, peak_of({0, 1, -3, 2}, 0.005, 10.0)},
-      RecordComponent{"KVB-N90.txt", &n90, 0.02, 4, 13, {}, {}},
-      RecordComponent{"KVB-UP.txt", nullptr, 0, 0, 13, {}, {}}};
+      RecordComponent{layout::kNames[0], &n00, 0.02, 4, 13, Peak{-2.0, 0.04}, peak_of({0, 1, -3, 2}, 0.005, 10.0)},
+      RecordComponent{layout::kNames[1], &n90, 0.02, 4, 13, {}, {}},
+      RecordComponent{layout::kNames[2], nullptr, 0, 0, 13, {}, {}}};
   facts.source_interval = 0.02;
   facts.resampled = ResampleMethod::kBandLimited;
   facts.csv_time_step = 0.005;

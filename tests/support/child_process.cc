@@ -17,6 +17,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "temp_dir.h"
 
@@ -298,6 +299,18 @@ RunResult ChildProcess::finish() {
 RunResult run(const RunOptions& options) {
   ChildProcess child(options);
   return child.finish();
+}
+
+RunOptions in_folder(const std::string& cwd, std::vector<std::string> argv, std::string stdin_bytes) {
+  RunOptions options;
+  options.argv = std::move(argv);
+  options.cwd = cwd;
+  options.stdin_bytes = std::move(stdin_bytes);
+  return options;
+}
+
+RunResult run_in(const std::string& cwd, std::vector<std::string> argv, std::string stdin_bytes) {
+  return run(in_folder(cwd, std::move(argv), std::move(stdin_bytes)));
 }
 
 std::optional<std::string> find_in_path(const std::string& name) {

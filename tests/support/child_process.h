@@ -98,6 +98,12 @@ class ChildProcess {
 // Starts the child, waits for it and returns what it wrote and how it ended.
 RunResult run(const RunOptions& options);
 
+// A run of argv[0] with the rest of argv in the folder `cwd`, the bytes on its
+// standard input; the test may set more before running it.
+RunOptions in_folder(const std::string& cwd, std::vector<std::string> argv, std::string stdin_bytes = "");
+// That run, started and waited for.
+RunResult run_in(const std::string& cwd, std::vector<std::string> argv, std::string stdin_bytes = "");
+
 // The full path of a program found in PATH, or nothing.
 std::optional<std::string> find_in_path(const std::string& name);
 

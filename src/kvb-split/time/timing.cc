@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr const char* kShortNames[3] = {"N00", "N90", "UP"};
 // A change of the peak beyond this share is a warning.
 constexpr double kPeakTolerance = 0.01;
 // The CSV's last decimal, in cm/s²: a peak below a thousand of them shows
@@ -50,11 +49,11 @@ void check_interval(const std::string& what, double seconds) {
 // read-KVB holds (unless it will be cut or resampled), or beyond what
 // kvb-split makes at all.
 void check_length(double samples, double dt, bool on_its_way) {
-  if (samples > static_cast<double>(kReadKvbRealSamples) && !on_its_way)
+  if (samples > static_cast<double>(layout::kRealSamples) && !on_its_way)
     throw SplitError("the record lasts " + seconds_text((samples - 1) * dt) + " (" + number_text("%.0f", samples) +
                      " samples at " + interval_text(dt) + "), but read-KVB holds at most " +
-                     std::to_string(kReadKvbRealSamples) + " samples a component (" +
-                     seconds_text(static_cast<double>(kReadKvbRealSamples - 1) * dt) +
+                     std::to_string(layout::kRealSamples) + " samples a component (" +
+                     seconds_text(static_cast<double>(layout::kRealSamples - 1) * dt) +
                      "); use --window auto (the strongest shaking) or --window START:END (seconds)");
   if (samples > static_cast<double>(kMostRecordSamples))
     throw SplitError("the record would hold " + number_text("%.0f", samples) + " samples at " + interval_text(dt) +
@@ -133,7 +132,7 @@ void warn_about_peaks(const std::array<Channel, 3>& chosen, const RecordFacts& f
         why = whole_multiple(rc.source_interval, kReadKvbInterval)
                   ? " (band-limited resampling; --resample=linear keeps the record's own samples)"
                   : " (band-limited resampling)";
-      warnings.push_back(std::string(kShortNames[c]) + ": the peak written, " + peak + ", differs by " +
+      warnings.push_back(std::string(layout::kComponents[c]) + ": the peak written, " + peak + ", differs by " +
                          number_text("%+.1f", 100 * *change) + " % from the record's " +
                          number_text("%.3f", rc.source_peak->value) + " cm/s²" + why);
     }
@@ -142,8 +141,9 @@ void warn_about_peaks(const std::array<Channel, 3>& chosen, const RecordFacts& f
     // The CSV's values between the lowest sample (or zero) and the highest.
     const auto [low, high] = std::minmax_element(x.begin(), x.end());
     const double levels = std::round(std::max(*high, 0.0) / kCsvStep) - std::round(std::min(*low, 0.0) / kCsvStep) + 1;
-    warnings.push_back(std::string(kShortNames[c]) + ": the peak is " + peak + "; the CSV's 0.001 cm/s² steps give " +
-                       "it only " + number_text("%.0f", levels) + (levels == 1 ? " level" : " levels"));
+    warnings.push_back(std::string(layout::kComponents[c]) + ": the peak is " + peak +
+                       "; the CSV's 0.001 cm/s² steps give " + "it only " + number_text("%.0f", levels) +
+                       (levels == 1 ? " level" : " levels"));
   }
 }
 
@@ -217,9 +217,9 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
     if (options.window->automatic) {
       std::vector<const std::vector<double>*> parts;
       for (std::size_t c = 0; c < count; ++c) parts.push_back(&chosen[c].samples);
-      w = strongest_window(parts, kReadKvbRealSamples);
+      w = strongest_window(parts, layout::kRealSamples);
     } else {
-      w = window_in_seconds(*options.window, dt, samples, kReadKvbRealSamples);
+      w = window_in_seconds(*options.window, dt, samples, layout::kRealSamples);
     }
     for (Channel& ch : chosen) {
       const std::size_t first = std::min(w.first, ch.samples.size());

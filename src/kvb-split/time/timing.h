@@ -1,5 +1,5 @@
 // The record's own time on its way to read-KVB, whose time column is
-// (i - 1) × 0.005 s and which holds 32992 real samples a component: refuse,
+// (i - 1) × 0.005 s and which holds layout::kRealSamples a component: refuse,
 // resample or keep another interval, and cut a record that is too long.
 #pragma once
 
@@ -9,15 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "component_layout.h"
 #include "model/channel.h"
 #include "record_file.h"
 #include "time/resample.h"
 #include "time/window.h"
 
 inline constexpr double kReadKvbInterval = 0.005;
-// read-KVB's buffers hold 33000 samples; the empty data line closing each
-// component file takes the last eight.
-inline constexpr std::size_t kReadKvbRealSamples = 32992;
 // The most samples a channel may have on its way to a window (an even grid or
 // a resampled record): 10000 s at 0.005 s, 16 MB a channel.
 inline constexpr std::size_t kMostRecordSamples = 2'000'000;
@@ -39,7 +37,7 @@ struct TimeOptions {
 };
 
 // Brings the chosen channels (N00, N90, UP) to one shared interval and to at
-// most kReadKvbRealSamples samples: their samples, interval and times are
+// most layout::kRealSamples samples: their samples, interval and times are
 // replaced, and their data lines dropped where the samples changed. With
 // vertical_zeros, chosen[2] gets as many zeros as the longest horizontal.
 // Every size is checked before it is made. Adds what the user must know to

@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr std::size_t kTitleColumns = 80;
-constexpr int kMostDecimals = kFieldWidth - 2;  // ".12345678"
+constexpr std::size_t kTitleColumns = layout::kTitleColumns;
+constexpr int kMostDecimals = layout::kFieldWidth - 2;  // ".12345678"
 constexpr int kFewestDecimals = 3;
 constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 
@@ -80,21 +80,21 @@ bool survives_single_precision(double whole, int decimals) {
   return std::nearbyint(static_cast<double>(stored) * kPowers[decimals]) == whole;
 }
 
-// Writes value's field, kFieldWidth columns, at out; returns its decimals, or
+// Writes value's field, layout::kFieldWidth columns, at out; returns its decimals, or
 // -1 when it does not fit.
 int put_field(double value, char* out) {
   if (!fits_component_field(value)) return -1;
   // The whole digits leave no room for more decimals than this.
   int whole_digits = 0;
   while (whole_digits < 6 && std::fabs(value) >= kPowers[whole_digits]) ++whole_digits;
-  const int most = std::min(kMostDecimals, kFieldWidth - 1 - (value < 0) - whole_digits);
+  const int most = std::min(kMostDecimals, layout::kFieldWidth - 1 - (value < 0) - whole_digits);
   for (int d = most; d >= kFewestDecimals; --d) {
     const double whole = scaled(value, d);
     if (!fits(whole)) continue;
     // read-KVB reads the field into single precision; its value must show
     // the same digits again.
     if (d > kFewestDecimals && !survives_single_precision(whole, d)) continue;
-    std::fill(out, fixed_text(whole, d, out + kFieldWidth), ' ');
+    std::fill(out, fixed_text(whole, d, out + layout::kFieldWidth), ' ');
     return d;
   }
   return -1;
@@ -129,7 +129,7 @@ void add_line(std::string_view line, std::string& out) {
 }  // namespace
 
 std::optional<std::string> component_field(double value) {
-  std::string field(static_cast<std::size_t>(kFieldWidth), ' ');
+  std::string field(static_cast<std::size_t>(layout::kFieldWidth), ' ');
   if (put_field(value, field.data()) < 0) return std::nullopt;
   return field;
 }
@@ -156,8 +156,8 @@ std::vector<std::string> header_records(const std::vector<std::string>& header, 
                                         const std::string& descriptor) {
   std::vector<std::string> records;
   std::size_t next = 0;
-  for (int r = 1; r < kHeaderRecords; ++r) {
-    if (r == kTitleRecord) {
+  for (int r = 1; r < layout::kHeaderRecords; ++r) {
+    if (r == layout::kTitleRecord) {
       records.push_back(title);
     } else {
       records.push_back(next < header.size() ? header[next] : std::string());
@@ -176,7 +176,7 @@ void write_component(const Channel& ch, std::FILE* out) {
     for (const std::string& line : ch.data_lines) add_line(line, data);
   } else {
     const std::size_t n = ch.samples.size();
-    std::string fields(n * kFieldWidth + (n + kFieldsPerLine - 1) / kFieldsPerLine, '\n');
+    std::string fields(n * layout::kFieldWidth + (n + layout::kFieldsPerRecord - 1) / layout::kFieldsPerRecord, '\n');
     char* at = fields.data();
     int fewest = n == 0 ? kFewestDecimals : kMostDecimals;
     for (std::size_t k = 0; k < n; ++k) {
@@ -185,8 +185,9 @@ void write_component(const Channel& ch, std::FILE* out) {
         throw SplitError(escaped(ch.source) + ": channel " + escaped(ch.number) + ": sample " + std::to_string(k + 1) +
                          " (" + number_text(ch.samples[k]) + " cm/s²) does not fit in a 10-column field");
       fewest = std::min(fewest, decimals);
-      at += kFieldWidth;
-      if (k % kFieldsPerLine == kFieldsPerLine - 1 || k + 1 == n) ++at;  // the line's end, there already
+      at += layout::kFieldWidth;
+      if (k % layout::kFieldsPerRecord == layout::kFieldsPerRecord - 1 || k + 1 == n)
+        ++at;  // the line's end, there already
     }
     for (const std::string& record : header_records(ch.header_lines, title, descriptor_for(ch, fewest)))
       add_line(record, data);

@@ -1,6 +1,6 @@
-// The component files read-KVB reads: 42 header records (the title on record
-// 6, the acceleration descriptor on record 42), then the samples in cm/s² as
-// eight 10-column fields a line.
+// The component files read-KVB reads (component_layout.h): the header records
+// (the title on its record, the acceleration descriptor on the last), then the
+// samples in cm/s² in data records of 10-column fields.
 #pragma once
 
 #include <cstdio>
@@ -8,12 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "component_layout.h"
 #include "model/channel.h"
-
-inline constexpr int kHeaderRecords = 42;
-inline constexpr int kTitleRecord = 6;
-inline constexpr int kFieldWidth = 10;
-inline constexpr int kFieldsPerLine = 8;
 
 // One value as a field: right-justified, with the most decimals (three at
 // least) that fit in 10 columns and that read-KVB, which keeps a sample in
@@ -31,7 +27,7 @@ inline bool fits_component_field(double value) { return value > -99999.9995 && v
 // characters of the input show as '?'.
 std::string component_title(const Channel& ch);
 
-// The 42 header records: the channel's header lines 1 to 5, the title, its
+// The header records (layout::kHeaderRecords): the channel's header lines 1 to 5, the title, its
 // header lines 6 to 40 (empty records where it has fewer), the descriptor.
 std::vector<std::string> header_records(const std::vector<std::string>& header, const std::string& title,
                                         const std::string& descriptor);
