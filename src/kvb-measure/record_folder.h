@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "standard_gravity.h"
+
 // A failure of one record folder; what() is the whole message.
 struct MeasureError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -28,8 +30,6 @@ struct RecordFolder {
   bool uncorrected = false;       // the processing level is "uncorrected"
   std::array<Component, 3> components;
 };
-
-inline constexpr double kG = 980.665;  // cm/s² in one g
 
 inline constexpr std::array<const char*, 3> kComponents = {"N00", "N90", "UP"};
 

@@ -14,6 +14,7 @@
 #include "formats/numbers.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
+#include "standard_gravity.h"
 
 namespace {
 
@@ -21,7 +22,6 @@ namespace {
 std::string shown(std::string_view line) { return quoted(trim(line.substr(0, 60))); }
 
 constexpr double kUnset = -999.0;
-constexpr double kG = 980.665;
 constexpr std::size_t kKeptHeaderLines = 40;
 constexpr long kMostTextLines = 1000;
 
@@ -417,7 +417,7 @@ Channel read_channel(Lines& in, const std::string& first) {
   }
   long unit = d->unit_code ? *d->unit_code : header_code ? static_cast<long>(*header_code) : -1;
   if (unit == 2) {
-    ch.to_cm_s2 = kG;
+    ch.to_cm_s2 = kStandardGravity;
     ch.unit = d->unit.empty() ? "g" : d->unit;
   } else if (unit == 4) {
     ch.unit = d->unit.empty() ? "cm/sec2" : d->unit;

@@ -14,13 +14,13 @@
 #include "formats/numbers.h"
 #include "formats/samples.h"
 #include "formats/text_fields.h"
+#include "standard_gravity.h"
 
 namespace {
 
 // A line of the input as a message quotes it: cut at 60 columns, trimmed.
 std::string shown(std::string_view line) { return quoted(trim(line.substr(0, 60))); }
 
-constexpr double kG = 980.665;
 constexpr double kMostPoints = 1e8;
 
 std::string upper(std::string_view text) {
@@ -175,7 +175,7 @@ void set_units(Channel& ch, std::string_view line, const TextFile& file) {
   ch.unit = std::string(word);
   const std::string w = upper(word);
   if (w == "G") {
-    ch.to_cm_s2 = kG;
+    ch.to_cm_s2 = kStandardGravity;
     return;
   }
   for (const char* per_second : {"/SEC/SEC", "/S/S", "/SEC2", "/S2", "/SEC^2", "/S^2", "/SEC**2", "/S**2"}) {

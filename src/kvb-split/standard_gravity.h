@@ -1,0 +1,4 @@
+// The standard acceleration of gravity, by which records in g become cm/s².
+#pragma once
+
+inline constexpr double kStandardGravity = 980.665;  // cm/s² in one g
