@@ -13,13 +13,11 @@
 #include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
 #include "standard_gravity.h"
 
 namespace {
-
-// A line of the input as a message quotes it: cut at 60 columns, trimmed.
-std::string shown(std::string_view line) { return quoted(trim(line.substr(0, 60))); }
 
 constexpr double kUnset = -999.0;
 constexpr std::size_t kKeptHeaderLines = 40;

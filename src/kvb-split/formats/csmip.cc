@@ -1,4 +1,5 @@
 #include "formats/csmip.h"
+#include "formats/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -34,7 +35,7 @@ bool mentions_points(const std::string& line) { return lowered(line).find("point
 // numbers, the first one at least.
 bool is_pairs_line(const std::string& line) {
   for (char c : line)
-    if (std::isalpha(static_cast<unsigned char>(c))) return false;
+    if (is_alpha(c)) return false;
   return parse_number(columns(line, 1, kPairWidth)).has_value();
 }
 

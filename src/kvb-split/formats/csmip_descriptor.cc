@@ -5,12 +5,11 @@
 #include <cstdlib>
 
 #include "formats/numbers.h"
+#include "formats/text.h"
 
 namespace {
 
 constexpr long kMaxPoints = 10'000'000;
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 std::size_t skip_blanks(std::string_view s, std::size_t i) {
   while (i < s.size() && s[i] == ' ') ++i;
@@ -55,8 +54,8 @@ std::optional<double> number_before(std::string_view s, std::size_t end) {
 std::optional<double> number_with_unit(std::string_view s, std::initializer_list<std::string_view> units) {
   for (std::string_view unit : units) {
     for (std::size_t at = s.find(unit); at != std::string_view::npos; at = s.find(unit, at + 1)) {
-      bool word_start = at == 0 || !std::isalpha(static_cast<unsigned char>(s[at - 1]));
-      bool word_end = at + unit.size() == s.size() || !std::isalpha(static_cast<unsigned char>(s[at + unit.size()]));
+      bool word_start = at == 0 || !is_alpha(s[at - 1]);
+      bool word_end = at + unit.size() == s.size() || !is_alpha(s[at + unit.size()]);
       if (!word_start || !word_end) continue;
       if (auto v = number_before(s, at)) return v;
     }

@@ -1,13 +1,6 @@
 #include "formats/field_format.h"
 
-#include <cctype>
-
-namespace {
-
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-}  // namespace
+#include "formats/text.h"
 
 std::optional<FieldLayout> parse_field_format(std::string_view text) {
   std::size_t k = 0, n = text.size();

@@ -1,4 +1,5 @@
 #include "formats/identity.h"
+#include "formats/text.h"
 
 #include <cctype>
 #include <cmath>
@@ -113,7 +114,7 @@ std::optional<StatedTime> us_time(std::string_view text) {
   std::optional<double> second = parse_number(text.substr(start, k - start));
   blanks();
   start = k;
-  while (k < text.size() && std::isalpha(static_cast<unsigned char>(text[k]))) ++k;
+  while (k < text.size() && is_alpha(text[k])) ++k;
   std::optional<int> offset = zone_offset(text.substr(start, k - start));
   if (!second || !offset || t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 24 || t.minute > 59 ||
       *second >= 61)

@@ -8,6 +8,7 @@
 #include "formats/numbers.h"
 #include "formats/pairs.h"
 #include "formats/samples.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
 
 namespace {
@@ -40,8 +41,8 @@ bool integer_line(const std::string& line) {
 bool recognise(const std::vector<std::string>& head) {
   if (head.size() < kTextLines + 1) return false;
   const std::string& first = head[0];
-  return first.size() > 2 && std::isdigit(static_cast<unsigned char>(first[0])) && first[1] == ' ' &&
-         std::isalpha(static_cast<unsigned char>(first[2])) && integer_line(head[kTextLines]);
+  return first.size() > 2 && is_digit(first[0]) && first[1] == ' ' && is_alpha(first[2]) &&
+         integer_line(head[kTextLines]);
 }
 
 std::vector<double> numbers(TextFile& file, const std::vector<std::string>& header, std::size_t first,

@@ -7,13 +7,12 @@
 #include <ctime>
 
 #include "formats/numbers.h"
+#include "formats/text.h"
 #include "formats/text_file.h"
 #include "model/channel.h"
 #include "split_error.h"
 
 namespace {
-
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
