@@ -23,12 +23,12 @@
 #include <string_view>
 #include <vector>
 
+#include "component_file.h"
 #include "formats/format.h"
 #include "selection.h"
 #include "split_error.h"
 #include "split_support.h"
 #include "time/timing.h"
-#include "writer/component_file.h"
 
 namespace {
 

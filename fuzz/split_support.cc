@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "component_file.h"
 #include "split_error.h"
-#include "writer/component_file.h"
 
 const Format* pick_format(std::uint8_t choice, std::string& bytes) {
   const std::vector<Format>& all = formats();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/channel.h"
+#include "channel.h"
 
 // Reads one input file into channels as a split does; throws on failure.
 using ReadInput = std::function<void(const std::string& path, std::vector<Channel>& channels)>;

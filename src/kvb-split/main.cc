@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "component_file.h"
 #include "formats/format.h"
 #include "identify.h"
 #include "output_files.h"
@@ -21,7 +22,6 @@
 #include "selection.h"
 #include "signals.h"
 #include "time/timing.h"
-#include "writer/component_file.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/channel.h"
+#include "channel.h"
 #include "time/resample.h"
 
 inline constexpr const char* kRecordFileName = "KVB-record.json";

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "model/channel.h"
+#include "channel.h"
 
 // The component files, in the order read-KVB reads them.
 enum Component { kN00 = 0, kN90 = 1, kUp = 2 };

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "child_process.h"
+#include "component_file.h"
 #include "temp_dir.h"
-#include "writer/component_file.h"
 
 namespace kvb_test {
 

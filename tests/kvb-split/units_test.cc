@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "component_file.h"
 #include "formats/csmip_descriptor.h"
 #include "formats/csmip_header.h"
 #include "line_reader.h"
 #include "orientation.h"
 #include "selection.h"
 #include "split_error.h"
-#include "writer/component_file.h"
 
 namespace {
 

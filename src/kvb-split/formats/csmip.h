@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "channel.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
 
 // Volume 2 also has velocity and displacement blocks after the acceleration,
 // and its data are in cm/s²; Volume 1 data are in g, in 9-column fields when

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "channel.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
 
 struct Format {
   std::string_view name;         // the --format name: "csmip-v2", "cosmos", "peer", ...

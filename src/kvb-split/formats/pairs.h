@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
+#include "channel.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
 
 class TimedSamples {
  public:

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
+#include "channel.h"
+#include "component_file.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
-#include "writer/component_file.h"
 
 // Appends value (in the file's unit) times ch.to_cm_s2 to ch.samples. Fails
 // at line (add_sample: at the file's current line) when the result cannot be

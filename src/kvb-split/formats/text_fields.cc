@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <ctime>
 
+#include "channel.h"
 #include "formats/numbers.h"
 #include "formats/text.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
 #include "split_error.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "model/channel.h"
+#include "channel.h"
 #include "record_file.h"
 #include "time/resample.h"
 #include "time/window.h"

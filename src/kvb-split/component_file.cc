@@ -1,4 +1,4 @@
-#include "writer/component_file.h"
+#include "component_file.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "model/channel.h"
+#include "channel.h"
 
 inline constexpr int kHeaderRecords = 42;
 inline constexpr int kTitleRecord = 6;
