@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "channel.h"
+#include "sample_limits.h"
 
 inline constexpr int kHeaderRecords = 42;
 inline constexpr int kTitleRecord = 6;
@@ -21,9 +22,6 @@ inline constexpr int kFieldsPerLine = 8;
 // ("-.1234567"). Nothing when the value does not fit with three decimals
 // (from 10^6 cm/s², or 10^5 below zero).
 std::optional<std::string> component_field(double value);
-
-// True when component_field has a field for value, without making it.
-inline bool fits_component_field(double value) { return value > -99999.9995 && value < 999999.9995; }
 
 // The title record, at most 80 columns: station name and code, channel number
 // and orientation as the file gives them, and the azimuth where the words do

@@ -1,16 +1,17 @@
 #include "formats/csmip.h"
-#include "formats/text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 
+#include "component_layout.h"
 #include "formats/csmip_descriptor.h"
 #include "formats/csmip_header.h"
 #include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/pairs.h"
 #include "formats/samples.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
 #include "orientation.h"
 #include "standard_gravity.h"
@@ -139,7 +140,7 @@ void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
   const std::size_t width = static_cast<std::size_t>(layout.width);
   // Lines already in read-KVB's layout, in cm/s², every value with its point,
   // are copied as they are.
-  bool copy = layout.width == kFieldWidth && layout.per_line == kFieldsPerLine && ch.to_cm_s2 == 1.0;
+  bool copy = layout.width == layout::kFieldWidth && layout.per_line == layout::kFieldsPerRecord && ch.to_cm_s2 == 1.0;
   long left = d.points;
   std::string line;
   // A stated count is reserved only up to a modest size: the file may be shorter.

@@ -1,5 +1,4 @@
 #include "formats/identity.h"
-#include "formats/text.h"
 
 #include <cctype>
 #include <cmath>
@@ -7,6 +6,7 @@
 #include <ctime>
 
 #include "formats/numbers.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
 
 namespace {

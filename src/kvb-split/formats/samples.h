@@ -6,8 +6,8 @@
 #include <string>
 
 #include "channel.h"
-#include "component_file.h"
 #include "formats/text_file.h"
+#include "sample_limits.h"
 
 // Appends value (in the file's unit) times ch.to_cm_s2 to ch.samples. Fails
 // at line (add_sample: at the file's current line) when the result cannot be

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "channel.h"
-#include "record_file.h"
+#include "time/record_facts.h"
 #include "time/resample.h"
 #include "time/window.h"
 
