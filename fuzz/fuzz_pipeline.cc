@@ -51,7 +51,7 @@ std::vector<long> channel_numbers(const std::uint8_t* head) {
 
 void read_file(std::string bytes, std::uint8_t reader, std::vector<Channel>& channels) {
   if (bytes.empty()) throw SplitError("the file is empty");  // as the program refuses it
-  const Format* format = pick_format(reader, bytes);
+  const AgencyFormat* format = pick_format(reader, bytes);
   if (!format) throw SplitError("no format");
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fmemopen(bytes.data(), bytes.size(), "rb"), &std::fclose);
   if (!in) throw SplitError("fmemopen");

@@ -76,7 +76,7 @@ ordered_json file_json(const std::string& path, const ReadInput& read) {
     read(path, channels);
   } catch (const std::exception& e) {
     const std::vector<std::string> head = head_of(path);
-    for (const Format& f : formats()) {
+    for (const AgencyFormat& f : formats()) {
       if (f.recognise(head)) {
         file["format"] = std::string(f.name);
         break;

@@ -74,9 +74,9 @@ const char kUsage[] =
 struct Options {
   std::string dir = ".";
   bool force = false;
-  const Format* format = nullptr;  // recognised from the content when null
-  std::vector<long> channels;      // --channels, 1-based
-  TimeOptions time;                // --resample, --keep-interval, --window, --missing-vertical
+  const AgencyFormat* format = nullptr;  // recognised from the content when null
+  std::vector<long> channels;            // --channels, 1-based
+  TimeOptions time;                      // --resample, --keep-interval, --window, --missing-vertical
   std::vector<std::string> inputs;
 };
 
@@ -90,13 +90,13 @@ int usage_error(const std::string& what) {
 
 std::string format_names() {
   std::string names;
-  for (const Format& f : formats()) names += (names.empty() ? "" : ", ") + std::string(f.name);
+  for (const AgencyFormat& f : formats()) names += (names.empty() ? "" : ", ") + std::string(f.name);
   return names;
 }
 
 void print_usage() {
   std::fputs(kUsage, stdout);
-  for (const Format& f : formats())
+  for (const AgencyFormat& f : formats())
     std::printf("  %-10s %.*s\n", std::string(f.name).c_str(), static_cast<int>(f.description.size()),
                 f.description.data());
   std::fputs(kIdentifyUsage, stdout);
@@ -155,7 +155,7 @@ int parse_options(int argc, char** argv, Options& opt) {
       case 'f': opt.force = true; break;
       case 'F':
         opt.format = nullptr;
-        for (const Format& f : formats())
+        for (const AgencyFormat& f : formats())
           if (f.name == optarg) opt.format = &f;
         if (!opt.format)
           return usage_error(std::string("unknown format ") + optarg + " (formats: " + format_names() + ")");
@@ -313,22 +313,22 @@ MemFile open_bytes(std::string& bytes) {
   return f;
 }
 
-const Format& recognise(const std::string& path, std::string& bytes) {
+const AgencyFormat& recognise(const std::string& path, std::string& bytes) {
   MemFile in = open_bytes(bytes);
   LineReader lines(in.get());
   std::vector<std::string> head;
   std::string line;
   while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
-  for (const Format& f : formats())
+  for (const AgencyFormat& f : formats())
     if (f.recognise(head)) return f;
   throw SplitError(escaped(path) + ": not a strong-motion file of a format kvb-split knows (" + format_names() +
                    "); --format NAME reads it as one of them");
 }
 
-void read_input(const std::string& path, const Format* forced, std::vector<Channel>& channels) {
+void read_input(const std::string& path, const AgencyFormat* forced, std::vector<Channel>& channels) {
   std::string bytes = slurp(path);
   if (bytes.empty()) throw SplitError(escaped(path) + ": the file is empty");
-  const Format& format = forced ? *forced : recognise(path, bytes);
+  const AgencyFormat& format = forced ? *forced : recognise(path, bytes);
   MemFile in = open_bytes(bytes);
   TextFile file(path, in.get());
   format.read(file, channels);

@@ -16,7 +16,7 @@ struct ReadResult {
   std::string error;  // the SplitError's message; empty when the read succeeded
 };
 
-inline ReadResult read_as(const Format& format, const std::string& bytes, const std::string& path = "rec") {
+inline ReadResult read_as(const AgencyFormat& format, const std::string& bytes, const std::string& path = "rec") {
   ReadResult result;
   std::FILE* in = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
   TextFile file(path, in);

@@ -50,7 +50,7 @@ TEST(Readers, GiveTheRecordsIdentity) {
   KnetOptions knet;
   struct Case {
     const char* name;
-    const Format& format;
+    const AgencyFormat& format;
     std::string bytes;
     const char* path;
     std::string identity;
@@ -151,7 +151,7 @@ TEST(Readers, TakeTheRenadicWords) {
 TEST(Readers, RefuseHeaderNumbersTheyCannotUse) {
   struct Case {
     const char* name;
-    const Format& format;
+    const AgencyFormat& format;
     std::string bytes;
     std::function<void(std::string&)> edit;
     std::string error;

@@ -476,4 +476,4 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kCosmosFormat = {"cosmos", "COSMOS Volume 1 and 2 (.V1c, .V2c)", recognise, read};
+const AgencyFormat kCosmosFormat = {"cosmos", "COSMOS Volume 1 and 2 (.V1c, .V2c)", recognise, read};

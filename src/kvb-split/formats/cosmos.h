@@ -5,4 +5,4 @@
 
 #include "formats/format.h"
 
-extern const Format kCosmosFormat;
+extern const AgencyFormat kCosmosFormat;

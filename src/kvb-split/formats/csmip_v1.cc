@@ -14,5 +14,5 @@ void read(TextFile& file, std::vector<Channel>& channels) { read_csmip(file, Csm
 
 }  // namespace
 
-const Format kCsmipV1Format{"csmip-v1", "CSMIP/CDMG Volume 1 (.V1, .RAW), uncorrected, g or g/10 pairs", recognise,
-                            read};
+const AgencyFormat kCsmipV1Format{"csmip-v1", "CSMIP/CDMG Volume 1 (.V1, .RAW), uncorrected, g or g/10 pairs",
+                                  recognise, read};

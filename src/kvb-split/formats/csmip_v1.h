@@ -3,4 +3,4 @@
 
 #include "formats/format.h"
 
-extern const Format kCsmipV1Format;
+extern const AgencyFormat kCsmipV1Format;

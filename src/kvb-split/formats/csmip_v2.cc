@@ -22,4 +22,4 @@ void read(TextFile& file, std::vector<Channel>& channels) { read_csmip(file, Csm
 
 }  // namespace
 
-const Format kCsmipV2Format{"csmip-v2", "CSMIP/CDMG Volume 2 (.V2), corrected, cm/s²", recognise, read};
+const AgencyFormat kCsmipV2Format{"csmip-v2", "CSMIP/CDMG Volume 2 (.V2), corrected, cm/s²", recognise, read};

@@ -3,4 +3,4 @@
 
 #include "formats/format.h"
 
-extern const Format kCsmipV2Format;
+extern const AgencyFormat kCsmipV2Format;

@@ -1,5 +1,6 @@
-// The formats kvb-split reads: each recognises its files from their first lines
-// and turns a file into channels.
+// The agency file formats kvb-split reads (not to be confused with the
+// run-time's format texts): each recognises its files from their first
+// lines and turns a file into channels.
 #pragma once
 
 #include <string>
@@ -9,7 +10,7 @@
 #include "channel.h"
 #include "formats/text_file.h"
 
-struct Format {
+struct AgencyFormat {
   std::string_view name;         // the --format name: "csmip-v2", "cosmos", "peer", ...
   std::string_view description;  // one line for --help: "PEER NGA .AT2"
   // True when the file's first lines (up to kHeadLines of them, without line
@@ -23,4 +24,4 @@ struct Format {
 inline constexpr std::size_t kHeadLines = 64;
 
 // Every format, in the order they are tried.
-const std::vector<Format>& formats();
+const std::vector<AgencyFormat>& formats();

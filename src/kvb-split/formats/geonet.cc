@@ -184,4 +184,4 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kGeonetFormat = {"geonet", "GeoNet (.V1A, .V2A), three channels, mm/s²", recognise, read};
+const AgencyFormat kGeonetFormat = {"geonet", "GeoNet (.V1A, .V2A), three channels, mm/s²", recognise, read};

@@ -164,4 +164,5 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kKnetFormat = {"knet", "K-NET, KiK-net ASCII (.NS .EW .UD .NS1 ... .UD2), scaled counts", recognise, read};
+const AgencyFormat kKnetFormat = {"knet", "K-NET, KiK-net ASCII (.NS .EW .UD .NS1 ... .UD2), scaled counts", recognise,
+                                  read};

@@ -3,4 +3,4 @@
 
 #include "formats/format.h"
 
-extern const Format kKnetFormat;
+extern const AgencyFormat kKnetFormat;

@@ -255,4 +255,4 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kPeerFormat = {"peer", "PEER NGA .AT2", recognise, read};
+const AgencyFormat kPeerFormat = {"peer", "PEER NGA .AT2", recognise, read};

@@ -4,4 +4,4 @@
 
 #include "formats/format.h"
 
-extern const Format kPeerFormat;
+extern const AgencyFormat kPeerFormat;

@@ -9,9 +9,9 @@
 #include "formats/peer.h"
 #include "formats/smc.h"
 
-const std::vector<Format>& formats() {
+const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
-  static const std::vector<Format> all = {
+  static const std::vector<AgencyFormat> all = {
       kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format,
   };
   return all;

@@ -208,4 +208,4 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kSmcFormat = {"smc", "USGS SMC (.smc), Volume 1 or 2, one channel, cm/s²", recognise, read};
+const AgencyFormat kSmcFormat = {"smc", "USGS SMC (.smc), Volume 1 or 2, one channel, cm/s²", recognise, read};

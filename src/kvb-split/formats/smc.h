@@ -3,4 +3,4 @@
 
 #include "formats/format.h"
 
-extern const Format kSmcFormat;
+extern const AgencyFormat kSmcFormat;
