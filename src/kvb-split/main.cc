@@ -76,7 +76,8 @@ struct Options {
   bool force = false;
   const AgencyFormat* format = nullptr;  // recognised from the content when null
   std::vector<long> channels;            // --channels, 1-based
-  TimeOptions time;                      // --resample, --keep-interval, --window, --missing-vertical
+  bool missing_vertical_zeros = false;   // --missing-vertical zeros: two horizontals may have an UP of zeros
+  TimeOptions time;                      // --resample, --keep-interval, --window
   std::vector<std::string> inputs;
 };
 
@@ -188,7 +189,7 @@ int parse_options(int argc, char** argv, Options& opt) {
       case kMissingVertical:
         if (std::strcmp(optarg, "zeros") != 0)
           return usage_error(std::string("--missing-vertical takes zeros, not ") + optarg);
-        opt.time.vertical_zeros = true;
+        opt.missing_vertical_zeros = true;
         break;
       case 'h': print_usage(); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
       case 'V': std::puts("kvb-split " KVB_VERSION); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
@@ -203,7 +204,7 @@ int parse_options(int argc, char** argv, Options& opt) {
   }
   for (int k = optind; k < argc; ++k) opt.inputs.push_back(argv[k]);
   if (opt.inputs.empty()) return usage_error("no input file");
-  if (opt.channels.size() == 2 && !opt.time.vertical_zeros)
+  if (opt.channels.size() == 2 && !opt.missing_vertical_zeros)
     return usage_error("--channels with two horizontals needs --missing-vertical zeros");
   return -1;
 }
@@ -342,7 +343,7 @@ int split(const Options& opt) {
 
   std::vector<Channel> channels;
   for (const std::string& input : opt.inputs) read_input(input, opt.format, channels);
-  auto pick = select_components(channels, opt.channels, opt.time.vertical_zeros);
+  auto pick = select_components(channels, opt.channels, opt.missing_vertical_zeros);
   TimeOptions time = opt.time;
   time.vertical_zeros = pick[kUp] == kZerosVertical;
   std::array<Channel, 3> chosen = {channels[pick[kN00]], channels[pick[kN90]],

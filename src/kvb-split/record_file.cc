@@ -99,7 +99,7 @@ ordered_json done_json(const RecordFacts& facts) {
   } else {
     done["window"] = nullptr;
   }
-  done["missing_vertical"] = facts.vertical_zeros ? ordered_json("zeros") : ordered_json(nullptr);
+  done["missing_vertical"] = facts.vertical_zeros() ? ordered_json("zeros") : ordered_json(nullptr);
   return done;
 }
 

@@ -183,7 +183,6 @@ TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
   facts.source_interval = 0.02;
   facts.resampled = ResampleMethod::kBandLimited;
   facts.csv_time_step = 0.005;
-  facts.vertical_zeros = true;
   JsonDoc json(record_json(facts));
   EXPECT_EQ("CE1", json.text("/station/code"));
   EXPECT_EQ("Pe\u00f1a Flat", json.text("/station/name"));
@@ -296,7 +295,7 @@ TEST(SettleTime, ResamplesKeepsCutsAndFillsAMissingVertical) {
 
   auto resampled = record_of(100, 0.02);
   facts = settle_time(resampled, {IntervalChoice::kResample, std::nullopt, true, std::nullopt}, warnings);
-  EXPECT_TRUE(facts.resampled && facts.vertical_zeros);
+  EXPECT_TRUE(facts.resampled && facts.vertical_zeros());
   EXPECT_EQ(397u, resampled[1].samples.size());
   EXPECT_EQ(std::vector<double>(397, 0.0), resampled[2].samples);
   EXPECT_TRUE(resampled[0].data_lines.empty());

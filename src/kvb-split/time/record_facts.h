@@ -50,5 +50,7 @@ struct RecordFacts {
     std::size_t record_samples = 0;  // before the cut
   };
   std::optional<Cut> window;
-  bool vertical_zeros = false;  // --missing-vertical zeros
+  // UP is a vertical of zeros (--missing-vertical zeros on a record of two
+  // horizontals): the one component without a channel of its own.
+  bool vertical_zeros() const { return components[2].channel == nullptr; }
 };

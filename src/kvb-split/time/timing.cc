@@ -207,7 +207,6 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
   if (options.vertical_zeros) {
     chosen[2].samples.assign(samples, 0.0);
     chosen[2].interval = dt;
-    facts.vertical_zeros = true;
   }
 
   // At most what read-KVB holds, or the window asked for.

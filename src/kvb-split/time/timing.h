@@ -34,7 +34,7 @@ enum class IntervalChoice {
 struct TimeOptions {
   IntervalChoice interval = IntervalChoice::kRefuse;
   std::optional<WindowRequest> window;   // --window
-  bool vertical_zeros = false;           // --missing-vertical zeros: chosen[2] has no samples yet
+  bool vertical_zeros = false;           // UP is zeros (the selection's kZerosVertical): chosen[2] has no samples yet
   std::optional<ResampleMethod> method;  // --resample=METHOD; else linear where whole_multiple, band-limited elsewhere
 };
 
