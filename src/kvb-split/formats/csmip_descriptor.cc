@@ -4,12 +4,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "formats/field_format.h"
 #include "formats/numbers.h"
 #include "formats/text.h"
 
 namespace {
 
 constexpr long kMaxPoints = 10'000'000;
+constexpr std::size_t kWidestField = 40;  // columns of a value in a data line
 
 std::size_t skip_blanks(std::string_view s, std::size_t i) {
   while (i < s.size() && s[i] == ' ') ++i;
@@ -75,26 +77,9 @@ bool is_accel_descriptor(std::string_view line) {
 
 std::optional<DataLayout> parse_layout(std::string_view text) {
   for (std::size_t open = text.find('('); open != std::string_view::npos; open = text.find('(', open + 1)) {
-    std::size_t i = open + 1;
-    auto number = [&](int& out) {
-      std::size_t start = i;
-      out = 0;
-      while (i < text.size() && is_digit(text[i]) && i - start < 3) out = out * 10 + (text[i++] - '0');
-      return i > start;
-    };
-    DataLayout layout;
-    layout.stated = true;
-    if (!number(layout.per_line)) layout.per_line = 1;
-    if (i >= text.size() || std::string_view("fegdFEGD").find(text[i]) == std::string_view::npos) continue;
-    ++i;
-    if (!number(layout.width)) continue;
-    if (i < text.size() && text[i] == '.') {
-      ++i;
-      if (!number(layout.decimals)) continue;
-    }
-    if (i >= text.size() || text[i] != ')') continue;
-    if (layout.per_line < 1 || layout.width < 1 || layout.width > 40 || layout.decimals > layout.width) continue;
-    return layout;
+    std::optional<EditDescriptor> d = parse_edit_descriptor(text, open + 1, {3, false});
+    if (!d || d->code == 'i' || d->width > kWidestField || d->decimals > d->width) continue;
+    return DataLayout{static_cast<int>(d->repeat), static_cast<int>(d->width), static_cast<int>(d->decimals), true};
   }
   return std::nullopt;
 }
