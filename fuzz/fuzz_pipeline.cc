@@ -25,10 +25,13 @@
 
 #include "component_file.h"
 #include "formats/format.h"
+#include "record_file.h"
 #include "selection.h"
 #include "split_error.h"
 #include "split_support.h"
 #include "time/timing.h"
+
+using namespace kvb_split;
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include "component_file.h"
 #include "split_error.h"
 
+using namespace kvb_split;
+
 const AgencyFormat* pick_format(std::uint8_t choice, std::string& bytes) {
   const std::vector<AgencyFormat>& all = formats();
   if (choice != 0) return &all[(choice - 1u) % all.size()];

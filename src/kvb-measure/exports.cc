@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace kvb_split;
+
 namespace {
 
 using nlohmann::ordered_json;

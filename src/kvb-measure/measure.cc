@@ -7,6 +7,8 @@
 #include "replace_file.h"
 #include "split_error.h"
 
+using namespace kvb_split;
+
 namespace {
 
 using nlohmann::ordered_json;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+using namespace kvb_split;
+
 namespace {
 
 // When the running sum husid (at samples dt apart) reaches level.

@@ -12,6 +12,8 @@
 #include "record_file.h"
 #include "split_error.h"
 
+using namespace kvb_split;
+
 namespace {
 
 using nlohmann::ordered_json;

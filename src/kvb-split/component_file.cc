@@ -8,6 +8,8 @@
 #include "split_error.h"
 #include "utf8.h"
 
+using namespace kvb_split;
+
 namespace {
 
 constexpr std::size_t kTitleColumns = 80;

@@ -27,7 +27,7 @@ std::optional<std::string> component_field(double value);
 // and orientation as the file gives them, and the azimuth where the words do
 // not show it: "Cedar Flat, station 12345, channel 1: 360 Deg". Control
 // characters of the input show as '?'.
-std::string component_title(const Channel& ch);
+std::string component_title(const kvb_split::Channel& ch);
 
 // The 42 header records: the channel's header lines 1 to 5, the title, its
 // header lines 6 to 40 (empty records where it has fewer), the descriptor.
@@ -41,4 +41,4 @@ std::vector<std::string> header_records(const std::vector<std::string>& header, 
 // leaves out the last record's eight samples, so its CSV holds every real one.
 // Throws SplitError for a sample that does not fit. Write errors are the
 // caller's to find (ferror).
-void write_component(const Channel& ch, std::FILE* out);
+void write_component(const kvb_split::Channel& ch, std::FILE* out);

@@ -11,6 +11,8 @@
 #include "line_reader.h"
 #include "split_error.h"
 
+namespace kvb_split {
+
 namespace {
 
 using nlohmann::ordered_json;
@@ -107,3 +109,5 @@ int identify(const std::vector<std::string>& paths, const ReadInput& read) {
       ordered_json{{"files", std::move(files)}}.dump(-1, ' ', false, ordered_json::error_handler_t::replace) + "\n";
   return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
 }
+
+}  // namespace kvb_split

@@ -23,6 +23,7 @@
 #include "signals.h"
 #include "time/timing.h"
 
+namespace kvb_split {
 namespace {
 
 constexpr int kExitFailure = 1;
@@ -405,8 +406,10 @@ int split(const Options& opt) {
 }
 
 }  // namespace
+}  // namespace kvb_split
 
 int main(int argc, char** argv) {
+  using namespace kvb_split;
   if (argc > 1 && std::strcmp(argv[1], "--identify") == 0)
     return identify({argv + 2, argv + argc}, [](const std::string& path, std::vector<Channel>& channels) {
       read_input(path, nullptr, channels);

@@ -5,6 +5,8 @@
 #include "split_error.h"
 #include "utf8.h"
 
+namespace kvb_split {
+
 namespace {
 
 using nlohmann::ordered_json;
@@ -127,3 +129,5 @@ std::string record_json(const RecordFacts& facts) {
     throw SplitError(std::string(kRecordFileName) + ": a value from the input cannot be written as JSON");
   }
 }
+
+}  // namespace kvb_split

@@ -6,8 +6,12 @@
 
 #include "time/record_facts.h"
 
+namespace kvb_split {
+
 inline constexpr const char* kRecordFileName = "KVB-record.json";
 
 // The record file's text: one JSON object, two-space indented, ending in a
 // line feed.
 std::string record_json(const RecordFacts& facts);
+
+}  // namespace kvb_split

@@ -8,6 +8,8 @@
 
 #include "channel.h"
 
+namespace kvb_split {
+
 // The component files, in the order read-KVB reads them.
 enum Component { kN00 = 0, kN90 = 1, kUp = 2 };
 inline constexpr std::array<const char*, 3> kComponentNames = {"KVB-N00.txt", "KVB-N90.txt", "KVB-UP.txt"};
@@ -34,3 +36,5 @@ inline constexpr std::size_t kZerosVertical = static_cast<std::size_t>(-1);
 // (station, event, start time) where the files say so, or one channel twice.
 std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels, const std::vector<long>& chosen,
                                              bool zeros = false);
+
+}  // namespace kvb_split

@@ -11,6 +11,8 @@
 
 namespace kvb_test {
 
+using namespace kvb_split;
+
 struct ReadResult {
   std::vector<Channel> channels;
   std::string error;  // the SplitError's message; empty when the read succeeded

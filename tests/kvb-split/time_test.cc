@@ -14,6 +14,8 @@
 #include "time/timing.h"
 #include "time/window.h"
 
+using namespace kvb_split;
+
 namespace {
 
 TEST(Resample, MatchesTheBandLimitedSignalAwayFromTheEnds) {

@@ -17,6 +17,8 @@
 #include "selection.h"
 #include "split_error.h"
 
+using namespace kvb_split;
+
 namespace {
 
 TEST(Descriptor, ReadsCountIntervalAndFormatOfBothVolumes) {

@@ -17,6 +17,8 @@
 #include "formats/text_fields.h"
 #include "standard_gravity.h"
 
+namespace kvb_split {
+
 namespace {
 
 constexpr double kUnset = -999.0;
@@ -514,3 +516,5 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 }  // namespace
 
 const AgencyFormat kCosmosFormat = {"cosmos", "COSMOS Volume 1 and 2 (.V1c, .V2c)", recognise, read};
+
+}  // namespace kvb_split

@@ -16,6 +16,8 @@
 #include "orientation.h"
 #include "standard_gravity.h"
 
+namespace kvb_split {
+
 namespace {
 
 // A channel header longer than this is not a Volume 1/2 header (they hold 27
@@ -332,3 +334,5 @@ void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name, std
   }
   if (found == 0) throw SplitError(escaped(file.path()) + ": no channel in this file");
 }
+
+}  // namespace kvb_split

@@ -8,6 +8,8 @@
 #include "formats/numbers.h"
 #include "formats/text.h"
 
+namespace kvb_split {
+
 namespace {
 
 constexpr long kMaxPoints = 10'000'000;
@@ -104,3 +106,5 @@ std::optional<Descriptor> parse_descriptor(std::string_view line, std::string& w
   }
   return d;
 }
+
+}  // namespace kvb_split

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace kvb_split {
+
 struct DataLayout {
   int per_line = 8;     // values on each full data line
   int width = 10;       // columns of each value
@@ -34,3 +36,5 @@ std::optional<Descriptor> parse_descriptor(std::string_view line, std::string& w
 // "(" of text that opens one (no blanks, numbers of up to three digits, at most
 // 40 columns, no more decimals than columns; parse_edit_descriptor).
 std::optional<DataLayout> parse_layout(std::string_view text);
+
+}  // namespace kvb_split

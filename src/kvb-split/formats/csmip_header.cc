@@ -6,6 +6,8 @@
 #include "formats/text.h"
 #include "formats/text_fields.h"
 
+namespace kvb_split {
+
 namespace {
 
 constexpr std::size_t kNameColumns = 40;  // the station name field of the text header
@@ -82,3 +84,5 @@ std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>
   }
   return header;
 }
+
+}  // namespace kvb_split

@@ -2,6 +2,8 @@
 
 #include "formats/text.h"
 
+namespace kvb_split {
+
 std::optional<EditDescriptor> parse_edit_descriptor(std::string_view text, std::size_t at, DescriptorSyntax syntax) {
   std::size_t k = at;
   const std::size_t n = text.size();
@@ -48,3 +50,5 @@ std::optional<long> leading_integer(std::string_view text) {
   }
   return value;
 }
+
+}  // namespace kvb_split

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string_view>
 
+namespace kvb_split {
+
 // So many fields of so many columns to a line.
 struct FieldLayout {
   std::size_t per_line = 0;
@@ -46,3 +48,5 @@ std::optional<FieldLayout> parse_field_format(std::string_view text);
 
 // The integer that starts text after any blanks; nothing if there is none.
 std::optional<long> leading_integer(std::string_view text);
+
+}  // namespace kvb_split

@@ -10,6 +10,8 @@
 #include "channel.h"
 #include "formats/text_file.h"
 
+namespace kvb_split {
+
 struct AgencyFormat {
   std::string_view name;         // the --format name: "csmip-v2", "cosmos", "peer", ...
   std::string_view description;  // one line for --help: "PEER NGA .AT2"
@@ -25,3 +27,5 @@ inline constexpr std::size_t kHeadLines = 64;
 
 // Every format, in the order they are tried.
 const std::vector<AgencyFormat>& formats();
+
+}  // namespace kvb_split

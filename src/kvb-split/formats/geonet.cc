@@ -10,6 +10,8 @@
 #include "formats/text.h"
 #include "formats/text_fields.h"
 
+namespace kvb_split {
+
 namespace {
 
 // A component: 16 text lines, 40 integers and 60 reals (10 fields of 8
@@ -185,3 +187,5 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 }  // namespace
 
 const AgencyFormat kGeonetFormat = {"geonet", "GeoNet (.V1A, .V2A), three channels, mm/s²", recognise, read};
+
+}  // namespace kvb_split

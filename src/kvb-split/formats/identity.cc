@@ -9,6 +9,8 @@
 #include "formats/text.h"
 #include "formats/text_fields.h"
 
+namespace kvb_split {
+
 namespace {
 
 bool digit(char c) { return c >= '0' && c <= '9'; }
@@ -166,3 +168,5 @@ std::optional<std::pair<double, double>> band_corners(std::string_view text) {
   if (band && !(band->first > 0 && band->first < band->second)) band.reset();
   return band;
 }
+
+}  // namespace kvb_split

@@ -7,6 +7,8 @@
 #include "channel.h"
 #include "formats/text_file.h"
 
+namespace kvb_split {
+
 class TimedSamples {
  public:
   TimedSamples(Channel& ch, const TextFile& file) : ch_(ch), file_(file) {}
@@ -28,3 +30,5 @@ class TimedSamples {
   double half_unit_ = 0;        // the largest rounding of a printed time
   double finest_unit_ = 0;      // the smallest unit of a printed time's last digit
 };
+
+}  // namespace kvb_split

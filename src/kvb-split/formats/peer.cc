@@ -17,6 +17,8 @@
 #include "formats/text_fields.h"
 #include "standard_gravity.h"
 
+namespace kvb_split {
+
 namespace {
 
 constexpr double kMostPoints = 1e8;
@@ -256,3 +258,5 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 }  // namespace
 
 const AgencyFormat kPeerFormat = {"peer", "PEER NGA .AT2", recognise, read};
+
+}  // namespace kvb_split

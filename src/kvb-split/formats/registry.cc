@@ -9,6 +9,8 @@
 #include "formats/peer.h"
 #include "formats/smc.h"
 
+namespace kvb_split {
+
 const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<AgencyFormat> all = {
@@ -16,3 +18,5 @@ const std::vector<AgencyFormat>& formats() {
   };
   return all;
 }
+
+}  // namespace kvb_split

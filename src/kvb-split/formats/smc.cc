@@ -11,6 +11,8 @@
 #include "formats/text.h"
 #include "formats/text_fields.h"
 
+namespace kvb_split {
+
 namespace {
 
 // Lines 2 to 11 are text, 12 to 17 hold 48 integers (8 of 10 columns a line),
@@ -232,3 +234,5 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 }  // namespace
 
 const AgencyFormat kSmcFormat = {"smc", "USGS SMC (.smc), Volume 1 or 2, one channel, cm/s²", recognise, read};
+
+}  // namespace kvb_split

@@ -12,6 +12,8 @@
 #include "formats/text_file.h"
 #include "split_error.h"
 
+using namespace kvb_split;
+
 namespace {
 
 bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }

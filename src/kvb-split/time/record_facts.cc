@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace kvb_split {
+
 namespace {
 
 std::size_t peak_index(const std::vector<double>& samples) {
@@ -30,3 +32,5 @@ std::optional<double> RecordComponent::peak_change() const {
   if (!source_peak || source_peak->value == 0) return std::nullopt;
   return std::fabs(peak.value) / std::fabs(source_peak->value) - 1;
 }
+
+}  // namespace kvb_split

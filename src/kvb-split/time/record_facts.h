@@ -11,6 +11,8 @@
 #include "channel.h"
 #include "time/resample.h"
 
+namespace kvb_split {
+
 // The largest |sample| and when it comes, in seconds from the record's
 // first sample when samples start at start seconds.
 struct Peak {
@@ -54,3 +56,5 @@ struct RecordFacts {
   // horizontals): the one component without a channel of its own.
   bool vertical_zeros() const { return components[2].channel == nullptr; }
 };
+
+}  // namespace kvb_split

@@ -7,6 +7,8 @@
 
 #include "split_error.h"
 
+namespace kvb_split {
+
 namespace {
 
 constexpr const char* kShortNames[3] = {"N00", "N90", "UP"};
@@ -266,3 +268,5 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
   warn_about_peaks(chosen, facts, warnings);
   return facts;
 }
+
+}  // namespace kvb_split

@@ -14,6 +14,8 @@
 #include "time/resample.h"
 #include "time/window.h"
 
+namespace kvb_split {
+
 inline constexpr double kReadKvbInterval = 0.005;
 // read-KVB's buffers hold 33000 samples; the empty data line closing each
 // component file takes the last eight.
@@ -51,3 +53,5 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
 
 // "0.02 s", "0.005 s": an interval as messages show it.
 std::string interval_text(double seconds);
+
+}  // namespace kvb_split
