@@ -12,6 +12,8 @@
 #include "band_limited.h"
 #include "time/resample.h"
 
+using namespace kvb_split;
+
 namespace {
 
 constexpr double kTo = 0.005;

@@ -23,12 +23,15 @@
 #include <string_view>
 #include <vector>
 
+#include "component_file.h"
 #include "formats/format.h"
+#include "record_file.h"
 #include "selection.h"
 #include "split_error.h"
 #include "split_support.h"
 #include "time/timing.h"
-#include "writer/component_file.h"
+
+using namespace kvb_split;
 
 namespace {
 
@@ -51,7 +54,7 @@ std::vector<long> channel_numbers(const std::uint8_t* head) {
 
 void read_file(std::string bytes, std::uint8_t reader, std::vector<Channel>& channels) {
   if (bytes.empty()) throw SplitError("the file is empty");  // as the program refuses it
-  const Format* format = pick_format(reader, bytes);
+  const AgencyFormat* format = pick_format(reader, bytes);
   if (!format) throw SplitError("no format");
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fmemopen(bytes.data(), bytes.size(), "rb"), &std::fclose);
   if (!in) throw SplitError("fmemopen");

@@ -12,10 +12,12 @@
 #include "split_error.h"
 #include "split_support.h"
 
+using namespace kvb_split;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const Format* format = pick_format(data[0], bytes);
+  const AgencyFormat* format = pick_format(data[0], bytes);
   if (!format) return 0;
   std::FILE* in = fmemopen(bytes.data(), bytes.size(), "rb");
   if (!in) return 0;

@@ -4,11 +4,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "component_file.h"
 #include "split_error.h"
-#include "writer/component_file.h"
 
-const Format* pick_format(std::uint8_t choice, std::string& bytes) {
-  const std::vector<Format>& all = formats();
+using namespace kvb_split;
+
+const AgencyFormat* pick_format(std::uint8_t choice, std::string& bytes) {
+  const std::vector<AgencyFormat>& all = formats();
   if (choice != 0) return &all[(choice - 1u) % all.size()];
   std::vector<std::string> head;
   if (std::FILE* in = fmemopen(bytes.data(), bytes.size(), "rb")) {
@@ -17,7 +19,7 @@ const Format* pick_format(std::uint8_t choice, std::string& bytes) {
     while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
     std::fclose(in);
   }
-  for (const Format& f : all)
+  for (const AgencyFormat& f : all)
     if (f.recognise(head)) return &f;
   return nullptr;
 }

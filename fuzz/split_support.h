@@ -9,8 +9,8 @@
 
 // choice 0: the reader the file's first lines recognise (as the program
 // does), else the (choice - 1)-th of the table, round; null when none.
-const Format* pick_format(std::uint8_t choice, std::string& bytes);
+const kvb_split::AgencyFormat* pick_format(std::uint8_t choice, std::string& bytes);
 
 // Aborts unless every sample fits a component field, the channel has a time
 // for each sample or none, and the component file can be written.
-void check_writable(const Channel& ch);
+void check_writable(const kvb_split::Channel& ch);

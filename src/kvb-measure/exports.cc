@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace kvb_split;
+
 namespace {
 
 using nlohmann::ordered_json;
@@ -115,7 +117,7 @@ std::string at2_text(const RecordFolder& r, std::size_t component) {
                     "\nACCELERATION TIME SERIES IN UNITS OF G\nNPTS= " + std::to_string(c.samples.size()) +
                     ", DT= " + shortest(r.time_step) + " SEC\n";
   for (std::size_t k = 0; k < c.samples.size(); ++k) {
-    out += e15_7(c.samples[k] / kG);
+    out += e15_7(c.samples[k] / kStandardGravity);
     if (k % 5 == 4 || k + 1 == c.samples.size()) out += "\n";
   }
   return out;

@@ -13,7 +13,8 @@ struct Unit {
   const char* token;   // in file names and CSV headers: "g", "m_s2", "cm_s2"
   double cm_s2;        // cm/s² in one of it
 };
-inline constexpr Unit kUnits[] = {{"g", "g", kG}, {"m/s2", "m_s2", 100.0}, {"cm/s2", "cm_s2", 1.0}};
+inline constexpr Unit kUnits[] = {
+    {"g", "g", kvb_split::kStandardGravity}, {"m/s2", "m_s2", 100.0}, {"cm/s2", "cm_s2", 1.0}};
 
 // The unit --units names, or null.
 const Unit* unit_named(std::string_view option);

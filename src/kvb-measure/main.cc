@@ -14,6 +14,8 @@
 #include "measure.h"
 #include "split_error.h"
 
+using namespace kvb_split;
+
 namespace {
 
 constexpr int kExitFailure = 1;

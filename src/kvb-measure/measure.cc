@@ -8,6 +8,8 @@
 #include "replace_file.h"
 #include "split_error.h"
 
+using namespace kvb_split;
+
 namespace {
 
 using nlohmann::ordered_json;
@@ -48,7 +50,7 @@ ordered_json summary_json(const RecordFolder& r, const MeasureOptions& opt, cons
     const Motion& mo = m[c].motion;
     components.push_back({{"component", r.components[c].name},
                           {"zeros", r.components[c].zeros},
-                          {"pga_g", mo.pga / kG},
+                          {"pga_g", mo.pga / kStandardGravity},
                           {"pga_cm_s2", mo.pga},
                           {"pga_time_s", r.start + mo.pga_time},
                           {"pgv_cm_s", mo.pgv},
@@ -65,7 +67,7 @@ std::string component_words(const Component& c, const Motion& m) {
   if (c.zeros) return c.name + " zeros";
   char text[256];
   std::snprintf(text, sizeof text, "%s PGA %.4g g (%.4g cm/s²) PGV %.4g cm/s PGD %.4g cm Ia %.4g m/s D5-95 %.4g s",
-                c.name.c_str(), m.pga / kG, m.pga, m.pgv, m.pgd, m.arias, m.d5_95.value_or(0.0));
+                c.name.c_str(), m.pga / kStandardGravity, m.pga, m.pgv, m.pgd, m.arias, m.d5_95.value_or(0.0));
   return text;
 }
 
@@ -111,7 +113,7 @@ std::string measure_folder(const std::string& dir, const MeasureOptions& opt) {
     const std::vector<double>& a = r.components[c].samples;
     m[c].motion = motion_of(a, r.time_step);
     m[c].psa = pseudo_spectrum(a, r.time_step, opt.periods);
-    for (double& psa : m[c].psa) psa /= kG;
+    for (double& psa : m[c].psa) psa /= kStandardGravity;
     line += " | " + component_words(r.components[c], m[c].motion);
   }
   if (r.uncorrected) line += " | PGV and PGD not meaningful (uncorrected data)";

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+using namespace kvb_split;
+
 namespace {
 
 // When the running sum husid (at samples dt apart) reaches level.
@@ -36,7 +38,7 @@ Motion motion_of(const std::vector<double>& accel, double dt) {
   }
   const double whole = husid.empty() ? 0.0 : husid.back();
   // π/(2g) ∫a² dt with a and g in m/s².
-  m.arias = std::numbers::pi / (2 * kG / 100) * whole / 1e4;
+  m.arias = std::numbers::pi / (2 * kStandardGravity / 100) * whole / 1e4;
   if (whole > 0) m.d5_95 = time_reaching(husid, 0.95 * whole, dt) - time_reaching(husid, 0.05 * whole, dt);
   return m;
 }

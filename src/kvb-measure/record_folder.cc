@@ -8,9 +8,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "component_file.h"
 #include "record_file.h"
 #include "split_error.h"
-#include "writer/component_file.h"
+
+using namespace kvb_split;
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "component_layout.h"
+#include "standard_gravity.h"
 
 // A failure of one record folder; what() is the whole message.
 struct MeasureError : std::runtime_error {
@@ -30,8 +31,6 @@ struct RecordFolder {
   bool uncorrected = false;       // the processing level is "uncorrected"
   std::array<Component, 3> components;
 };
-
-inline constexpr double kG = 980.665;  // cm/s² in one g
 
 // The first `samples` values of a component file's data records, each record
 // eight 10-column fields (a blank field or a short record reading as zeros,

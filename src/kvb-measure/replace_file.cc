@@ -10,6 +10,8 @@
 #include "record_folder.h"
 #include "split_error.h"
 
+using namespace kvb_split;
+
 namespace {
 
 mode_t current_umask() {

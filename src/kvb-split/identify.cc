@@ -1,6 +1,5 @@
 #include "identify.h"
 
-#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -8,20 +7,17 @@
 #include <string_view>
 
 #include "formats/format.h"
+#include "formats/numbers.h"
 #include "line_reader.h"
 #include "split_error.h"
+
+namespace kvb_split {
 
 namespace {
 
 using nlohmann::ordered_json;
 
 ordered_json text_or_null(const std::string& text) { return text.empty() ? ordered_json(nullptr) : ordered_json(text); }
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 bool ends_with(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -47,9 +43,9 @@ std::vector<std::string> head_of(const std::string& path) {
 // .VT2 and .DT2 on line 3, a Volume 3 or COSMOS V0 on line 1), or it is a
 // table (a search result).
 bool companion(const std::string& path, const std::vector<std::string>& head) {
-  if (ends_with(lower(path), ".csv")) return true;
+  if (ends_with(lowered(path), ".csv")) return true;
   for (std::size_t k = 0; k < head.size() && k < 3; ++k) {
-    const std::string line = lower(head[k]);
+    const std::string line = lowered(head[k]);
     for (const char* word : {"velocity", "displacement", "spectra", "spectrum", "fourier", "counts"})
       if (line.find(word) != std::string::npos && line.find("acceleration time series") == std::string::npos)
         return true;
@@ -85,7 +81,7 @@ ordered_json file_json(const std::string& path, const ReadInput& read) {
     read(path, channels);
   } catch (const std::exception& e) {
     const std::vector<std::string> head = head_of(path);
-    for (const Format& f : formats()) {
+    for (const AgencyFormat& f : formats()) {
       if (f.recognise(head)) {
         file["format"] = std::string(f.name);
         break;
@@ -116,3 +112,5 @@ int identify(const std::vector<std::string>& paths, const ReadInput& read) {
       ordered_json{{"files", std::move(files)}}.dump(-1, ' ', false, ordered_json::error_handler_t::replace) + "\n";
   return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
 }
+
+}  // namespace kvb_split

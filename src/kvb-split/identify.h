@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "model/channel.h"
+#include "channel.h"
+
+namespace kvb_split {
 
 // Reads one input file into channels as a split does; throws on failure.
 using ReadInput = std::function<void(const std::string& path, std::vector<Channel>& channels)>;
@@ -21,3 +23,5 @@ inline constexpr const char* kIdentifyUsage =
 // Prints {"files": [...]} on stdout; 0, or 2 when no file is given, or 1
 // when standard output cannot be written.
 int identify(const std::vector<std::string>& paths, const ReadInput& read);
+
+}  // namespace kvb_split

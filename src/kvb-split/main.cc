@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "component_file.h"
 #include "component_layout.h"
 #include "formats/format.h"
 #include "identify.h"
@@ -25,8 +26,8 @@
 #include "selection.h"
 #include "signals.h"
 #include "time/timing.h"
-#include "writer/component_file.h"
 
+namespace kvb_split {
 namespace {
 
 constexpr int kExitFailure = 1;
@@ -78,9 +79,10 @@ const char kUsage[] =
 struct Options {
   std::string dir = ".";
   bool force = false;
-  const Format* format = nullptr;  // recognised from the content when null
-  std::vector<long> channels;      // --channels, 1-based
-  TimeOptions time;                // --resample, --keep-interval, --window, --missing-vertical
+  const AgencyFormat* format = nullptr;  // recognised from the content when null
+  std::vector<long> channels;            // --channels, 1-based
+  bool missing_vertical_zeros = false;   // --missing-vertical zeros: two horizontals may have an UP of zeros
+  TimeOptions time;                      // --resample, --keep-interval, --window
   std::vector<std::string> inputs;
 };
 
@@ -94,13 +96,13 @@ int usage_error(const std::string& what) {
 
 std::string format_names() {
   std::string names;
-  for (const Format& f : formats()) names += (names.empty() ? "" : ", ") + std::string(f.name);
+  for (const AgencyFormat& f : formats()) names += (names.empty() ? "" : ", ") + std::string(f.name);
   return names;
 }
 
 void print_usage() {
   std::fputs(kUsage, stdout);
-  for (const Format& f : formats())
+  for (const AgencyFormat& f : formats())
     std::printf("  %-10s %.*s\n", std::string(f.name).c_str(), static_cast<int>(f.description.size()),
                 f.description.data());
   std::fputs(kIdentifyUsage, stdout);
@@ -132,82 +134,92 @@ std::vector<long> channel_numbers(const char* text) {
   return numbers;
 }
 
+const option kLongOptions[] = {{"output-dir", required_argument, nullptr, 'o'},
+                               {"force", no_argument, nullptr, 'f'},
+                               {"format", required_argument, nullptr, 'F'},
+                               {"channels", required_argument, nullptr, 'c'},
+                               {"help", no_argument, nullptr, 'h'},
+                               {"version", no_argument, nullptr, 'V'},
+                               {"resample", optional_argument, nullptr, kResample},
+                               {"keep-interval", no_argument, nullptr, kKeepInterval},
+                               {"window", required_argument, nullptr, kWindow},
+                               {"missing-vertical", required_argument, nullptr, kMissingVertical},
+                               {nullptr, 0, nullptr, 0}};
+
+// --resample[=METHOD] or --keep-interval, as c says; -1 when the run should
+// go on, else the exit status.
+int take_interval_choice(int c, Options& opt) {
+  const IntervalChoice choice = c == kResample ? IntervalChoice::kResample : IntervalChoice::kKeep;
+  if (opt.time.interval != IntervalChoice::kRefuse && opt.time.interval != choice)
+    return usage_error("--resample and --keep-interval exclude each other");
+  opt.time.interval = choice;
+  if (c == kResample && optarg) {
+    opt.time.method = resample_method(optarg);
+    if (!opt.time.method) return usage_error(std::string("--resample takes linear or band-limited, not ") + optarg);
+  }
+  return -1;
+}
+
+// One option as getopt_long gives it (c, with optarg), arg as the user wrote
+// it; -1 when the run should go on, else the exit status.
+int take_option(int c, const std::string& arg, Options& opt) {
+  switch (c) {
+    case 'o':
+      opt.dir = optarg;
+      if (opt.dir.empty()) return usage_error("empty output directory name");
+      return -1;
+    case 'f': opt.force = true; return -1;
+    case 'F':
+      opt.format = nullptr;
+      for (const AgencyFormat& f : formats())
+        if (f.name == optarg) opt.format = &f;
+      if (!opt.format)
+        return usage_error(std::string("unknown format ") + optarg + " (formats: " + format_names() + ")");
+      return -1;
+    case 'c':
+      opt.channels = channel_numbers(optarg);
+      if (opt.channels.empty())
+        return usage_error(std::string("--channels takes three channel numbers, as in 4,5,6, or two ") +
+                           "horizontals, as in 4,5, not " + optarg);
+      return -1;
+    case kResample:
+    case kKeepInterval: return take_interval_choice(c, opt);
+    case kWindow: {
+      std::string why;
+      opt.time.window = parse_window(optarg, why);
+      if (!opt.time.window) return usage_error(std::string("--window ") + optarg + ": " + why);
+      return -1;
+    }
+    case kMissingVertical:
+      if (std::strcmp(optarg, "zeros") != 0)
+        return usage_error(std::string("--missing-vertical takes zeros, not ") + optarg);
+      opt.missing_vertical_zeros = true;
+      return -1;
+    case 'h': print_usage(); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+    case 'V': std::puts("kvb-split " KVB_VERSION); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+    case ':':
+      return usage_error("option " + arg.substr(0, arg.find('=')) + " needs " +
+                         (optopt == 'o' ? "a directory" : "a value"));
+    default:
+      return usage_error("unknown option " + (optopt != 0 && arg.compare(0, 2, "--") != 0
+                                                  ? std::string("-") + static_cast<char>(optopt)
+                                                  : arg.substr(0, arg.find('='))));
+  }
+}
+
 // Returns -1 when the run should go on, else the exit status.
 int parse_options(int argc, char** argv, Options& opt) {
-  static const option kLong[] = {{"output-dir", required_argument, nullptr, 'o'},
-                                 {"force", no_argument, nullptr, 'f'},
-                                 {"format", required_argument, nullptr, 'F'},
-                                 {"channels", required_argument, nullptr, 'c'},
-                                 {"help", no_argument, nullptr, 'h'},
-                                 {"version", no_argument, nullptr, 'V'},
-                                 {"resample", optional_argument, nullptr, kResample},
-                                 {"keep-interval", no_argument, nullptr, kKeepInterval},
-                                 {"window", required_argument, nullptr, kWindow},
-                                 {"missing-vertical", required_argument, nullptr, kMissingVertical},
-                                 {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (;;) {
-    int c = getopt_long(argc, argv, ":o:fF:c:h", kLong, nullptr);
+    int c = getopt_long(argc, argv, ":o:fF:c:h", kLongOptions, nullptr);
     if (c == -1) break;
     // The option just read (argv[optind - 1] after it), as the user wrote it.
     std::string arg = optind > 0 && optind <= argc ? argv[optind - 1] : "";
-    switch (c) {
-      case 'o':
-        opt.dir = optarg;
-        if (opt.dir.empty()) return usage_error("empty output directory name");
-        break;
-      case 'f': opt.force = true; break;
-      case 'F':
-        opt.format = nullptr;
-        for (const Format& f : formats())
-          if (f.name == optarg) opt.format = &f;
-        if (!opt.format)
-          return usage_error(std::string("unknown format ") + optarg + " (formats: " + format_names() + ")");
-        break;
-      case 'c':
-        opt.channels = channel_numbers(optarg);
-        if (opt.channels.empty())
-          return usage_error(std::string("--channels takes three channel numbers, as in 4,5,6, or two ") +
-                             "horizontals, as in 4,5, not " + optarg);
-        break;
-      case kResample:
-      case kKeepInterval: {
-        const IntervalChoice choice = c == kResample ? IntervalChoice::kResample : IntervalChoice::kKeep;
-        if (opt.time.interval != IntervalChoice::kRefuse && opt.time.interval != choice)
-          return usage_error("--resample and --keep-interval exclude each other");
-        opt.time.interval = choice;
-        if (c == kResample && optarg) {
-          opt.time.method = resample_method(optarg);
-          if (!opt.time.method)
-            return usage_error(std::string("--resample takes linear or band-limited, not ") + optarg);
-        }
-        break;
-      }
-      case kWindow: {
-        std::string why;
-        opt.time.window = parse_window(optarg, why);
-        if (!opt.time.window) return usage_error(std::string("--window ") + optarg + ": " + why);
-        break;
-      }
-      case kMissingVertical:
-        if (std::strcmp(optarg, "zeros") != 0)
-          return usage_error(std::string("--missing-vertical takes zeros, not ") + optarg);
-        opt.time.vertical_zeros = true;
-        break;
-      case 'h': print_usage(); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
-      case 'V': std::puts("kvb-split " KVB_VERSION); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
-      case ':':
-        return usage_error("option " + arg.substr(0, arg.find('=')) + " needs " +
-                           (optopt == 'o' ? "a directory" : "a value"));
-      default:
-        return usage_error("unknown option " + (optopt != 0 && arg.compare(0, 2, "--") != 0
-                                                    ? std::string("-") + static_cast<char>(optopt)
-                                                    : arg.substr(0, arg.find('='))));
-    }
+    if (int status = take_option(c, arg, opt); status >= 0) return status;
   }
   for (int k = optind; k < argc; ++k) opt.inputs.push_back(argv[k]);
   if (opt.inputs.empty()) return usage_error("no input file");
-  if (opt.channels.size() == 2 && !opt.time.vertical_zeros)
+  if (opt.channels.size() == 2 && !opt.missing_vertical_zeros)
     return usage_error("--channels with two horizontals needs --missing-vertical zeros");
   return -1;
 }
@@ -321,21 +333,21 @@ InputBytes slurp(const std::string& path) {
   return bytes;
 }
 
-const Format& recognise(const std::string& path, std::string_view bytes) {
+const AgencyFormat& recognise(const std::string& path, std::string_view bytes) {
   LineReader lines(bytes);
   std::vector<std::string> head;
   std::string line;
   while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
-  for (const Format& f : formats())
+  for (const AgencyFormat& f : formats())
     if (f.recognise(head)) return f;
   throw SplitError(escaped(path) + ": not a strong-motion file of a format kvb-split knows (" + format_names() +
                    "); --format NAME reads it as one of them");
 }
 
-void read_input(const std::string& path, const Format* forced, std::vector<Channel>& channels) {
+void read_input(const std::string& path, const AgencyFormat* forced, std::vector<Channel>& channels) {
   const InputBytes bytes = slurp(path);
   if (bytes.size == 0) throw SplitError(escaped(path) + ": the file is empty");
-  const Format& format = forced ? *forced : recognise(path, bytes.text());
+  const AgencyFormat& format = forced ? *forced : recognise(path, bytes.text());
   TextFile file(path, bytes.text());
   format.read(file, channels);
 }
@@ -348,7 +360,7 @@ int split(const Options& opt) {
 
   std::vector<Channel> channels;
   for (const std::string& input : opt.inputs) read_input(input, opt.format, channels);
-  auto pick = select_components(channels, opt.channels, opt.time.vertical_zeros);
+  auto pick = select_components(channels, opt.channels, opt.missing_vertical_zeros);
   TimeOptions time = opt.time;
   time.vertical_zeros = pick[kUp] == kZerosVertical;
   // The picks are distinct channels, taken over whole.
@@ -403,8 +415,10 @@ int split(const Options& opt) {
 }
 
 }  // namespace
+}  // namespace kvb_split
 
 int main(int argc, char** argv) {
+  using namespace kvb_split;
   if (argc > 1 && std::strcmp(argv[1], "--identify") == 0)
     return identify({argv + 2, argv + argc}, [](const std::string& path, std::vector<Channel>& channels) {
       read_input(path, nullptr, channels);

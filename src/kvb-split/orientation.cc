@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+namespace kvb_split {
+
 namespace {
 
 bool digit(char c) { return c >= '0' && c <= '9'; }
@@ -87,3 +89,5 @@ std::optional<Orientation> classify_orientation(std::string_view text) {
   if (auto degrees = bearing(word)) return Orientation{Axis::kHorizontal, *degrees};
   return channel_code(word);
 }
+
+}  // namespace kvb_split

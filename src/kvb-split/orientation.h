@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+namespace kvb_split {
+
 enum class Axis { kHorizontal, kVertical };
 
 struct Orientation {
@@ -25,3 +27,5 @@ struct Orientation {
 //    vertical; "HNN" 0, "HNE" 90; "BH1", "HN2" horizontals without azimuth).
 // Nothing for words it does not know.
 std::optional<Orientation> classify_orientation(std::string_view text);
+
+}  // namespace kvb_split

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <exception>
 
+namespace kvb_split {
+
 namespace {
 
 // Paths in messages are escaped: a directory name is the user's, but may hold
@@ -185,3 +187,5 @@ void OutputDir::place(const std::vector<std::size_t>& temps, const std::vector<s
   for (std::size_t index : temps) forget_on_interrupt(temps_[index].removal);
   forget_on_interrupt(dir_removal_);
 }
+
+}  // namespace kvb_split

@@ -12,6 +12,8 @@
 #include "signals.h"
 #include "split_error.h"
 
+namespace kvb_split {
+
 class OutputDir {
  public:
   // Creates the directory when it does not exist (one level, like mkdir).
@@ -67,3 +69,5 @@ class OutputDir {
   int lock_fd_ = -1;  // the directory, flock()ed
   std::vector<Temp> temps_;
 };
+
+}  // namespace kvb_split

@@ -1,10 +1,11 @@
 #include "record_file.h"
 
-#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "split_error.h"
 #include "utf8.h"
+
+namespace kvb_split {
 
 namespace {
 
@@ -100,36 +101,11 @@ ordered_json done_json(const RecordFacts& facts) {
   } else {
     done["window"] = nullptr;
   }
-  done["missing_vertical"] = facts.vertical_zeros ? ordered_json("zeros") : ordered_json(nullptr);
+  done["missing_vertical"] = facts.vertical_zeros() ? ordered_json("zeros") : ordered_json(nullptr);
   return done;
 }
 
-std::size_t peak_index(const std::vector<double>& samples) {
-  std::size_t at = 0;
-  for (std::size_t k = 1; k < samples.size(); ++k) {
-    if (std::fabs(samples[k]) > std::fabs(samples[at])) at = k;
-  }
-  return at;
-}
-
 }  // namespace
-
-Peak peak_of(const std::vector<double>& samples, double interval, double start) {
-  if (samples.empty()) return {0.0, start};
-  const std::size_t at = peak_index(samples);
-  return {samples[at], start + static_cast<double>(at) * interval};
-}
-
-Peak source_peak_of(const Channel& ch) {
-  if (ch.times.empty() || ch.samples.empty()) return peak_of(ch.samples, ch.interval);
-  const std::size_t at = peak_index(ch.samples);
-  return {ch.samples[at], ch.times[at] - ch.times.front()};
-}
-
-std::optional<double> RecordComponent::peak_change() const {
-  if (!source_peak || source_peak->value == 0) return std::nullopt;
-  return std::fabs(peak.value) / std::fabs(source_peak->value) - 1;
-}
 
 std::string record_json(const RecordFacts& facts) {
   ordered_json out;
@@ -153,3 +129,5 @@ std::string record_json(const RecordFacts& facts) {
     throw SplitError(std::string(kRecordFileName) + ": a value from the input cannot be written as JSON");
   }
 }
+
+}  // namespace kvb_split

@@ -8,6 +8,8 @@
 #include "component_layout.h"
 #include "split_error.h"
 
+namespace kvb_split {
+
 namespace {
 
 // Degrees from the north-south axis: 0 for 0, 180 and 360; 90 for 90 and 270.
@@ -235,3 +237,5 @@ std::array<std::size_t, 3> select_components(const std::vector<Channel>& channel
   check_one_record(channels, pick);
   return pick;
 }
+
+}  // namespace kvb_split

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "model/channel.h"
+#include "channel.h"
+
+namespace kvb_split {
 
 // The component files, in the order read-KVB reads them (layout::kNames).
 enum Component { kN00 = 0, kN90 = 1, kUp = 2 };
@@ -33,3 +35,5 @@ inline constexpr std::size_t kZerosVertical = static_cast<std::size_t>(-1);
 // (station, event, start time) where the files say so, or one channel twice.
 std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels, const std::vector<long>& chosen,
                                              bool zeros = false);
+
+}  // namespace kvb_split

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 
+namespace kvb_split {
+
 struct InterruptRemoval {
   std::string path;
   bool directory = false;
@@ -83,3 +85,5 @@ HoldInterrupts::HoldInterrupts() {
 }
 
 HoldInterrupts::~HoldInterrupts() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+
+}  // namespace kvb_split

@@ -10,6 +10,8 @@
 
 #include <string>
 
+namespace kvb_split {
+
 // Called once at the start. An interrupt that was ignored when the program
 // started (nohup, a background job) stays ignored. Standard descriptors that
 // are closed are opened on /dev/null for reading, so that no file of the run
@@ -32,3 +34,5 @@ class HoldInterrupts {
  private:
   sigset_t before_;
 };
+
+}  // namespace kvb_split

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace kvb_split {
+
 struct SplitError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
@@ -50,3 +52,5 @@ inline std::string escaped(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace kvb_split

@@ -1,5 +1,7 @@
 #include "utf8.h"
 
+namespace kvb_split {
+
 namespace {
 
 // The length of the valid UTF-8 sequence at text[at] (1 for ASCII) and its
@@ -65,3 +67,5 @@ std::string without_controls(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace kvb_split

@@ -9,6 +9,8 @@
 #include "generators/cosmos.h"
 #include "read_format.h"
 
+using namespace kvb_split;
+
 namespace {
 
 using namespace kvb_test;

@@ -4,9 +4,9 @@
 
 #include <random>
 
+#include "component_file.h"
 #include "field_values.h"
 #include "text_io_reference.h"
-#include "writer/component_file.h"
 
 namespace {
 

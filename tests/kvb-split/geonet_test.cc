@@ -8,6 +8,8 @@
 #include "generators/geonet.h"
 #include "read_format.h"
 
+using namespace kvb_split;
+
 namespace {
 
 using namespace kvb_test;

@@ -5,6 +5,8 @@
 #include "generators/knet.h"
 #include "read_format.h"
 
+using namespace kvb_split;
+
 namespace {
 
 using namespace kvb_test;

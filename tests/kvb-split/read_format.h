@@ -11,12 +11,14 @@
 
 namespace kvb_test {
 
+using namespace kvb_split;
+
 struct ReadResult {
   std::vector<Channel> channels;
   std::string error;  // the SplitError's message; empty when the read succeeded
 };
 
-inline ReadResult read_as(const Format& format, const std::string& bytes, const std::string& path = "rec") {
+inline ReadResult read_as(const AgencyFormat& format, const std::string& bytes, const std::string& path = "rec") {
   ReadResult result;
   TextFile file(path, bytes);  // as kvb-split reads a file: whole, its size known
   try {

@@ -21,6 +21,8 @@
 #include "generators/smc.h"
 #include "read_format.h"
 
+using namespace kvb_split;
+
 namespace {
 
 using namespace kvb_test;
@@ -50,7 +52,7 @@ TEST(Readers, GiveTheRecordsIdentity) {
   KnetOptions knet;
   struct Case {
     const char* name;
-    const Format& format;
+    const AgencyFormat& format;
     std::string bytes;
     const char* path;
     std::string identity;
@@ -151,7 +153,7 @@ TEST(Readers, TakeTheRenadicWords) {
 TEST(Readers, RefuseHeaderNumbersTheyCannotUse) {
   struct Case {
     const char* name;
-    const Format& format;
+    const AgencyFormat& format;
     std::string bytes;
     std::function<void(std::string&)> edit;
     std::string error;

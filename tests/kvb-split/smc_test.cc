@@ -7,6 +7,8 @@
 #include "generators/smc.h"
 #include "read_format.h"
 
+using namespace kvb_split;
+
 namespace {
 
 using namespace kvb_test;

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "component_file.h"
 #include "field_values.h"
 #include "formats/numbers.h"
 #include "line_reader.h"
 #include "text_io_reference.h"
-#include "writer/component_file.h"
 
 namespace {
 

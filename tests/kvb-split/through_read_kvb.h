@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "child_process.h"
+#include "component_file.h"
 #include "component_layout.h"
 #include "expected_csv.h"
 #include "temp_dir.h"
-#include "writer/component_file.h"
 
 namespace kvb_test {
 

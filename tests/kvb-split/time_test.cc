@@ -15,6 +15,8 @@
 #include "time/timing.h"
 #include "time/window.h"
 
+using namespace kvb_split;
+
 namespace {
 
 TEST(Resample, MatchesTheBandLimitedSignalAwayFromTheEnds) {
@@ -184,7 +186,6 @@ TEST(RecordFile, SaysWhatWasDoneAndWhereThePeaksAre) {
   facts.source_interval = 0.02;
   facts.resampled = ResampleMethod::kBandLimited;
   facts.csv_time_step = 0.005;
-  facts.vertical_zeros = true;
   JsonDoc json(record_json(facts));
   EXPECT_EQ("CE1", json.text("/station/code"));
   EXPECT_EQ("Pe\u00f1a Flat", json.text("/station/name"));
@@ -297,7 +298,7 @@ TEST(SettleTime, ResamplesKeepsCutsAndFillsAMissingVertical) {
 
   auto resampled = record_of(100, 0.02);
   facts = settle_time(resampled, {IntervalChoice::kResample, std::nullopt, true, std::nullopt}, warnings);
-  EXPECT_TRUE(facts.resampled && facts.vertical_zeros);
+  EXPECT_TRUE(facts.resampled && facts.vertical_zeros());
   EXPECT_EQ(397u, resampled[1].samples.size());
   EXPECT_EQ(std::vector<double>(397, 0.0), resampled[2].samples);
   EXPECT_TRUE(resampled[0].data_lines.empty());

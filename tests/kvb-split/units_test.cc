@@ -8,13 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "component_file.h"
 #include "formats/csmip_descriptor.h"
 #include "formats/csmip_header.h"
+#include "formats/field_format.h"
 #include "line_reader.h"
 #include "orientation.h"
 #include "selection.h"
 #include "split_error.h"
-#include "writer/component_file.h"
+
+using namespace kvb_split;
 
 namespace {
 
@@ -50,6 +53,37 @@ TEST(Descriptor, ReadsCountIntervalAndFormatOfBothVolumes) {
     EXPECT_EQ(c.layout.width, d->layout.width);
     EXPECT_EQ(c.layout.decimals, d->layout.decimals);
     EXPECT_EQ(c.layout.stated, d->layout.stated);
+  }
+}
+
+// The one parser of a data layout, as COSMOS/PEER (blanks, four digits, I)
+// and CSMIP (the first "(" that opens one; three digits, 40 columns) take it.
+TEST(FieldFormat, TheReadersSyntaxes) {
+  struct Case {
+    const char* text;
+    const char* cosmos;  // "per_line width", or "" for none
+    const char* csmip;   // "per_line width decimals", or ""
+  } cases[] = {
+      {"(8f10.6)", "8 10", "8 10 6"},
+      {"( 5F15.6 )", "5 15", ""},  // blanks: COSMOS only
+      {"(10I8)", "10 8", ""},      // integers: COSMOS only
+      {"(1E15.6)", "1 15", "1 15 6"},
+      {"(f9.6)", "1 9", "1 9 6"},    // no repeat count: one
+      {"(8f1000.3)", "8 1000", ""},  // four digits; CSMIP at most 40 columns, three digits
+      {"(8f41.3)", "8 41", ""},
+      {"(8f5.6)", "8 5", ""},  // more decimals than columns
+      {"(0f10.3)", "", ""},    // a repeat count of 0
+      {"(8f10.)", "", ""},
+      {"(8x10.3)", "", ""},
+      {"units (g) (8e10.4)", "", "8 10 4"},  // CSMIP looks on to the next "("
+  };
+  for (const Case& c : cases) {
+    std::string cosmos, csmip;
+    if (auto f = parse_field_format(c.text)) cosmos = std::to_string(f->per_line) + " " + std::to_string(f->width);
+    if (auto l = parse_layout(c.text))
+      csmip = std::to_string(l->per_line) + " " + std::to_string(l->width) + " " + std::to_string(l->decimals);
+    EXPECT_EQ(c.cosmos, cosmos) << c.text;
+    EXPECT_EQ(c.csmip, csmip) << c.text;
   }
 }
 

@@ -13,15 +13,15 @@
 #include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
+#include "standard_gravity.h"
+
+namespace kvb_split {
 
 namespace {
 
-// A line of the input as a message quotes it: cut at 60 columns, trimmed.
-std::string shown(std::string_view line) { return quoted(trim(line.substr(0, 60))); }
-
 constexpr double kUnset = -999.0;
-constexpr double kG = 980.665;
 constexpr std::size_t kKeptHeaderLines = 40;
 constexpr long kMostTextLines = 1000;
 
@@ -350,44 +350,52 @@ bool copyable(const std::vector<std::string>& lines, FieldLayout layout) {
   return true;
 }
 
-Channel read_channel(Lines& in, const std::string& first) {
+// The text header: the first line, which announces how many text lines there
+// are, and the rest of them; refuses a channel that is not acceleration.
+std::vector<std::string> read_text_header(Lines& in, const std::string& first, long channel_line) {
   TextFile& file = in.file();
-  Channel ch;
-  ch.source = file.path();
-  ch.line = file.line_number();
-  ch.format = "cosmos";
-  std::vector<std::string> header{first};
-
+  std::vector<std::string> text{first};
   std::size_t with = find_nocase(first, " with ");
   std::optional<long> text_lines =
       with == std::string_view::npos ? std::nullopt : leading_integer(std::string_view(first).substr(with + 6));
   if (!text_lines || *text_lines < 1 || *text_lines > kMostTextLines) {
     file.fail("the first line announces no count of text lines: " + shown(first));
   }
-  for (long k = 1; k < *text_lines; ++k) header.push_back(in.expect("the text header"));
+  for (long k = 1; k < *text_lines; ++k) text.push_back(in.expect("the text header"));
   std::string kind(trim(columns(first, 1, 25)));
   for (const char* other : {"raw", "velocity", "displacement", "response", "fourier"}) {
     if (starts_with_nocase(kind, other))
-      file.fail_at(ch.line, "the channel holds " + quoted(kind) + ", not acceleration");
+      file.fail_at(channel_line, "the channel holds " + quoted(kind) + ", not acceleration");
   }
-  std::vector<std::string> text(header.begin(), header.end());
+  return text;
+}
 
-  std::string line = in.expect("the integer header");
-  std::optional<Announcement> a = parse_announcement(line, "integer-header values");
-  if (!a) file.fail("expected '100 Integer-header values follow on 10 lines, Format= (10I8)', found " + shown(line));
+// The integer header and the real header: an announcement, then its values.
+struct NumberHeader {
+  const char* what;      // "integer header"
+  const char* keyword;   // what the announcement says: "integer-header values"
+  const char* expected;  // the announcement as a message shows it
+  bool integers;
+};
+constexpr NumberHeader kIntegerHeader{"integer header", "integer-header values",
+                                      "100 Integer-header values follow on 10 lines, Format= (10I8)", true};
+constexpr NumberHeader kRealHeader{"real header", "real-header values",
+                                   "100 Real-header values follow on 20 lines, Format= (5F15.6)", false};
+
+std::vector<double> read_number_header(Lines& in, const NumberHeader& block, std::vector<std::string>& header) {
+  std::string line = in.expect(std::string("the ") + block.what);
+  std::optional<Announcement> a = parse_announcement(line, block.keyword);
+  if (!a) in.file().fail(std::string("expected '") + block.expected + "', found " + shown(line));
   header.push_back(line);
-  std::vector<double> ints = read_header_values(in, *a, "integer header", header, true);
+  return read_header_values(in, *a, block.what, header, block.integers);
+}
 
-  line = in.expect("the real header");
-  a = parse_announcement(line, "real-header values");
-  if (!a) file.fail("expected '100 Real-header values follow on 20 lines, Format= (5F15.6)', found " + shown(line));
-  header.push_back(line);
-  std::vector<double> reals = read_header_values(in, *a, "real header", header, false);
-
-  line = in.expect("the comment count");
+// The comment count and the comments.
+std::vector<std::string> read_comments(Lines& in, std::vector<std::string>& header) {
+  std::string line = in.expect("the comment count");
   std::optional<long> comment_count = leading_integer(line);
   if (!comment_count || find_nocase(line, "comment line") == std::string_view::npos) {
-    file.fail("expected 'N Comment line(s) follow', found " + shown(line));
+    in.file().fail("expected 'N Comment line(s) follow', found " + shown(line));
   }
   header.push_back(line);
   std::vector<std::string> comments;
@@ -395,36 +403,46 @@ Channel read_channel(Lines& in, const std::string& first) {
     comments.push_back(in.expect("comment line " + std::to_string(k + 1)));
     header.push_back(comments.back());
   }
+  return comments;
+}
 
-  line = in.expect("the acceleration data line");
+// The acceleration data line: count, units and the field format of the data.
+DataLine acceleration_data_line(const TextFile& file, const std::string& line) {
   std::optional<DataLine> d = parse_data_line(line);
   if (!d || d->kind != "acceleration") {
     file.fail("expected 'N acceleration pts, approx S secs, units=U(CC),Format=(F)', found " + shown(line));
   }
   if (!d->layout) file.fail("the data line states no field format ('Format=(8F10.5)')");
   if (d->points < 1) file.fail("the data line announces no acceleration values");
-  header.push_back(line);
-  const long data_line = file.line_number();
+  return *d;
+}
 
-  // Units: the data line's code, next to the data, unless the integer header
-  // names the other acceleration unit.
+// Units: the data line's code, next to the data, unless the integer header
+// names the other acceleration unit. Returns the code, 2 (g) or 4 (cm/s²).
+long set_unit(Channel& ch, const DataLine& d, const std::vector<double>& ints, const TextFile& file) {
   std::optional<double> header_code = slot(ints, 3);
   auto acceleration_code = [](long code) { return code == 2 || code == 4; };
-  if (header_code && d->unit_code && acceleration_code(static_cast<long>(*header_code)) &&
-      acceleration_code(*d->unit_code) && static_cast<long>(*header_code) != *d->unit_code) {
-    file.fail("units code " + std::to_string(*d->unit_code) + " disagrees with integer header value 3 (" +
+  if (header_code && d.unit_code && acceleration_code(static_cast<long>(*header_code)) &&
+      acceleration_code(*d.unit_code) && static_cast<long>(*header_code) != *d.unit_code) {
+    file.fail("units code " + std::to_string(*d.unit_code) + " disagrees with integer header value 3 (" +
               std::to_string(static_cast<long>(*header_code)) + ")");
   }
-  long unit = d->unit_code ? *d->unit_code : header_code ? static_cast<long>(*header_code) : -1;
+  long unit = d.unit_code ? *d.unit_code : header_code ? static_cast<long>(*header_code) : -1;
   if (unit == 2) {
-    ch.to_cm_s2 = kG;
-    ch.unit = d->unit.empty() ? "g" : d->unit;
+    ch.to_cm_s2 = kStandardGravity;
+    ch.unit = d.unit.empty() ? "g" : d.unit;
   } else if (unit == 4) {
-    ch.unit = d->unit.empty() ? "cm/sec2" : d->unit;
+    ch.unit = d.unit.empty() ? "cm/sec2" : d.unit;
   } else {
     file.fail("units code " + std::to_string(unit) + " is neither g (2) nor cm/s² (4)");
   }
+  return unit;
+}
 
+// What the headers say of the channel: interval, orientation, station, start,
+// the record, the channel's number and the stated peak.
+void set_facts(Channel& ch, const std::vector<std::string>& text, const std::vector<std::string>& comments,
+               const std::vector<double>& ints, const std::vector<double>& reals, TextFile& file) {
   std::optional<double> interval = slot(reals, 62);
   if (!interval) file.fail_at(ch.line, "no sample interval: real header value 62 (ms) is unset");
   ch.interval = checked_interval(file, ch.line, *interval / 1000.0);
@@ -446,17 +464,36 @@ Channel read_channel(Lines& in, const std::string& first) {
     ch.number = std::to_string(static_cast<long>(*station_channel));
   }
   if (std::optional<double> peak = slot(reals, 64)) ch.stated_peak = *peak * ch.to_cm_s2;
+}
+
+Channel read_channel(Lines& in, const std::string& first) {
+  TextFile& file = in.file();
+  Channel ch;
+  ch.source = file.path();
+  ch.line = file.line_number();
+  ch.format = "cosmos";
+  std::vector<std::string> header = read_text_header(in, first, ch.line);
+  const std::vector<std::string> text = header;
+  std::vector<double> ints = read_number_header(in, kIntegerHeader, header);
+  std::vector<double> reals = read_number_header(in, kRealHeader, header);
+  std::vector<std::string> comments = read_comments(in, header);
+  const std::string line = in.expect("the acceleration data line");
+  const DataLine d = acceleration_data_line(file, line);
+  header.push_back(line);
+  const long data_line = file.line_number();
+  const long unit = set_unit(ch, d, ints, file);
+  set_facts(ch, text, comments, ints, reals, file);
 
   if (header.size() > kKeptHeaderLines) header.resize(kKeptHeaderLines);
   ch.header_lines = std::move(header);
   std::vector<std::string> raw;
-  read_values(in, *d, data_line, &ch, &raw);
-  if (unit == 4 && copyable(raw, *d->layout)) {
+  read_values(in, d, data_line, &ch, &raw);
+  if (unit == 4 && copyable(raw, *d.layout)) {
     for (std::string& r : raw) r.resize(std::min<std::size_t>(r.size(), 80));
     ch.data_lines = std::move(raw);
     ch.data_descriptor = line;  // the data line, which states count, units and format
   }
-  skip_to_next_channel(in, *d, data_line);
+  skip_to_next_channel(in, d, data_line);
   return ch;
 }
 
@@ -478,4 +515,6 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kCosmosFormat = {"cosmos", "COSMOS Volume 1 and 2 (.V1c, .V2c)", recognise, read};
+const AgencyFormat kCosmosFormat = {"cosmos", "COSMOS Volume 1 and 2 (.V1c, .V2c)", recognise, read};
+
+}  // namespace kvb_split

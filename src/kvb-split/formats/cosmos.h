@@ -5,4 +5,8 @@
 
 #include "formats/format.h"
 
-extern const Format kCosmosFormat;
+namespace kvb_split {
+
+extern const AgencyFormat kCosmosFormat;
+
+}  // namespace kvb_split

@@ -4,14 +4,19 @@
 #include <cctype>
 #include <cmath>
 
+#include "component_layout.h"
 #include "formats/csmip_descriptor.h"
 #include "formats/csmip_header.h"
 #include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/pairs.h"
 #include "formats/samples.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
 #include "orientation.h"
+#include "standard_gravity.h"
+
+namespace kvb_split {
 
 namespace {
 
@@ -23,7 +28,6 @@ constexpr std::size_t kMaxHeaderLines = 200;
 constexpr std::size_t kPairsHeaderLines = 27;
 constexpr int kPairFields = 10;
 constexpr int kPairWidth = 7;
-constexpr double kG = 980.665;
 
 bool is_blank(std::string_view line) { return line.find_first_not_of(' ') == std::string_view::npos; }
 bool is_channel_end(std::string_view line) { return line.substr(0, 2) == "/&"; }
@@ -34,7 +38,7 @@ bool mentions_points(std::string_view line) { return lowered(line).find("points"
 // numbers, the first one at least.
 bool is_pairs_line(const std::string& line) {
   for (char c : line)
-    if (std::isalpha(static_cast<unsigned char>(c))) return false;
+    if (is_alpha(c)) return false;
   return parse_number(columns(line, 1, kPairWidth)).has_value();
 }
 
@@ -70,8 +74,9 @@ bool descriptor_unit(const std::string& descriptor, Channel& ch) {
     double factor;
   };
   for (const Unit& u :
-       {Unit{"cm/sec2", "cm/sec2", 1.0}, Unit{"cm/sec/sec", "cm/sec/sec", 1.0}, Unit{"units of g/10", "g/10", kG / 10},
-        Unit{"units: g/10", "g/10", kG / 10}, Unit{"units of g", "g", kG}, Unit{"units: g", "g", kG}}) {
+       {Unit{"cm/sec2", "cm/sec2", 1.0}, Unit{"cm/sec/sec", "cm/sec/sec", 1.0},
+        Unit{"units of g/10", "g/10", kStandardGravity / 10}, Unit{"units: g/10", "g/10", kStandardGravity / 10},
+        Unit{"units of g", "g", kStandardGravity}, Unit{"units: g", "g", kStandardGravity}}) {
     if (low.find(u.text) != std::string::npos) {
       ch.unit = u.name;
       ch.to_cm_s2 = u.factor;
@@ -179,10 +184,10 @@ void read_pairs(TextFile& file, const std::string& first, long start, Channel& c
     file.fail_at(start, "no point count (\"No. of points = N\") in this channel's header");
   const long points = static_cast<long>(*stated);
   ch.unit = "g/10";
-  ch.to_cm_s2 = kG / 10;
+  ch.to_cm_s2 = kStandardGravity / 10;
   if (lowered(after(ch.header_lines, "units of uncor accel are")).find("g/10") == std::string::npos) {
     ch.unit = "g";
-    ch.to_cm_s2 = kG;
+    ch.to_cm_s2 = kStandardGravity;
   }
   ch.interval = 0.0;
   TimedSamples timed(ch, file);
@@ -276,7 +281,7 @@ void stated_peak(Channel& ch, CsmipVolume volume) {
   if (volume == CsmipVolume::kTwo) {
     if (auto peak = number_after(ch.header_lines, "peak acceleration =")) ch.stated_peak = *peak;
   } else if (auto peak = number_after(ch.header_lines, "max  =")) {
-    ch.stated_peak = *peak * kG;
+    ch.stated_peak = *peak * kStandardGravity;
   }
 }
 
@@ -317,7 +322,7 @@ void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name, std
       if (volume == CsmipVolume::kOne && !d->layout.stated) d->layout.width = 9;
       if (!descriptor_unit(descriptor, ch)) {
         ch.unit = volume == CsmipVolume::kTwo ? "cm/sec2" : "g";
-        ch.to_cm_s2 = volume == CsmipVolume::kTwo ? 1.0 : kG;
+        ch.to_cm_s2 = volume == CsmipVolume::kTwo ? 1.0 : kStandardGravity;
       }
       ch.interval = checked_interval(file, descriptor_line, d->interval);
       ch.data_descriptor = descriptor;
@@ -329,3 +334,5 @@ void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name, std
   }
   if (found == 0) throw SplitError(escaped(file.path()) + ": no channel in this file");
 }
+
+}  // namespace kvb_split

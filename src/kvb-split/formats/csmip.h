@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "channel.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
+
+namespace kvb_split {
 
 // Volume 2 also has velocity and displacement blocks after the acceleration,
 // and its data are in cm/s²; Volume 1 data are in g, in 9-column fields when
@@ -20,3 +22,5 @@ void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name, std
 
 // True when line 1 of head starts with prefix, in any case.
 bool first_line_starts(const std::vector<std::string>& head, std::string_view prefix);
+
+}  // namespace kvb_split

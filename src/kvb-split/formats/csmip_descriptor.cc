@@ -4,14 +4,17 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "formats/field_format.h"
 #include "formats/numbers.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
+
+namespace kvb_split {
 
 namespace {
 
 constexpr long kMaxPoints = 10'000'000;
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+constexpr std::size_t kWidestField = 40;  // columns of a value in a data line
 
 std::size_t skip_blanks(std::string_view s, std::size_t i) {
   while (i < s.size() && s[i] == ' ') ++i;
@@ -54,8 +57,8 @@ std::optional<double> number_before(std::string_view s, std::size_t end) {
 std::optional<double> number_with_unit(std::string_view s, std::initializer_list<std::string_view> units) {
   for (std::string_view unit : units) {
     for (std::size_t at = s.find(unit); at != std::string_view::npos; at = s.find(unit, at + 1)) {
-      bool word_start = at == 0 || !std::isalpha(static_cast<unsigned char>(s[at - 1]));
-      bool word_end = at + unit.size() == s.size() || !std::isalpha(static_cast<unsigned char>(s[at + unit.size()]));
+      bool word_start = at == 0 || !is_alpha(s[at - 1]);
+      bool word_end = at + unit.size() == s.size() || !is_alpha(s[at + unit.size()]);
       if (!word_start || !word_end) continue;
       if (auto v = number_before(s, at)) return v;
     }
@@ -75,26 +78,9 @@ bool is_accel_descriptor(std::string_view line) {
 
 std::optional<DataLayout> parse_layout(std::string_view text) {
   for (std::size_t open = text.find('('); open != std::string_view::npos; open = text.find('(', open + 1)) {
-    std::size_t i = open + 1;
-    auto number = [&](int& out) {
-      std::size_t start = i;
-      out = 0;
-      while (i < text.size() && is_digit(text[i]) && i - start < 3) out = out * 10 + (text[i++] - '0');
-      return i > start;
-    };
-    DataLayout layout;
-    layout.stated = true;
-    if (!number(layout.per_line)) layout.per_line = 1;
-    if (i >= text.size() || std::string_view("fegdFEGD").find(text[i]) == std::string_view::npos) continue;
-    ++i;
-    if (!number(layout.width)) continue;
-    if (i < text.size() && text[i] == '.') {
-      ++i;
-      if (!number(layout.decimals)) continue;
-    }
-    if (i >= text.size() || text[i] != ')') continue;
-    if (layout.per_line < 1 || layout.width < 1 || layout.width > 40 || layout.decimals > layout.width) continue;
-    return layout;
+    std::optional<EditDescriptor> d = parse_edit_descriptor(text, open + 1, {3, false});
+    if (!d || d->code == 'i' || d->width > kWidestField || d->decimals > d->width) continue;
+    return DataLayout{static_cast<int>(d->repeat), static_cast<int>(d->width), static_cast<int>(d->decimals), true};
   }
   return std::nullopt;
 }
@@ -119,3 +105,5 @@ std::optional<Descriptor> parse_descriptor(std::string_view line, std::string& w
   }
   return d;
 }
+
+}  // namespace kvb_split

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace kvb_split {
+
 struct DataLayout {
   int per_line = 8;     // values on each full data line
   int width = 10;       // columns of each value
@@ -30,5 +32,9 @@ bool is_accel_descriptor(std::string_view line);
 // when the count, the interval or the format cannot be read.
 std::optional<Descriptor> parse_descriptor(std::string_view line, std::string& why);
 
-// "(8f10.6)" -> {8, 10, 6}; also E, G and D descriptors and "(f9.6)".
+// "(8f10.6)" -> {8, 10, 6}; also E, G and D descriptors and "(f9.6)": the first
+// "(" of text that opens one (no blanks, numbers of up to three digits, at most
+// 40 columns, no more decimals than columns; parse_edit_descriptor).
 std::optional<DataLayout> parse_layout(std::string_view text);
+
+}  // namespace kvb_split

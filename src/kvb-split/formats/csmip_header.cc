@@ -3,14 +3,14 @@
 #include <cctype>
 
 #include "formats/numbers.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
+
+namespace kvb_split {
 
 namespace {
 
 constexpr std::size_t kNameColumns = 40;  // the station name field of the text header
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_alpha(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
 // Parses "chan  1:  90 deg" from position at (the "c" of "chan").
 std::optional<ChannelHeader> channel_at(std::string_view line, std::size_t at) {
@@ -84,3 +84,5 @@ std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>
   }
   return header;
 }
+
+}  // namespace kvb_split

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace kvb_split {
+
 struct ChannelHeader {
   std::string station_number;  // "12345", "WLT"; empty when the header has none
   std::string station_name;    // "Cedar Flat"; empty when the header has none
@@ -18,3 +20,5 @@ struct ChannelHeader {
 // descriptor). The orientation comes from the "Chan  1: 360 Deg" line, looked
 // for first at the start of a line, then anywhere; nothing when there is none.
 std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>& lines);
+
+}  // namespace kvb_split

@@ -4,6 +4,8 @@
 
 #include "formats/csmip.h"
 
+namespace kvb_split {
+
 namespace {
 
 bool recognise(const std::vector<std::string>& head) {
@@ -14,5 +16,7 @@ void read(TextFile& file, std::vector<Channel>& channels) { read_csmip(file, Csm
 
 }  // namespace
 
-const Format kCsmipV1Format{"csmip-v1", "CSMIP/CDMG Volume 1 (.V1, .RAW), uncorrected, g or g/10 pairs", recognise,
-                            read};
+const AgencyFormat kCsmipV1Format{"csmip-v1", "CSMIP/CDMG Volume 1 (.V1, .RAW), uncorrected, g or g/10 pairs",
+                                  recognise, read};
+
+}  // namespace kvb_split

@@ -7,6 +7,8 @@
 #include "formats/csmip.h"
 #include "formats/numbers.h"
 
+namespace kvb_split {
+
 namespace {
 
 // "Corrected accelerogram   89146-L2500-12044.02       Chan  1: 360 Deg"
@@ -22,4 +24,6 @@ void read(TextFile& file, std::vector<Channel>& channels) { read_csmip(file, Csm
 
 }  // namespace
 
-const Format kCsmipV2Format{"csmip-v2", "CSMIP/CDMG Volume 2 (.V2), corrected, cm/s²", recognise, read};
+const AgencyFormat kCsmipV2Format{"csmip-v2", "CSMIP/CDMG Volume 2 (.V2), corrected, cm/s²", recognise, read};
+
+}  // namespace kvb_split

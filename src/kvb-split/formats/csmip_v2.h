@@ -3,4 +3,8 @@
 
 #include "formats/format.h"
 
-extern const Format kCsmipV2Format;
+namespace kvb_split {
+
+extern const AgencyFormat kCsmipV2Format;
+
+}  // namespace kvb_split

@@ -1,39 +1,43 @@
 #include "formats/field_format.h"
 
-#include <cctype>
+#include "formats/text.h"
 
-namespace {
+namespace kvb_split {
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-}  // namespace
-
-std::optional<FieldLayout> parse_field_format(std::string_view text) {
-  std::size_t k = 0, n = text.size();
+std::optional<EditDescriptor> parse_edit_descriptor(std::string_view text, std::size_t at, DescriptorSyntax syntax) {
+  std::size_t k = at;
+  const std::size_t n = text.size();
   auto skip_blanks = [&] {
-    while (k < n && text[k] == ' ') ++k;
+    while (syntax.blanks && k < n && text[k] == ' ') ++k;
   };
-  auto number = [&]() -> std::size_t {
-    std::size_t value = 0, start = k;
-    while (k < n && is_digit(text[k]) && k - start < 4) value = value * 10 + static_cast<std::size_t>(text[k++] - '0');
-    return k == start ? 0 : value;
+  auto number = [&](std::size_t& out) {
+    const std::size_t start = k;
+    out = 0;
+    while (k < n && is_digit(text[k]) && k - start < syntax.digits)
+      out = out * 10 + static_cast<std::size_t>(text[k++] - '0');
+    return k > start;
   };
+  EditDescriptor d;
   skip_blanks();
-  if (k == n || text[k++] != '(') return std::nullopt;
-  skip_blanks();
-  std::size_t repeat = k < n && is_digit(text[k]) ? number() : 1;
+  if (!number(d.repeat)) d.repeat = 1;
   if (k == n || std::string_view("efgdi").find(lower(text[k])) == std::string_view::npos) return std::nullopt;
-  ++k;
-  std::size_t width = number();
+  d.code = lower(text[k++]);
+  if (!number(d.width)) return std::nullopt;
   if (k < n && text[k] == '.') {
     ++k;
-    if (k == n || !is_digit(text[k])) return std::nullopt;
-    number();
+    if (!number(d.decimals)) return std::nullopt;
   }
   skip_blanks();
-  if (k == n || text[k] != ')' || repeat == 0 || width == 0) return std::nullopt;
-  return FieldLayout{repeat, width};
+  if (k == n || text[k] != ')' || d.repeat == 0 || d.width == 0) return std::nullopt;
+  return d;
+}
+
+std::optional<FieldLayout> parse_field_format(std::string_view text) {
+  const std::size_t open = text.find_first_not_of(' ');
+  if (open == std::string_view::npos || text[open] != '(') return std::nullopt;
+  std::optional<EditDescriptor> d = parse_edit_descriptor(text, open + 1, {4, true});
+  if (!d) return std::nullopt;
+  return FieldLayout{d->repeat, d->width};
 }
 
 std::optional<long> leading_integer(std::string_view text) {
@@ -46,3 +50,5 @@ std::optional<long> leading_integer(std::string_view text) {
   }
   return value;
 }
+
+}  // namespace kvb_split

@@ -1,15 +1,18 @@
-// The formats kvb-split reads: each recognises its files from their first lines
-// and turns a file into channels.
+// The agency file formats kvb-split reads (not to be confused with the
+// run-time's format texts): each recognises its files from their first
+// lines and turns a file into channels.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "channel.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
 
-struct Format {
+namespace kvb_split {
+
+struct AgencyFormat {
   std::string_view name;         // the --format name: "csmip-v2", "cosmos", "peer", ...
   std::string_view description;  // one line for --help: "PEER NGA .AT2"
   // True when the file's first lines (up to kHeadLines of them, without line
@@ -23,4 +26,6 @@ struct Format {
 inline constexpr std::size_t kHeadLines = 64;
 
 // Every format, in the order they are tried.
-const std::vector<Format>& formats();
+const std::vector<AgencyFormat>& formats();
+
+}  // namespace kvb_split

@@ -7,7 +7,10 @@
 #include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
+
+namespace kvb_split {
 
 namespace {
 
@@ -49,7 +52,7 @@ bool first_line(std::string_view line) {
   }
   if (id.size() < 16 || id[8] != '_' || id[15] != '_') return false;
   for (std::size_t k : std::initializer_list<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14}) {
-    if (!std::isdigit(static_cast<unsigned char>(id[k]))) return false;
+    if (!is_digit(id[k])) return false;
   }
   std::string_view agency = "GNS Science";
   return id.size() >= agency.size() && find_nocase(id.substr(id.size() - agency.size()), agency) == 0;
@@ -183,4 +186,6 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kGeonetFormat = {"geonet", "GeoNet (.V1A, .V2A), three channels, mm/s²", recognise, read};
+const AgencyFormat kGeonetFormat = {"geonet", "GeoNet (.V1A, .V2A), three channels, mm/s²", recognise, read};
+
+}  // namespace kvb_split

@@ -3,4 +3,8 @@
 
 #include "formats/format.h"
 
-extern const Format kGeonetFormat;
+namespace kvb_split {
+
+extern const AgencyFormat kGeonetFormat;
+
+}  // namespace kvb_split

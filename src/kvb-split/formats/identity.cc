@@ -6,7 +6,10 @@
 #include <ctime>
 
 #include "formats/numbers.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
+
+namespace kvb_split {
 
 namespace {
 
@@ -113,7 +116,7 @@ std::optional<StatedTime> us_time(std::string_view text) {
   std::optional<double> second = parse_number(text.substr(start, k - start));
   blanks();
   start = k;
-  while (k < text.size() && std::isalpha(static_cast<unsigned char>(text[k]))) ++k;
+  while (k < text.size() && is_alpha(text[k])) ++k;
   std::optional<int> offset = zone_offset(text.substr(start, k - start));
   if (!second || !offset || t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 24 || t.minute > 59 ||
       *second >= 61)
@@ -165,3 +168,5 @@ std::optional<std::pair<double, double>> band_corners(std::string_view text) {
   if (band && !(band->first > 0 && band->first < band->second)) band.reset();
   return band;
 }
+
+}  // namespace kvb_split

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace kvb_split {
+
 // A clock time as a header writes it, with the zone it names (minutes east of UTC).
 struct StatedTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0;
@@ -50,3 +52,5 @@ std::optional<double> plausible_magnitude(std::optional<double> m);
 // whole, 0.5 to 23), "below 0.03 Hz (periods over 33.33 secs), and above 20.0 Hz"
 // (parenthesised text is skipped). Nothing unless low < high.
 std::optional<std::pair<double, double>> band_corners(std::string_view text);
+
+}  // namespace kvb_split

@@ -9,6 +9,8 @@
 #include "formats/samples.h"
 #include "formats/text_fields.h"
 
+namespace kvb_split {
+
 namespace {
 
 // Seventeen lines of a label in columns 1 to 18 and its value from column 19,
@@ -164,4 +166,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kKnetFormat = {"knet", "K-NET, KiK-net ASCII (.NS .EW .UD .NS1 ... .UD2), scaled counts", recognise, read};
+const AgencyFormat kKnetFormat = {"knet", "K-NET, KiK-net ASCII (.NS .EW .UD .NS1 ... .UD2), scaled counts", recognise,
+                                  read};
+
+}  // namespace kvb_split

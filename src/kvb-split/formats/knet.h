@@ -3,4 +3,8 @@
 
 #include "formats/format.h"
 
-extern const Format kKnetFormat;
+namespace kvb_split {
+
+extern const AgencyFormat kKnetFormat;
+
+}  // namespace kvb_split

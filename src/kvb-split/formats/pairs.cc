@@ -8,6 +8,8 @@
 #include "formats/samples.h"
 #include "formats/text_fields.h"
 
+namespace kvb_split {
+
 namespace {
 
 std::string seconds(double t) {
@@ -65,3 +67,5 @@ void TimedSamples::finish(long first_line) {
     file_.fail_at(first_line,
                   "the middle step between the sample times, " + seconds(*middle) + ", is not between 1 µs and 10 s");
 }
+
+}  // namespace kvb_split

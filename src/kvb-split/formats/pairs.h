@@ -4,8 +4,10 @@
 
 #include <cstddef>
 
+#include "channel.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
+
+namespace kvb_split {
 
 class TimedSamples {
  public:
@@ -28,3 +30,5 @@ class TimedSamples {
   double half_unit_ = 0;        // the largest rounding of a printed time
   double finest_unit_ = 0;      // the smallest unit of a printed time's last digit
 };
+
+}  // namespace kvb_split

@@ -13,14 +13,14 @@
 #include "formats/identity.h"
 #include "formats/numbers.h"
 #include "formats/samples.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
+#include "standard_gravity.h"
+
+namespace kvb_split {
 
 namespace {
 
-// A line of the input as a message quotes it: cut at 60 columns, trimmed.
-std::string shown(std::string_view line) { return quoted(trim(line.substr(0, 60))); }
-
-constexpr double kG = 980.665;
 constexpr double kMostPoints = 1e8;
 
 std::string upper(std::string_view text) {
@@ -74,10 +74,7 @@ bool recognise(const std::vector<std::string>& head) {
 // A component word, or a channel code with its location ("BHZ00").
 std::optional<Orientation> component_orientation(std::string_view word) {
   if (auto o = classify_orientation(word)) return o;
-  if (word.size() == 5 && std::isdigit(static_cast<unsigned char>(word[3])) &&
-      std::isdigit(static_cast<unsigned char>(word[4]))) {
-    return classify_orientation(word.substr(0, 3));
-  }
+  if (word.size() == 5 && is_digit(word[3]) && is_digit(word[4])) { return classify_orientation(word.substr(0, 3)); }
   return std::nullopt;
 }
 
@@ -133,7 +130,7 @@ std::string name_component(std::string_view path, std::string_view station) {
   std::size_t dot = name.rfind('.');
   if (dot != std::string_view::npos) {
     std::string_view last = name.substr(dot + 1);
-    if (last == "--" || (last.size() == 2 && std::isdigit(static_cast<unsigned char>(last[0])))) {
+    if (last == "--" || (last.size() == 2 && is_digit(last[0]))) {
       name = name.substr(0, dot);
       dot = name.rfind('.');
     }
@@ -150,12 +147,10 @@ std::string name_component(std::string_view path, std::string_view station) {
   // the end of a longer number), a bearing, or a direction.
   for (std::size_t length = std::min<std::size_t>(4, part.size()); length > 0; --length) {
     std::string_view end = part.substr(part.size() - length);
-    const bool number = std::isdigit(static_cast<unsigned char>(end[0]));
-    if (number && length < part.size() && std::isdigit(static_cast<unsigned char>(part[part.size() - length - 1])))
-      continue;
+    const bool number = is_digit(end[0]);
+    if (number && length < part.size() && is_digit(part[part.size() - length - 1])) continue;
     const std::string word = lowered(end);
-    const bool bearing =
-        (word[0] == 'n' || word[0] == 's') && length > 2 && std::isdigit(static_cast<unsigned char>(word[1]));
+    const bool bearing = (word[0] == 'n' || word[0] == 's') && length > 2 && is_digit(word[1]);
     bool known = number || bearing;
     for (const char* w : {"up", "dwn", "down", "n", "s", "e", "w"}) known = known || word == w;
     if (known && classify_orientation(end)) return std::string(end);
@@ -175,7 +170,7 @@ void set_units(Channel& ch, std::string_view line, const TextFile& file) {
   ch.unit = std::string(word);
   const std::string w = upper(word);
   if (w == "G") {
-    ch.to_cm_s2 = kG;
+    ch.to_cm_s2 = kStandardGravity;
     return;
   }
   for (const char* per_second : {"/SEC/SEC", "/S/S", "/SEC2", "/S2", "/SEC^2", "/S^2", "/SEC**2", "/S**2"}) {
@@ -234,7 +229,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   }
   ch.orientation = *orientation;
   // "BH100": channel BH1 at location 00.
-  if (ch.orientation_text.size() == 5 && std::isdigit(static_cast<unsigned char>(ch.orientation_text[4]))) {
+  if (ch.orientation_text.size() == 5 && is_digit(ch.orientation_text[4])) {
     ch.location = ch.orientation_text.substr(3);
     ch.orientation_text.resize(3);
   }
@@ -262,4 +257,6 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kPeerFormat = {"peer", "PEER NGA .AT2", recognise, read};
+const AgencyFormat kPeerFormat = {"peer", "PEER NGA .AT2", recognise, read};
+
+}  // namespace kvb_split

@@ -4,4 +4,8 @@
 
 #include "formats/format.h"
 
-extern const Format kPeerFormat;
+namespace kvb_split {
+
+extern const AgencyFormat kPeerFormat;
+
+}  // namespace kvb_split

@@ -9,10 +9,14 @@
 #include "formats/peer.h"
 #include "formats/smc.h"
 
-const std::vector<Format>& formats() {
+namespace kvb_split {
+
+const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
-  static const std::vector<Format> all = {
+  static const std::vector<AgencyFormat> all = {
       kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format,
   };
   return all;
 }
+
+}  // namespace kvb_split

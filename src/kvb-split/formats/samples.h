@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <string>
 
+#include "channel.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
-#include "writer/component_file.h"
+#include "sample_limits.h"
+
+namespace kvb_split {
 
 // Appends value (in the file's unit) times ch.to_cm_s2 to ch.samples. Fails
 // at line (add_sample: at the file's current line) when the result cannot be
@@ -26,3 +28,5 @@ inline void add_sample_at(Channel& ch, double value, const TextFile& file, long 
 inline void add_sample(Channel& ch, double value, const TextFile& file) {
   add_sample_at(ch, value, file, file.line_number());
 }
+
+}  // namespace kvb_split

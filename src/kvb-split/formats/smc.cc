@@ -8,7 +8,10 @@
 #include "formats/numbers.h"
 #include "formats/pairs.h"
 #include "formats/samples.h"
+#include "formats/text.h"
 #include "formats/text_fields.h"
+
+namespace kvb_split {
 
 namespace {
 
@@ -40,8 +43,8 @@ bool integer_line(const std::string& line) {
 bool recognise(const std::vector<std::string>& head) {
   if (head.size() < kTextLines + 1) return false;
   const std::string& first = head[0];
-  return first.size() > 2 && std::isdigit(static_cast<unsigned char>(first[0])) && first[1] == ' ' &&
-         std::isalpha(static_cast<unsigned char>(first[2])) && integer_line(head[kTextLines]);
+  return first.size() > 2 && is_digit(first[0]) && first[1] == ' ' && is_alpha(first[2]) &&
+         integer_line(head[kTextLines]);
 }
 
 std::vector<double> numbers(TextFile& file, const std::vector<std::string>& header, std::size_t first,
@@ -111,41 +114,25 @@ void describe_event(Channel& ch) {
   }
 }
 
-void read(TextFile& file, std::vector<Channel>& channels) {
-  Channel ch = start_channel(file, "smc", kHeaderLines);
-  ch.number = "1";  // the file's one channel
-  std::string line;
-  const std::string& kind = ch.header_lines[0];
-  if (kind[0] != '1' && kind[0] != '2') { file.fail_at(1, "not an acceleration record: " + quoted(trim(kind))); }
-  const bool film_pairs_possible = kind[0] == '1';
-  std::vector<double> ints = numbers(file, ch.header_lines, kTextLines, kIntegerLines, kIntegerWidth, kIntegersPerLine);
-  for (std::size_t k = 0; k < kIntegerLines; ++k)
-    check_integers(file, static_cast<long>(kTextLines + k + 1), ints, k * kIntegersPerLine, (k + 1) * kIntegersPerLine);
-  std::vector<double> reals =
-      numbers(file, ch.header_lines, kTextLines + kIntegerLines, kRealLines, kRealWidth, kRealsPerLine);
-  const double int_unset = ints[kIntUnset];
-  // Set and small enough to be a date or time field.
-  auto set = [&](std::size_t slot) { return ints[slot] != int_unset && std::fabs(ints[slot]) < 1e5; };
+// Set, and small enough to be a date or time field.
+bool is_set(const std::vector<double>& ints, std::size_t slot) {
+  return ints[slot] != ints[kIntUnset] && std::fabs(ints[slot]) < 1e5;
+}
 
-  const double comments = ints[kComments];
-  if (comments == int_unset || comments < 0) file.fail_at(13, "no comment line count");
-  if (ints[kValues] == int_unset) file.fail_at(14, "no data value count");
-  const std::size_t n = checked_count(file, 14, ints[kValues], "data value count (integer 17)");
-  checked_count(file, 13, comments, "comment line count (integer 16)", 0);
+// The comment lines that follow the headers, each starting with '|'.
+void read_comments(TextFile& file, Channel& ch, double comments) {
+  std::string line;
   for (double k = 0; k < comments; ++k) {
     if (!file.next(line) || line.empty() || line[0] != '|') {
       file.fail("expected " + std::to_string(static_cast<long>(comments)) + " comment lines, each starting with '|'");
     }
     ch.header_lines.push_back(line);
   }
+}
 
-  // Film records hold time/value pairs.
-  const double rate = reals[kRate];
-  const bool even = rate != reals[kRealUnset] && rate > 0;
-  if (!even && !film_pairs_possible) file.fail_at(18, "no sampling rate");
-  if (even) ch.interval = checked_interval(file, 18, 1.0 / rate);
-  ch.unit = "cm/s/s";
-  ch.to_cm_s2 = 1.0;
+// The n data values: samples at an even interval, or (film records, even
+// false) time/value pairs.
+void read_data(TextFile& file, Channel& ch, std::size_t n, bool even) {
   TimedSamples timed(ch, file);
   std::size_t read = 0;
   double time = 0;
@@ -174,7 +161,10 @@ void read(TextFile& file, std::vector<Channel>& channels) {
                   "%6zu points of accel data equally spaced at %g sec, in cm/sec2.  (8e10.4)", n, ch.interval);
     ch.data_descriptor = descriptor;
   }
+}
 
+// The station code (line 3), the station's name and the component (line 6).
+void set_station(Channel& ch, TextFile& file, const std::vector<double>& ints) {
   // The station code stands in columns 1 to 4 (a fifth character follows).
   std::string_view code = trim(columns(ch.header_lines[2], 1, 4));
   if (code != "*") ch.station_code = code;
@@ -189,16 +179,52 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     if (equals < component) ch.station_name = trim(station.substr(equals + 1, component - equals - 1));
   }
   ch.orientation = orientation(file, ints, ch.orientation_text);
-  if (set(kYear) && set(kDayOfYear) && set(kHour) && set(kMinute) && set(kSecond)) {
-    ch.start_time = civil_time(static_cast<int>(ints[kYear]), 1, static_cast<int>(ints[kDayOfYear]),
-                               static_cast<int>(ints[kHour]), static_cast<int>(ints[kMinute]),
-                               static_cast<int>(ints[kSecond]), set(kMillis) ? static_cast<int>(ints[kMillis]) : -1);
-    StatedTime t;  // UTC
-    t.year = static_cast<int>(ints[kYear]), t.month = 1, t.day = static_cast<int>(ints[kDayOfYear]);
-    t.hour = static_cast<int>(ints[kHour]), t.minute = static_cast<int>(ints[kMinute]);
-    t.second = ints[kSecond] + (set(kMillis) ? ints[kMillis] / 1000 : 0);
-    ch.start_iso = iso_time(t);
-  }
+}
+
+// The record's start (UTC) from the integer header, where it is set.
+void set_start(Channel& ch, const std::vector<double>& ints) {
+  auto set = [&](std::size_t slot) { return is_set(ints, slot); };
+  if (!(set(kYear) && set(kDayOfYear) && set(kHour) && set(kMinute) && set(kSecond))) return;
+  ch.start_time = civil_time(static_cast<int>(ints[kYear]), 1, static_cast<int>(ints[kDayOfYear]),
+                             static_cast<int>(ints[kHour]), static_cast<int>(ints[kMinute]),
+                             static_cast<int>(ints[kSecond]), set(kMillis) ? static_cast<int>(ints[kMillis]) : -1);
+  StatedTime t;  // UTC
+  t.year = static_cast<int>(ints[kYear]), t.month = 1, t.day = static_cast<int>(ints[kDayOfYear]);
+  t.hour = static_cast<int>(ints[kHour]), t.minute = static_cast<int>(ints[kMinute]);
+  t.second = ints[kSecond] + (set(kMillis) ? ints[kMillis] / 1000 : 0);
+  ch.start_iso = iso_time(t);
+}
+
+void read(TextFile& file, std::vector<Channel>& channels) {
+  Channel ch = start_channel(file, "smc", kHeaderLines);
+  ch.number = "1";  // the file's one channel
+  const std::string& kind = ch.header_lines[0];
+  if (kind[0] != '1' && kind[0] != '2') { file.fail_at(1, "not an acceleration record: " + quoted(trim(kind))); }
+  const bool film_pairs_possible = kind[0] == '1';
+  std::vector<double> ints = numbers(file, ch.header_lines, kTextLines, kIntegerLines, kIntegerWidth, kIntegersPerLine);
+  for (std::size_t k = 0; k < kIntegerLines; ++k)
+    check_integers(file, static_cast<long>(kTextLines + k + 1), ints, k * kIntegersPerLine, (k + 1) * kIntegersPerLine);
+  std::vector<double> reals =
+      numbers(file, ch.header_lines, kTextLines + kIntegerLines, kRealLines, kRealWidth, kRealsPerLine);
+
+  const double comments = ints[kComments];
+  if (comments == ints[kIntUnset] || comments < 0) file.fail_at(13, "no comment line count");
+  if (ints[kValues] == ints[kIntUnset]) file.fail_at(14, "no data value count");
+  const std::size_t n = checked_count(file, 14, ints[kValues], "data value count (integer 17)");
+  checked_count(file, 13, comments, "comment line count (integer 16)", 0);
+  read_comments(file, ch, comments);
+
+  // Film records hold time/value pairs.
+  const double rate = reals[kRate];
+  const bool even = rate != reals[kRealUnset] && rate > 0;
+  if (!even && !film_pairs_possible) file.fail_at(18, "no sampling rate");
+  if (even) ch.interval = checked_interval(file, 18, 1.0 / rate);
+  ch.unit = "cm/s/s";
+  ch.to_cm_s2 = 1.0;
+  read_data(file, ch, n, even);
+
+  set_station(ch, file, ints);
+  set_start(ch, ints);
   describe_event(ch);
   ch.processing = film_pairs_possible ? "uncorrected" : "corrected";
   if (auto peak = number_after(ch.header_lines[6], {"peak", "pk"})) ch.stated_peak = std::fabs(*peak);
@@ -207,4 +233,6 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const Format kSmcFormat = {"smc", "USGS SMC (.smc), Volume 1 or 2, one channel, cm/s²", recognise, read};
+const AgencyFormat kSmcFormat = {"smc", "USGS SMC (.smc), Volume 1 or 2, one channel, cm/s²", recognise, read};
+
+}  // namespace kvb_split

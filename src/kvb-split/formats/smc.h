@@ -3,4 +3,8 @@
 
 #include "formats/format.h"
 
-extern const Format kSmcFormat;
+namespace kvb_split {
+
+extern const AgencyFormat kSmcFormat;
+
+}  // namespace kvb_split

@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <ctime>
 
+#include "channel.h"
 #include "formats/numbers.h"
+#include "formats/text.h"
 #include "formats/text_file.h"
-#include "model/channel.h"
 #include "split_error.h"
 
-namespace {
+using namespace kvb_split;
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+namespace {
 
 bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 

@@ -27,7 +27,9 @@ int read_fields(std::string_view line, std::size_t width, std::size_t count, std
                 std::string& why);
 
 class TextFile;
+namespace kvb_split {
 struct Channel;
+}
 
 // The values of an integer header from index from up to to, read from line:
 // whole numbers of at most nine digits, else fails at line.
@@ -44,7 +46,7 @@ std::size_t checked_count(const TextFile& file, long line, double value, std::st
                           double most = 1e8);
 
 // A channel of the named format whose header is the file's next count lines.
-Channel start_channel(TextFile& file, std::string_view format, std::size_t count);
+kvb_split::Channel start_channel(TextFile& file, std::string_view format, std::size_t count);
 
 // Reads lines until lines holds count of them; fails naming what the file
 // ends inside when it ends first.

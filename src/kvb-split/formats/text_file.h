@@ -29,7 +29,7 @@ class TextFile {
 
   [[noreturn]] void fail(const std::string& what) const { fail_at(lines_.line_number(), what); }
   [[noreturn]] void fail_at(long line, const std::string& what) const {
-    throw SplitError(escaped(path_) + ":" + std::to_string(line) + ": " + what);
+    throw kvb_split::SplitError(kvb_split::escaped(path_) + ":" + std::to_string(line) + ": " + what);
   }
   const std::string& path() const { return path_; }
   long line_number() const { return lines_.line_number(); }
@@ -46,7 +46,7 @@ class TextFile {
       case LineStatus::kTooLong: fail("line longer than " + std::to_string(LineReader::kMaxLine) + " bytes");
       case LineStatus::kReadError: break;
     }
-    throw SplitError(escaped(path_) + ": " + std::strerror(errno));
+    throw kvb_split::SplitError(kvb_split::escaped(path_) + ": " + std::strerror(errno));
   }
 
   static std::optional<long long> regular_size(std::FILE* in) {

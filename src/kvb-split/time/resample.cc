@@ -9,6 +9,8 @@
 
 #include "split_error.h"
 
+namespace kvb_split {
+
 namespace {
 
 // Instants are compared to a nanosecond: a 0.02 s record of 3250 samples ends
@@ -127,3 +129,5 @@ std::vector<double> to_even_grid(const std::vector<double>& times, const std::ve
   }
   return y;
 }
+
+}  // namespace kvb_split

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace kvb_split {
+
 enum class ResampleMethod {
   kLinear,       // straight lines between the record's own samples, which it keeps
   kBandLimited,  // libsoxr, with its anti-alias filter
@@ -52,3 +54,5 @@ double even_grid_length(const std::vector<double>& times, double step);
 // interpolation between the samples around each instant. The times must
 // increase; throws SplitError naming the sample where they do not.
 std::vector<double> to_even_grid(const std::vector<double>& times, const std::vector<double>& x, double step);
+
+}  // namespace kvb_split

@@ -7,6 +7,8 @@
 
 #include "split_error.h"
 
+namespace kvb_split {
+
 namespace {
 
 // A change of the peak beyond this share is a warning.
@@ -147,14 +149,10 @@ void warn_about_peaks(const std::array<Channel, 3>& chosen, const RecordFacts& f
   }
 }
 
-}  // namespace
-
-std::string interval_text(double seconds) { return number_text("%g s", seconds); }
-
-RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options,
-                        std::vector<std::string>& warnings) {
+// The facts of the chosen channels as read: which component has a channel of
+// its own (the first count), and each one's samples, interval and peak.
+RecordFacts facts_as_read(const std::array<Channel, 3>& chosen, std::size_t count) {
   RecordFacts facts;
-  const std::size_t count = options.vertical_zeros ? 2 : 3;  // channels with samples of their own
   for (std::size_t c = 0; c < 3; ++c) {
     RecordComponent& rc = facts.components[c];
     rc.channel = c < count ? &chosen[c] : nullptr;
@@ -166,26 +164,34 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
   for (std::size_t c = 0; c < count; ++c) {
     if (chosen[c].times.empty()) check_interval(name_of(chosen[c]) + ": the sample interval", chosen[c].interval);
   }
-  even_out(chosen, count, options, facts);
+  return facts;
+}
 
-  // One interval for all, then read-KVB's or, when asked, the record's own.
+// Stops a record off read-KVB's 0.005 s when no option lets it change: the
+// interval, or (shared false) each channel's.
+[[noreturn]] void refuse_interval(const std::array<Channel, 3>& chosen, std::size_t count, bool shared) {
+  std::string which = interval_text(chosen[0].interval);
+  if (!shared) {
+    which = "";
+    for (std::size_t c = 0; c < count; ++c)
+      which += (c ? ", " : "") + name_of(chosen[c]) + " " + interval_text(chosen[c].interval);
+  }
+  throw SplitError("the sample interval is " + which +
+                   ", but read-KVB's time column assumes 0.005 s; use --resample to resample the "
+                   "record to 0.005 s, or --keep-interval to keep its samples (the CSV's time "
+                   "column then needs scaling by interval/0.005)");
+}
+
+// One interval for all, then read-KVB's or, when asked, the record's own;
+// sets the facts' source interval and the CSV's time step.
+void settle_interval(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptions& options, RecordFacts& facts,
+                     std::vector<std::string>& warnings) {
   const double interval = chosen[0].interval;
   facts.source_interval = interval;
   bool shared = true;
   for (std::size_t c = 1; c < count; ++c) shared = shared && same_interval(chosen[c].interval, interval);
   const bool off_step = !shared || !same_interval(interval, kReadKvbInterval);
-  if (off_step && options.interval == IntervalChoice::kRefuse) {
-    std::string which = interval_text(interval);
-    if (!shared) {
-      which = "";
-      for (std::size_t c = 0; c < count; ++c)
-        which += (c ? ", " : "") + name_of(chosen[c]) + " " + interval_text(chosen[c].interval);
-    }
-    throw SplitError("the sample interval is " + which +
-                     ", but read-KVB's time column assumes 0.005 s; use --resample to resample the "
-                     "record to 0.005 s, or --keep-interval to keep its samples (the CSV's time "
-                     "column then needs scaling by interval/0.005)");
-  }
+  if (off_step && options.interval == IntervalChoice::kRefuse) refuse_interval(chosen, count, shared);
   if (off_step && options.interval == IntervalChoice::kResample) resample_all(chosen, count, options, facts);
   for (std::size_t c = 1; c < count; ++c) {
     if (!same_interval(chosen[c].interval, chosen[0].interval))
@@ -200,6 +206,47 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
                        number_text("%g", dt / kReadKvbInterval) + " (" + interval_text(dt) + "/0.005 s)");
   }
   facts.csv_time_step = dt;
+}
+
+// Keeps the window asked for of a record of samples samples: at most what
+// read-KVB holds.
+void cut_window(std::array<Channel, 3>& chosen, std::size_t count, const WindowRequest& request, std::size_t samples,
+                RecordFacts& facts) {
+  const double dt = facts.csv_time_step;
+  Window w;
+  if (request.automatic) {
+    std::vector<const std::vector<double>*> parts;
+    for (std::size_t c = 0; c < count; ++c) parts.push_back(&chosen[c].samples);
+    w = strongest_window(parts, layout::kRealSamples);
+  } else {
+    w = window_in_seconds(request, dt, samples, layout::kRealSamples);
+  }
+  for (Channel& ch : chosen) {
+    const std::size_t first = std::min(w.first, ch.samples.size());
+    const std::size_t last = std::min(w.first + w.count, ch.samples.size());
+    if (first != 0 || last != ch.samples.size()) ch.data_lines.clear();
+    ch.samples = std::vector<double>(ch.samples.begin() + static_cast<std::ptrdiff_t>(first),
+                                     ch.samples.begin() + static_cast<std::ptrdiff_t>(last));
+  }
+  facts.window = RecordFacts::Cut{request.automatic,
+                                  static_cast<double>(w.first) * dt,
+                                  static_cast<double>(w.first + w.count - 1) * dt,
+                                  w.first,
+                                  w.count,
+                                  samples};
+}
+
+}  // namespace
+
+std::string interval_text(double seconds) { return number_text("%g s", seconds); }
+
+RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options,
+                        std::vector<std::string>& warnings) {
+  const std::size_t count = options.vertical_zeros ? 2 : 3;  // channels with samples of their own
+  RecordFacts facts = facts_as_read(chosen, count);
+  even_out(chosen, count, options, facts);
+  settle_interval(chosen, count, options, facts, warnings);
+  const double dt = facts.csv_time_step;
 
   // A vertical of zeros as long as the longest horizontal.
   std::size_t samples = 0;
@@ -207,34 +254,11 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
   if (options.vertical_zeros) {
     chosen[2].samples.assign(samples, 0.0);
     chosen[2].interval = dt;
-    facts.vertical_zeros = true;
   }
 
   // At most what read-KVB holds, or the window asked for.
   check_length(static_cast<double>(samples), dt, options.window.has_value());
-  if (options.window) {
-    Window w;
-    if (options.window->automatic) {
-      std::vector<const std::vector<double>*> parts;
-      for (std::size_t c = 0; c < count; ++c) parts.push_back(&chosen[c].samples);
-      w = strongest_window(parts, layout::kRealSamples);
-    } else {
-      w = window_in_seconds(*options.window, dt, samples, layout::kRealSamples);
-    }
-    for (Channel& ch : chosen) {
-      const std::size_t first = std::min(w.first, ch.samples.size());
-      const std::size_t last = std::min(w.first + w.count, ch.samples.size());
-      if (first != 0 || last != ch.samples.size()) ch.data_lines.clear();
-      ch.samples = std::vector<double>(ch.samples.begin() + static_cast<std::ptrdiff_t>(first),
-                                       ch.samples.begin() + static_cast<std::ptrdiff_t>(last));
-    }
-    facts.window = RecordFacts::Cut{options.window->automatic,
-                                    static_cast<double>(w.first) * dt,
-                                    static_cast<double>(w.first + w.count - 1) * dt,
-                                    w.first,
-                                    w.count,
-                                    samples};
-  }
+  if (options.window) cut_window(chosen, count, *options.window, samples, facts);
 
   const double start = facts.window ? facts.window->start : 0.0;
   for (std::size_t c = 0; c < 3; ++c) {
@@ -244,3 +268,5 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
   warn_about_peaks(chosen, facts, warnings);
   return facts;
 }
+
+}  // namespace kvb_split

@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "channel.h"
 #include "component_layout.h"
-#include "model/channel.h"
-#include "record_file.h"
+#include "time/record_facts.h"
 #include "time/resample.h"
 #include "time/window.h"
+
+namespace kvb_split {
 
 inline constexpr double kReadKvbInterval = 0.005;
 // The most samples a channel may have on its way to a window (an even grid or
@@ -32,7 +34,7 @@ enum class IntervalChoice {
 struct TimeOptions {
   IntervalChoice interval = IntervalChoice::kRefuse;
   std::optional<WindowRequest> window;   // --window
-  bool vertical_zeros = false;           // --missing-vertical zeros: chosen[2] has no samples yet
+  bool vertical_zeros = false;           // UP is zeros (the selection's kZerosVertical): chosen[2] has no samples yet
   std::optional<ResampleMethod> method;  // --resample=METHOD; else linear where whole_multiple, band-limited elsewhere
 };
 
@@ -49,3 +51,5 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
 
 // "0.02 s", "0.005 s": an interval as messages show it.
 std::string interval_text(double seconds);
+
+}  // namespace kvb_split

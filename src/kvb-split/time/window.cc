@@ -7,6 +7,8 @@
 
 #include "split_error.h"
 
+namespace kvb_split {
+
 namespace {
 
 std::optional<double> seconds_value(std::string_view text) {
@@ -82,3 +84,5 @@ Window window_in_seconds(const WindowRequest& request, double interval, std::siz
                      std::to_string(max) + " (" + seconds_text(static_cast<double>(max - 1) * interval) + ")");
   return {first, count};
 }
+
+}  // namespace kvb_split

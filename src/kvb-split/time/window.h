@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace kvb_split {
+
 // "12.345 s": seconds as messages show them ("1e+308 s" for huge ones).
 std::string seconds_text(double seconds);
 
@@ -40,3 +42,5 @@ Window strongest_window(const std::vector<const std::vector<double>*>& component
 // Throws SplitError when the window is not inside the record or holds more
 // than max samples.
 Window window_in_seconds(const WindowRequest& request, double interval, std::size_t samples, std::size_t max);
+
+}  // namespace kvb_split

@@ -1,4 +1,4 @@
-#include "writer/component_file.h"
+#include "component_file.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,6 +11,8 @@
 
 #include "split_error.h"
 #include "utf8.h"
+
+using namespace kvb_split;
 
 namespace {
 

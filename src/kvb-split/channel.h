@@ -8,6 +8,8 @@
 
 #include "orientation.h"
 
+namespace kvb_split {
+
 struct Channel {
   // Where it comes from.
   std::string source;  // the input file's name as given
@@ -49,3 +51,5 @@ struct Channel {
   std::vector<std::string> data_lines;
   std::string data_descriptor;
 };
+
+}  // namespace kvb_split

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "channel.h"
 #include "component_layout.h"
-#include "model/channel.h"
+#include "sample_limits.h"
 
 // One value as a field: right-justified, with the most decimals (three at
 // least) that fit in 10 columns and that read-KVB, which keeps a sample in
@@ -18,14 +19,11 @@
 // (from 10^6 cm/s², or 10^5 below zero).
 std::optional<std::string> component_field(double value);
 
-// True when component_field has a field for value, without making it.
-inline bool fits_component_field(double value) { return value > -99999.9995 && value < 999999.9995; }
-
 // The title record, at most 80 columns: station name and code, channel number
 // and orientation as the file gives them, and the azimuth where the words do
 // not show it: "Cedar Flat, station 12345, channel 1: 360 Deg". Control
 // characters of the input show as '?'.
-std::string component_title(const Channel& ch);
+std::string component_title(const kvb_split::Channel& ch);
 
 // The header records (layout::kHeaderRecords): the channel's header lines 1 to 5, the title, its
 // header lines 6 to 40 (empty records where it has fewer), the descriptor.
@@ -39,4 +37,4 @@ std::vector<std::string> header_records(const std::vector<std::string>& header, 
 // leaves out the last record's eight samples, so its CSV holds every real one.
 // Throws SplitError for a sample that does not fit. Write errors are the
 // caller's to find (ferror).
-void write_component(const Channel& ch, std::FILE* out);
+void write_component(const kvb_split::Channel& ch, std::FILE* out);
