@@ -50,7 +50,11 @@ std::vector<std::string> TempDir::list(std::string_view subdirectory) const {
 std::optional<std::string> read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // A /proc file of a process that ends while it is read fails the read,
+  // which the stream buffer throws.
+  try {
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) { return std::nullopt; }
 }
 
 }  // namespace test_support
