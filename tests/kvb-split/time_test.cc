@@ -261,6 +261,21 @@ TEST(SettleTime, RefusesWhatWouldComeOutWrongAndSaysWhatHelps) {
             "the record lasts 164.960 s (32993 samples at 0.005 s), but read-KVB holds at most 32992 "
             "samples a component (164.955 s); use --window auto (the strongest shaking) or --window "
             "START:END (seconds)"},
+           {8300, 0.02, IntervalChoice::kRefuse, 0.02,
+            "the sample interval is 0.02 s, but read-KVB's time column assumes 0.005 s; use --resample "
+            "to resample the record to 0.005 s, or --keep-interval to keep its samples (the CSV's time "
+            "column then needs scaling by interval/0.005); resampled, the record is longer than read-KVB "
+            "holds: add --window auto (the strongest shaking) or --window START:END"},
+           {37500, 0.004, IntervalChoice::kRefuse, 0.004,
+            "the sample interval is 0.004 s, but read-KVB's time column assumes 0.005 s; use --resample "
+            "to resample the record to 0.005 s, or --keep-interval to keep its samples (the CSV's time "
+            "column then needs scaling by interval/0.005); with --keep-interval, the record is longer "
+            "than read-KVB holds: add --window auto (the strongest shaking) or --window START:END"},
+           {40000, 0.01, IntervalChoice::kRefuse, 0.01,
+            "the sample interval is 0.01 s, but read-KVB's time column assumes 0.005 s; use --resample "
+            "to resample the record to 0.005 s, or --keep-interval to keep its samples (the CSV's time "
+            "column then needs scaling by interval/0.005); either way, the record is longer than "
+            "read-KVB holds: add --window auto (the strongest shaking) or --window START:END"},
            {8300, 0.02, IntervalChoice::kResample, 0.02,
             "the record lasts 165.980 s (33197 samples at 0.005 s), but read-KVB holds at most 32992 "
             "samples a component (164.955 s); use --window auto (the strongest shaking) or --window "

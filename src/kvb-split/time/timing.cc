@@ -167,9 +167,27 @@ RecordFacts facts_as_read(const std::array<Channel, 3>& chosen, std::size_t coun
   return facts;
 }
 
+// The window a record would need besides --resample or --keep-interval,
+// where either would leave it longer than read-KVB holds: so that the
+// advice is whole, not one refusal after another.
+std::string window_too(const std::array<Channel, 3>& chosen, std::size_t count) {
+  std::size_t n = 0;
+  for (std::size_t c = 0; c < count; ++c) n = std::max(n, chosen[c].samples.size());
+  const auto most = static_cast<double>(layout::kRealSamples);
+  const bool kept_long = static_cast<double>(n) > most;
+  const bool resampled_long = resampled_length(n, chosen[0].interval, kReadKvbInterval) > most;
+  if (!kept_long && !resampled_long) return "";
+  const char* which = !resampled_long ? "with --keep-interval" : !kept_long ? "resampled" : "either way";
+  return std::string("; ") + which +
+         ", the record is longer than read-KVB holds: add --window auto (the strongest shaking) or --window "
+         "START:END";
+}
+
 // Stops a record off read-KVB's 0.005 s when no option lets it change: the
-// interval, or (shared false) each channel's.
-[[noreturn]] void refuse_interval(const std::array<Channel, 3>& chosen, std::size_t count, bool shared) {
+// interval, or (shared false) each channel's; with window_too the window it
+// would need as well.
+[[noreturn]] void refuse_interval(const std::array<Channel, 3>& chosen, std::size_t count, bool shared,
+                                  const std::string& window_too) {
   std::string which = interval_text(chosen[0].interval);
   if (!shared) {
     which = "";
@@ -179,7 +197,8 @@ RecordFacts facts_as_read(const std::array<Channel, 3>& chosen, std::size_t coun
   throw SplitError("the sample interval is " + which +
                    ", but read-KVB's time column assumes 0.005 s; use --resample to resample the "
                    "record to 0.005 s, or --keep-interval to keep its samples (the CSV's time "
-                   "column then needs scaling by interval/0.005)");
+                   "column then needs scaling by interval/0.005)" +
+                   window_too);
 }
 
 // One interval for all, then read-KVB's or, when asked, the record's own;
@@ -191,7 +210,8 @@ void settle_interval(std::array<Channel, 3>& chosen, std::size_t count, const Ti
   bool shared = true;
   for (std::size_t c = 1; c < count; ++c) shared = shared && same_interval(chosen[c].interval, interval);
   const bool off_step = !shared || !same_interval(interval, kReadKvbInterval);
-  if (off_step && options.interval == IntervalChoice::kRefuse) refuse_interval(chosen, count, shared);
+  if (off_step && options.interval == IntervalChoice::kRefuse)
+    refuse_interval(chosen, count, shared, shared && !options.window ? window_too(chosen, count) : "");
   if (off_step && options.interval == IntervalChoice::kResample) resample_all(chosen, count, options, facts);
   for (std::size_t c = 1; c < count; ++c) {
     if (!same_interval(chosen[c].interval, chosen[0].interval))
