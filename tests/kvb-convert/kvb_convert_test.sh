@@ -45,6 +45,17 @@ check "PEER zip: the record file names the files in the zip" \
   grep -q '"source": "PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.AT2"' out1/RSN5_Alpha_Hill/KVB-record.json
 check "PEER zip: nothing else in OUTDIR" [ "$(ls -A out1 | tr '\n' ' ')" = "RSN5_Alpha_Hill records.csv " ]
 
+# One record by name (RSN9) but not by identity: one component's line 2
+# names another earthquake. kvb-split refuses the mix; the batch says why.
+mkdir mixed
+for c in 000 090 UP; do "$make" peer mixed/RSN9_GAMMA_G$c.AT2 $c "Gamma Hill" 40; done
+sed '2s/^Synthetic, 01\/02\/2024/Other Quake, 05\/06\/1990/' mixed/RSN9_GAMMA_GUP.AT2 >mixed/x && mv mixed/x mixed/RSN9_GAMMA_GUP.AT2
+out=$("$convert" -o out8 mixed)
+check "one name, two records: exit status 1 (got $?)" [ $? -eq 1 ]
+check "one name, two records: refused with kvb-split's reason" \
+  sh -c 'printf "%s\n" "$1" | grep -q "^FAILED RSN9_.*channels of different records"' - "$out"
+check "one name, two records: no record folder" [ "$(ls -A out8 | tr '\n' ' ')" = "records.csv " ]
+
 # A hostile zip: members named out of the unpacking folder and a link are
 # read as plain names inside it, or left out.
 python3 -c 'import sys, zipfile
