@@ -77,6 +77,26 @@ TEST(ParseNumber, AgreesWithTheSyntaxCheckAndFromChars) {
   }
 }
 
+// Fixed-point fields read eight decimals at a time: one to eight of them,
+// a non-digit among them, a field too short to hold eight bytes, and whole
+// digits that leave the sum inexact.
+TEST(ParseNumber, ReadsTheDecimalsOfFixedFieldsAsFromChars) {
+  for (const char* field :
+       {"  0.123456", " -0.000000", "-9.9999999", "12.3456789", "1.2", "    -.1234", "1234567.89", "12345678.9",
+        "0.12345678", "0.123456789", "  1.2345E1", " 1.23 4567", "1.234567:", " 1.23/4567", "1234567890.1234"}) {
+    EXPECT_TRUE(same(kvb_test::reference_number(field), parse_number(field))) << field;
+  }
+  // Longer texts of digits, one point, a sign and a stray character.
+  std::mt19937_64 random(13);
+  const char alphabet[] = "01234567890123456789/:.- ";
+  for (int k = 0; k < 200000; ++k) {
+    std::string field(8 + random() % 10, '0');
+    for (char& ch : field) ch = alphabet[random() % (sizeof alphabet - 1)];
+    field[random() % field.size()] = '.';
+    ASSERT_TRUE(same(kvb_test::reference_number(field), parse_number(field))) << '"' << field << '"';
+  }
+}
+
 TEST(ComponentField, AgreesWithPrintfAndStrtof) {
   std::mt19937_64 random(11);
   for (int k = 0; k < 20000; ++k) {

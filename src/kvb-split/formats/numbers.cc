@@ -4,7 +4,9 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -16,6 +18,10 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 constexpr long kMostExactPower = 22;
 // Digits of a mantissa that a double holds exactly (below 2^53).
 constexpr std::size_t kMostExactDigits = 15;
+// Digits read at once from one 8-byte word, and the word of eight '0's.
+constexpr std::size_t kSwarDigits = 8;
+constexpr std::uint64_t kEightDigits = 100000000;
+constexpr std::uint64_t kZeroDigits = 0x3030303030303030;
 
 // Reads the digits from at on into whole (exact while there are at most
 // kMostExactDigits of them); returns how many.
@@ -27,20 +33,51 @@ std::size_t read_digits(const char*& at, const char* end, std::uint64_t& whole) 
   return static_cast<std::size_t>(at - start);
 }
 
+// The last count (1 to 8) bytes before end, all digits, as a number of
+// eight digits: the digits followed by zeros ("123456" gives 12345600).
+// Nothing when one of them is not a digit. The eight bytes before end must
+// be readable.
+std::optional<std::uint64_t> eight_digits(const char* end, std::size_t count) {
+  std::uint64_t bytes;
+  std::memcpy(&bytes, end - kSwarDigits, sizeof bytes);  // the first byte lowest
+  const auto missing = static_cast<unsigned>(kSwarDigits - count) * 8;
+  bytes = (bytes >> missing) | (kZeroDigits << (63 - missing) << 1);  // the zeros after the digits
+  // Every byte from '0' to '9': its high half is 3, and adding 6 keeps it so.
+  constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
+  if ((bytes & kHigh) != (kZeroDigits & kHigh) || ((bytes + 0x0606060606060606) & kHigh) != (kZeroDigits & kHigh))
+    return std::nullopt;
+  bytes -= kZeroDigits;
+  // Pairs, then fours, then all eight: the earlier digits are the higher.
+  bytes = (bytes * 10 + (bytes >> 8)) & 0x00FF00FF00FF00FF;
+  bytes = (bytes * 100 + (bytes >> 16)) & 0x0000FFFF0000FFFF;
+  return (bytes * 10000 + (bytes >> 32)) & 0xFFFFFFFF;
+}
+
 }  // namespace
 
 std::optional<double> parse_number(std::string_view field) {
-  auto first = field.find_first_not_of(' ');
-  if (first == std::string_view::npos) return std::nullopt;
-  field = field.substr(first, field.find_last_not_of(' ') - first + 1);
   const char* at = field.data();
-  const char* const end = at + field.size();
+  const char* end = at + field.size();
+  while (at < end && *at == ' ') ++at;
+  while (end > at && end[-1] == ' ') --end;
+  if (at == end) return std::nullopt;
+  const char* const text = at;
   const bool plus = *at == '+', minus = *at == '-';
   if (plus || minus) ++at;
   std::uint64_t whole = 0;
   std::size_t mantissa = read_digits(at, end, whole), decimals = 0;
   if (at < end && *at == '.') {
     ++at;
+    decimals = static_cast<std::size_t>(end - at);
+    // The common fixed-point field: the decimals run to its end, at most
+    // eight of them, and the field holds the eight bytes that end there.
+    if (decimals - 1 < kSwarDigits && end - field.data() >= std::ptrdiff_t{kSwarDigits} &&
+        mantissa + kSwarDigits <= kMostExactDigits) {
+      if (auto digits = eight_digits(end, decimals)) {
+        const double magnitude = static_cast<double>(whole * kEightDigits + *digits) / kExactPowers[kSwarDigits];
+        return minus ? -magnitude : magnitude;
+      }
+    }
     decimals = read_digits(at, end, whole);
     mantissa += decimals;
   }
@@ -64,9 +101,9 @@ std::optional<double> parse_number(std::string_view field) {
     return minus ? -magnitude : magnitude;
   }
   double value = 0;
-  std::string_view text = plus ? field.substr(1) : field;
-  auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || stop != text.data() + text.size()) return std::nullopt;
+  const char* from = plus ? text + 1 : text;
+  auto [stop, ec] = std::from_chars(from, end, value);
+  if (ec != std::errc() || stop != end) return std::nullopt;
   return value;
 }
 
