@@ -77,9 +77,9 @@ TEST(ParseNumber, AgreesWithTheSyntaxCheckAndFromChars) {
   }
 }
 
-// Fixed-point fields read eight decimals at a time: one to eight of them,
-// a non-digit among them, a field too short to hold eight bytes, and whole
-// digits that leave the sum inexact.
+// Fixed-point fields of up to eight digits are read as one word: a ninth
+// byte, the field's last eight bytes, a non-digit among them, a field too
+// short for a word, and texts too long for one.
 TEST(ParseNumber, ReadsTheDecimalsOfFixedFieldsAsFromChars) {
   for (const char* field :
        {"  0.123456", " -0.000000", "-9.9999999", "12.3456789", "1.2", "    -.1234", "1234567.89", "12345678.9",

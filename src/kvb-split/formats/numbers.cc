@@ -1,6 +1,7 @@
 #include "formats/numbers.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -18,10 +19,8 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 constexpr long kMostExactPower = 22;
 // Digits of a mantissa that a double holds exactly (below 2^53).
 constexpr std::size_t kMostExactDigits = 15;
-// Digits read at once from one 8-byte word, and the word of eight '0's.
+// Digits read at once from one 8-byte word.
 constexpr std::size_t kSwarDigits = 8;
-constexpr std::uint64_t kEightDigits = 100000000;
-constexpr std::uint64_t kZeroDigits = 0x3030303030303030;
 
 // Reads the digits from at on into whole (exact while there are at most
 // kMostExactDigits of them); returns how many.
@@ -33,51 +32,70 @@ std::size_t read_digits(const char*& at, const char* end, std::uint64_t& whole) 
   return static_cast<std::size_t>(at - start);
 }
 
-// The last count (1 to 8) bytes before end, all digits, as a number of
-// eight digits: the digits followed by zeros ("123456" gives 12345600).
-// Nothing when one of them is not a digit. The eight bytes before end must
-// be readable.
-std::optional<std::uint64_t> eight_digits(const char* end, std::size_t count) {
-  std::uint64_t bytes;
-  std::memcpy(&bytes, end - kSwarDigits, sizeof bytes);  // the first byte lowest
-  const auto missing = static_cast<unsigned>(kSwarDigits - count) * 8;
-  bytes = (bytes >> missing) | (kZeroDigits << (63 - missing) << 1);  // the zeros after the digits
-  // Every byte from '0' to '9': its high half is 3, and adding 6 keeps it so.
-  constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
-  if ((bytes & kHigh) != (kZeroDigits & kHigh) || ((bytes + 0x0606060606060606) & kHigh) != (kZeroDigits & kHigh))
-    return std::nullopt;
-  bytes -= kZeroDigits;
+// Bytes of a little-endian word: the first byte of the text lowest.
+constexpr std::uint64_t kEach = 0x0101010101010101;
+constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
+constexpr std::uint64_t kTop = 0x8080808080808080;
+constexpr std::uint64_t kZeroDigits = '0' * kEach;
+
+// The value of a fixed-point text of at most eight digits that starts at at
+// and ends at end ([digits] point [digits], without its sign), read as one
+// word; nothing where it is not of that kind, or where the field (of eight
+// bytes or more) does not hold the eight bytes from at or its last eight.
+std::optional<double> fixed_point(std::string_view field, const char* at, const char* end) {
+  const auto length = static_cast<std::size_t>(end - at);
+  if (length < 2 || field.size() < kSwarDigits) return std::nullopt;
+  const char* from = std::min(at, field.data() + field.size() - kSwarDigits);
+  const auto before = static_cast<std::size_t>(at - from);  // blanks and sign before at in the word
+  if (length + before > kSwarDigits + (before == 0)) return std::nullopt;
+  std::uint64_t word;
+  std::memcpy(&word, from, sizeof word);
+  word >>= before * 8;  // the text from at
+  // The first point: the first zero byte of word ^ "........".
+  const std::uint64_t dots = word ^ ('.' * kEach);
+  const auto point = static_cast<std::size_t>(std::countr_zero((dots - kEach) & ~dots & kTop)) / 8;
+  if (point >= length || point == kSwarDigits) return std::nullopt;
+  // The digits closed up over the point; a ninth byte of text comes last.
+  const std::uint64_t below = (std::uint64_t{1} << (point * 8)) - 1;
+  word = (word & below) | ((word >> 8) & ~below);
+  if (length > kSwarDigits) word |= std::uint64_t{static_cast<unsigned char>(at[kSwarDigits])} << 56;
+  // Right-aligned as eight digits, zeros before them.
+  const auto missing = static_cast<unsigned>(kSwarDigits + 1 - length) * 8;
+  word = (word << missing) | (kZeroDigits >> (63 - missing) >> 1);
+  if (((word & kHigh) | (((word + 6 * kEach) & kHigh) >> 4)) != 3 * 0x11 * kEach) return std::nullopt;
   // Pairs, then fours, then all eight: the earlier digits are the higher.
-  bytes = (bytes * 10 + (bytes >> 8)) & 0x00FF00FF00FF00FF;
-  bytes = (bytes * 100 + (bytes >> 16)) & 0x0000FFFF0000FFFF;
-  return (bytes * 10000 + (bytes >> 32)) & 0xFFFFFFFF;
+  word = ((word & 0x0F0F0F0F0F0F0F0F) * (10 * 256 + 1)) >> 8;
+  word = ((word & 0x00FF00FF00FF00FF) * (100 * 65536 + 1)) >> 16;
+  word = ((word & 0x0000FFFF0000FFFF) * (10000 * (std::uint64_t{1} << 32) + 1)) >> 32;
+  return static_cast<double>(word) / kExactPowers[length - 1 - point];
 }
 
 }  // namespace
 
 std::optional<double> parse_number(std::string_view field) {
+  bool point;
+  return parse_number(field, point);
+}
+
+std::optional<double> parse_number(std::string_view field, bool& point) {
   const char* at = field.data();
   const char* end = at + field.size();
   while (at < end && *at == ' ') ++at;
   while (end > at && end[-1] == ' ') --end;
+  point = false;
   if (at == end) return std::nullopt;
   const char* const text = at;
   const bool plus = *at == '+', minus = *at == '-';
   if (plus || minus) ++at;
+  if (auto magnitude = fixed_point(field, at, end)) {
+    point = true;
+    return minus ? -*magnitude : *magnitude;
+  }
   std::uint64_t whole = 0;
   std::size_t mantissa = read_digits(at, end, whole), decimals = 0;
   if (at < end && *at == '.') {
+    point = true;
     ++at;
-    decimals = static_cast<std::size_t>(end - at);
-    // The common fixed-point field: the decimals run to its end, at most
-    // eight of them, and the field holds the eight bytes that end there.
-    if (decimals - 1 < kSwarDigits && end - field.data() >= std::ptrdiff_t{kSwarDigits} &&
-        mantissa + kSwarDigits <= kMostExactDigits) {
-      if (auto digits = eight_digits(end, decimals)) {
-        const double magnitude = static_cast<double>(whole * kEightDigits + *digits) / kExactPowers[kSwarDigits];
-        return minus ? -magnitude : magnitude;
-      }
-    }
     decimals = read_digits(at, end, whole);
     mantissa += decimals;
   }
@@ -119,11 +137,6 @@ double printed_unit(std::string_view field) {
   std::size_t point = mantissa.find('.');
   const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
   return std::pow(10.0, exponent - decimals);
-}
-
-std::string_view columns(std::string_view line, std::size_t first, std::size_t width) {
-  if (first < 1 || first > line.size()) return {};
-  return line.substr(first - 1, width);
 }
 
 std::string lowered(std::string_view text) {
