@@ -97,6 +97,30 @@ TEST(ParseNumber, ReadsTheDecimalsOfFixedFieldsAsFromChars) {
   }
 }
 
+// A data line's fields: how many numbers lead it, and whether all of those
+// hold a point.
+TEST(ParseFields, ReadsTheLeadingNumbersOfALine) {
+  struct Case {
+    const char* line;
+    std::size_t count, read;
+    bool points;
+    std::vector<double> values;
+  };
+  for (const Case& c : std::vector<Case>{
+           {" -1.000000   2.5E+01-99.999998", 3, 3, true, {-1.0, 25.0, -99.999998}},
+           {"  1.000000         3", 2, 2, false, {1.0, 3.0}},
+           {"  1.000000       abc  2.000000", 3, 1, true, {1.0}},
+           {"       .50", 2, 1, true, {0.5}},  // the second field past the line's end
+       }) {
+    std::vector<double> values(c.count);
+    bool points = true;
+    EXPECT_EQ(c.read, parse_fields(c.line, c.count, 10, values.data(), points)) << c.line;
+    EXPECT_EQ(c.points, points) << c.line;
+    values.resize(c.read);
+    EXPECT_EQ(c.values, values) << c.line;
+  }
+}
+
 TEST(ComponentField, AgreesWithPrintfAndStrtof) {
   std::mt19937_64 random(11);
   for (int k = 0; k < 20000; ++k) {

@@ -115,16 +115,11 @@ std::vector<std::string> read_header(TextFile& file, CsmipVolume volume, const s
             (shown.empty() ? std::string("blank field") : "\"" + escaped(shown) + "\" is not a number"));
 }
 
-// One value of a data line, or a failure naming the field; point tells
-// whether the field holds a point.
-inline double field_value(const TextFile& file, std::string_view field, int k, bool& point) {
-  auto value = parse_number(field, point);
+// One value of a data line, or a failure naming the field.
+double field_value(const TextFile& file, std::string_view field, int k) {
+  auto value = parse_number(field);
   if (!value) fail_field(file, field, k);
   return *value;
-}
-inline double field_value(const TextFile& file, std::string_view field, int k) {
-  bool point;
-  return field_value(file, field, k, point);
 }
 
 // Fields after the last value of a line must be blank, and so must the
@@ -152,16 +147,16 @@ void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
   const std::size_t reserved = std::min<std::size_t>(static_cast<std::size_t>(d.points), std::size_t{1} << 16);
   ch.samples.reserve(reserved);
   if (copy) ch.data_lines.reserve(reserved / kFieldsPerLine + 1);
+  std::vector<double> values(static_cast<std::size_t>(layout.per_line));  // of one line
   while (left > 0) {
     if (!file.next(line))
       file.fail("the file ends after " + std::to_string(d.points - left) + " of " + std::to_string(d.points) +
                 " acceleration points");
     int count = left < layout.per_line ? static_cast<int>(left) : layout.per_line;
-    for (int k = 0; k < count; ++k) {
-      bool point;
-      add_sample(ch, field_value(file, columns(line, static_cast<std::size_t>(k) * width + 1, width), k, point), file);
-      copy = copy && point;
-    }
+    const std::size_t read = parse_fields(line, static_cast<std::size_t>(count), width, values.data(), copy);
+    for (std::size_t k = 0; k < read; ++k) add_sample(ch, values[k], file);
+    if (read < static_cast<std::size_t>(count))
+      fail_field(file, columns(line, read * width + 1, width), static_cast<int>(read));
     check_rest_blank(file, line, count, layout.per_line, layout.width);
     if (copy) ch.data_lines.emplace_back(line);
     left -= count;

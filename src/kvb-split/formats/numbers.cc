@@ -42,7 +42,8 @@ constexpr std::uint64_t kZeroDigits = '0' * kEach;
 // and ends at end ([digits] point [digits], without its sign), read as one
 // word; nothing where it is not of that kind, or where the field (of eight
 // bytes or more) does not hold the eight bytes from at or its last eight.
-std::optional<double> fixed_point(std::string_view field, const char* at, const char* end) {
+[[gnu::always_inline]] inline std::optional<double> fixed_point(std::string_view field, const char* at,
+                                                                const char* end) {
   const auto length = static_cast<std::size_t>(end - at);
   if (length < 2 || field.size() < kSwarDigits) return std::nullopt;
   const char* from = std::min(at, field.data() + field.size() - kSwarDigits);
@@ -70,27 +71,10 @@ std::optional<double> fixed_point(std::string_view field, const char* at, const 
   return static_cast<double>(word) / kExactPowers[length - 1 - point];
 }
 
-}  // namespace
-
-std::optional<double> parse_number(std::string_view field) {
-  bool point;
-  return parse_number(field, point);
-}
-
-std::optional<double> parse_number(std::string_view field, bool& point) {
-  const char* at = field.data();
-  const char* end = at + field.size();
-  while (at < end && *at == ' ') ++at;
-  while (end > at && end[-1] == ' ') --end;
-  point = false;
-  if (at == end) return std::nullopt;
-  const char* const text = at;
-  const bool plus = *at == '+', minus = *at == '-';
-  if (plus || minus) ++at;
-  if (auto magnitude = fixed_point(field, at, end)) {
-    point = true;
-    return minus ? -*magnitude : *magnitude;
-  }
+// The rest of a text that is not of fixed_point's kind: from at (after the
+// sign) on, the text starting at text.
+[[gnu::noinline]] std::optional<double> general_number(const char* text, const char* at, const char* end, bool& point) {
+  const bool plus = *text == '+', minus = *text == '-';
   std::uint64_t whole = 0;
   std::size_t mantissa = read_digits(at, end, whole), decimals = 0;
   if (at < end && *at == '.') {
@@ -123,6 +107,44 @@ std::optional<double> parse_number(std::string_view field, bool& point) {
   auto [stop, ec] = std::from_chars(from, end, value);
   if (ec != std::errc() || stop != end) return std::nullopt;
   return value;
+}
+
+// parse_number, inline where a line's fields are read.
+[[gnu::always_inline]] inline std::optional<double> number(std::string_view field, bool& point) {
+  const char* at = field.data();
+  const char* end = at + field.size();
+  while (at < end && *at == ' ') ++at;
+  while (end > at && end[-1] == ' ') --end;
+  point = false;
+  if (at == end) return std::nullopt;
+  const char* const text = at;
+  const bool minus = *at == '-';
+  if (minus || *at == '+') ++at;
+  if (auto magnitude = fixed_point(field, at, end)) {
+    point = true;
+    return minus ? -*magnitude : *magnitude;
+  }
+  return general_number(text, at, end, point);
+}
+
+}  // namespace
+
+std::optional<double> parse_number(std::string_view field) {
+  bool point;
+  return number(field, point);
+}
+
+std::optional<double> parse_number(std::string_view field, bool& point) { return number(field, point); }
+
+std::size_t parse_fields(std::string_view line, std::size_t count, std::size_t width, double* values, bool& points) {
+  for (std::size_t k = 0; k < count; ++k) {
+    bool point;
+    auto value = number(columns(line, k * width + 1, width), point);
+    if (!value) return k;
+    values[k] = *value;
+    points = points && point;
+  }
+  return count;
 }
 
 double printed_unit(std::string_view field) {
