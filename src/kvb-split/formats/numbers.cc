@@ -36,7 +36,6 @@ std::size_t read_digits(const char*& at, const char* end, std::uint64_t& whole) 
 constexpr std::uint64_t kEach = 0x0101010101010101;
 constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
 constexpr std::uint64_t kTop = 0x8080808080808080;
-constexpr std::uint64_t kZeroDigits = '0' * kEach;
 
 // The value of a fixed-point text of at most eight digits that starts at at
 // and ends at end ([digits] point [digits], without its sign), read as one
@@ -60,10 +59,11 @@ constexpr std::uint64_t kZeroDigits = '0' * kEach;
   const std::uint64_t below = (std::uint64_t{1} << (point * 8)) - 1;
   word = (word & below) | ((word >> 8) & ~below);
   if (length > kSwarDigits) word |= std::uint64_t{static_cast<unsigned char>(at[kSwarDigits])} << 56;
-  // Right-aligned as eight digits, zeros before them.
+  // Right-aligned as eight digits, zero bytes (read as zeros) before them.
   const auto missing = static_cast<unsigned>(kSwarDigits + 1 - length) * 8;
-  word = (word << missing) | (kZeroDigits >> (63 - missing) >> 1);
-  if (((word & kHigh) | (((word + 6 * kEach) & kHigh) >> 4)) != 3 * 0x11 * kEach) return std::nullopt;
+  word <<= missing;
+  if (((word & kHigh) | (((word + (6 * kEach << missing)) & kHigh) >> 4)) != (3 * 0x11 * kEach) << missing)
+    return std::nullopt;
   // Pairs, then fours, then all eight: the earlier digits are the higher.
   word = ((word & 0x0F0F0F0F0F0F0F0F) * (10 * 256 + 1)) >> 8;
   word = ((word & 0x00FF00FF00FF00FF) * (100 * 65536 + 1)) >> 16;
