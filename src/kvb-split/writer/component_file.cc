@@ -42,16 +42,11 @@ bool fits(double whole) { return std::fabs(whole) < (whole < 0 ? 1e8 : 1e9); }
 // without the zero before the point and without the sign of a value that
 // shows as zero. Returns where it starts.
 char* fixed_text(double whole, int decimals, char* end) {
-  char digits[24];
-  const auto n = static_cast<int>(
-      std::to_chars(digits, std::end(digits), static_cast<std::uint64_t>(std::fabs(whole))).ptr - digits);
+  auto digits = static_cast<std::uint64_t>(std::fabs(whole));
   char* at = end;
-  for (int k = n - 1; k >= 0; --k) {
-    if (at == end - decimals) *--at = '.';
-    *--at = digits[k];
-  }
-  while (at > end - decimals) *--at = '0';
-  if (at == end - decimals) *--at = '.';
+  for (int k = 0; k < decimals; ++k, digits /= 10) *--at = static_cast<char>('0' + digits % 10);
+  *--at = '.';
+  for (; digits != 0; digits /= 10) *--at = static_cast<char>('0' + digits % 10);
   if (whole < 0) *--at = '-';
   return at;
 }
