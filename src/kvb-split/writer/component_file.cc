@@ -121,6 +121,13 @@ void add_line(std::string_view line, std::string& out) {
   out += '\n';
 }
 
+// The bytes of lines written one a line.
+std::size_t lines_size(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 1;
+  return size;
+}
+
 }  // namespace
 
 std::optional<std::string> component_field(double value) {
@@ -165,9 +172,11 @@ std::vector<std::string> header_records(const std::vector<std::string>& header, 
 
 void write_component(const Channel& ch, std::FILE* out) {
   const std::string title = component_title(ch);
-  std::string data;
+  std::string data;  // the whole file, its room made once
   if (!ch.data_lines.empty()) {
-    for (const std::string& record : header_records(ch.header_lines, title, ch.data_descriptor)) add_line(record, data);
+    const std::vector<std::string> records = header_records(ch.header_lines, title, ch.data_descriptor);
+    data.reserve(lines_size(records) + lines_size(ch.data_lines) + 1);
+    for (const std::string& record : records) add_line(record, data);
     for (const std::string& line : ch.data_lines) add_line(line, data);
   } else {
     const std::size_t n = ch.samples.size();
@@ -183,8 +192,9 @@ void write_component(const Channel& ch, std::FILE* out) {
       at += kFieldWidth;
       if (k % kFieldsPerLine == kFieldsPerLine - 1 || k + 1 == n) ++at;  // the line's end, there already
     }
-    for (const std::string& record : header_records(ch.header_lines, title, descriptor_for(ch, fewest)))
-      add_line(record, data);
+    const std::vector<std::string> records = header_records(ch.header_lines, title, descriptor_for(ch, fewest));
+    data.reserve(lines_size(records) + fields.size() + 1);
+    for (const std::string& record : records) add_line(record, data);
     data += fields;
   }
   add_line("", data);
