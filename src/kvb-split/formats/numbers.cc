@@ -137,12 +137,15 @@ std::optional<double> parse_number(std::string_view field) {
 std::optional<double> parse_number(std::string_view field, bool& point) { return number(field, point); }
 
 std::size_t parse_fields(std::string_view line, std::size_t count, std::size_t width, double* values, bool& points) {
-  for (std::size_t k = 0; k < count; ++k) {
+  for (std::size_t k = 0, first = 0; k < count; ++k, first += width) {
+    // columns(line, first + 1, width), without its checks of the arguments
+    const std::string_view field =
+        first < line.size() ? std::string_view(line.data() + first, std::min(width, line.size() - first)) : "";
     bool point;
-    auto value = number(columns(line, k * width + 1, width), point);
+    auto value = number(field, point);
     if (!value) return k;
     values[k] = *value;
-    points = points && point;
+    points &= point;
   }
   return count;
 }
