@@ -44,16 +44,11 @@ bool fits(double whole) { return std::fabs(whole) < (whole < 0 ? 1e8 : 1e9); }
 // without the zero before the point and without the sign of a value that
 // shows as zero. Returns where it starts.
 char* fixed_text(double whole, int decimals, char* end) {
-  char digits[24];
-  const auto n = static_cast<int>(
-      std::to_chars(digits, std::end(digits), static_cast<std::uint64_t>(std::fabs(whole))).ptr - digits);
+  auto digits = static_cast<std::uint64_t>(std::fabs(whole));
   char* at = end;
-  for (int k = n - 1; k >= 0; --k) {
-    if (at == end - decimals) *--at = '.';
-    *--at = digits[k];
-  }
-  while (at > end - decimals) *--at = '0';
-  if (at == end - decimals) *--at = '.';
+  for (int k = 0; k < decimals; ++k, digits /= 10) *--at = static_cast<char>('0' + digits % 10);
+  *--at = '.';
+  for (; digits != 0; digits /= 10) *--at = static_cast<char>('0' + digits % 10);
   if (whole < 0) *--at = '-';
   return at;
 }
@@ -128,6 +123,13 @@ void add_line(std::string_view line, std::string& out) {
   out += '\n';
 }
 
+// The bytes of lines written one a line.
+std::size_t lines_size(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 1;
+  return size;
+}
+
 }  // namespace
 
 std::optional<std::string> component_field(double value) {
@@ -172,9 +174,11 @@ std::vector<std::string> header_records(const std::vector<std::string>& header, 
 
 void write_component(const Channel& ch, std::FILE* out) {
   const std::string title = component_title(ch);
-  std::string data;
+  std::string data;  // the whole file, its room made once
   if (!ch.data_lines.empty()) {
-    for (const std::string& record : header_records(ch.header_lines, title, ch.data_descriptor)) add_line(record, data);
+    const std::vector<std::string> records = header_records(ch.header_lines, title, ch.data_descriptor);
+    data.reserve(lines_size(records) + lines_size(ch.data_lines) + 1);
+    for (const std::string& record : records) add_line(record, data);
     for (const std::string& line : ch.data_lines) add_line(line, data);
   } else {
     const std::size_t n = ch.samples.size();
@@ -191,8 +195,9 @@ void write_component(const Channel& ch, std::FILE* out) {
       if (k % layout::kFieldsPerRecord == layout::kFieldsPerRecord - 1 || k + 1 == n)
         ++at;  // the line's end, there already
     }
-    for (const std::string& record : header_records(ch.header_lines, title, descriptor_for(ch, fewest)))
-      add_line(record, data);
+    const std::vector<std::string> records = header_records(ch.header_lines, title, descriptor_for(ch, fewest));
+    data.reserve(lines_size(records) + fields.size() + 1);
+    for (const std::string& record : records) add_line(record, data);
     data += fields;
   }
   add_line("", data);

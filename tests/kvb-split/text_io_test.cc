@@ -77,6 +77,50 @@ TEST(ParseNumber, AgreesWithTheSyntaxCheckAndFromChars) {
   }
 }
 
+// Fixed-point fields of up to eight digits are read as one word: a ninth
+// byte, the field's last eight bytes, a non-digit among them, a field too
+// short for a word, and texts too long for one.
+TEST(ParseNumber, ReadsTheDecimalsOfFixedFieldsAsFromChars) {
+  for (const char* field :
+       {"  0.123456", " -0.000000", "-9.9999999", "12.3456789", "1.2", "    -.1234", "1234567.89", "12345678.9",
+        "0.12345678", "0.123456789", "  1.2345E1", " 1.23 4567", "1.234567:", " 1.23/4567", "1234567890.1234"}) {
+    EXPECT_TRUE(same(kvb_test::reference_number(field), parse_number(field))) << field;
+  }
+  // Longer texts of digits, one point, a sign and a stray character.
+  std::mt19937_64 random(13);
+  const char alphabet[] = "01234567890123456789/:.- ";
+  for (int k = 0; k < 200000; ++k) {
+    std::string field(8 + random() % 10, '0');
+    for (char& ch : field) ch = alphabet[random() % (sizeof alphabet - 1)];
+    field[random() % field.size()] = '.';
+    ASSERT_TRUE(same(kvb_test::reference_number(field), parse_number(field))) << '"' << field << '"';
+  }
+}
+
+// A data line's fields: how many numbers lead it, and whether all of those
+// hold a point.
+TEST(ParseFields, ReadsTheLeadingNumbersOfALine) {
+  struct Case {
+    const char* line;
+    std::size_t count, read;
+    bool points;
+    std::vector<double> values;
+  };
+  for (const Case& c : std::vector<Case>{
+           {" -1.000000   2.5E+01-99.999998", 3, 3, true, {-1.0, 25.0, -99.999998}},
+           {"  1.000000         3", 2, 2, false, {1.0, 3.0}},
+           {"  1.000000       abc  2.000000", 3, 1, true, {1.0}},
+           {"       .50", 2, 1, true, {0.5}},  // the second field past the line's end
+       }) {
+    std::vector<double> values(c.count);
+    bool points = true;
+    EXPECT_EQ(c.read, parse_fields(c.line, c.count, 10, values.data(), points)) << c.line;
+    EXPECT_EQ(c.points, points) << c.line;
+    values.resize(c.read);
+    EXPECT_EQ(c.values, values) << c.line;
+  }
+}
+
 TEST(ComponentField, AgreesWithPrintfAndStrtof) {
   std::mt19937_64 random(11);
   for (int k = 0; k < 20000; ++k) {

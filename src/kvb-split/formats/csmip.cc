@@ -113,14 +113,17 @@ std::vector<std::string> read_header(TextFile& file, CsmipVolume volume, const s
   }
 }
 
+// The failure for field k + 1 of a data line, which is no number.
+[[noreturn]] void fail_field(const TextFile& file, std::string_view field, int k) {
+  std::string shown(trim(field));
+  file.fail("field " + std::to_string(k + 1) + ": " +
+            (shown.empty() ? std::string("blank field") : "\"" + escaped(shown) + "\" is not a number"));
+}
+
 // One value of a data line, or a failure naming the field.
 double field_value(const TextFile& file, std::string_view field, int k) {
   auto value = parse_number(field);
-  if (!value) {
-    std::string shown(trim(field));
-    file.fail("field " + std::to_string(k + 1) + ": " +
-              (shown.empty() ? std::string("blank field") : "\"" + escaped(shown) + "\" is not a number"));
-  }
+  if (!value) fail_field(file, field, k);
   return *value;
 }
 
@@ -146,17 +149,19 @@ void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
   long left = d.points;
   std::string_view line;
   // A stated count is reserved only up to a modest size: the file may be shorter.
-  ch.samples.reserve(std::min<std::size_t>(static_cast<std::size_t>(d.points), std::size_t{1} << 16));
+  const std::size_t reserved = std::min<std::size_t>(static_cast<std::size_t>(d.points), std::size_t{1} << 16);
+  ch.samples.reserve(reserved);
+  if (copy) ch.data_lines.reserve(reserved / kFieldsPerLine + 1);
+  std::vector<double> values(static_cast<std::size_t>(layout.per_line));  // of one line
   while (left > 0) {
     if (!file.next(line))
       file.fail("the file ends after " + std::to_string(d.points - left) + " of " + std::to_string(d.points) +
                 " acceleration points");
     int count = left < layout.per_line ? static_cast<int>(left) : layout.per_line;
-    for (int k = 0; k < count; ++k) {
-      std::string_view field = columns(line, static_cast<std::size_t>(k) * width + 1, width);
-      add_sample(ch, field_value(file, field, k), file);
-      copy = copy && field.find('.') != std::string_view::npos;
-    }
+    const std::size_t read = parse_fields(line, static_cast<std::size_t>(count), width, values.data(), copy);
+    for (std::size_t k = 0; k < read; ++k) add_sample(ch, values[k], file);
+    if (read < static_cast<std::size_t>(count))
+      fail_field(file, columns(line, read * width + 1, width), static_cast<int>(read));
     check_rest_blank(file, line, count, layout.per_line, layout.width);
     if (copy) ch.data_lines.emplace_back(line);
     left -= count;

@@ -1,10 +1,13 @@
 #include "formats/numbers.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -16,6 +19,8 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 constexpr long kMostExactPower = 22;
 // Digits of a mantissa that a double holds exactly (below 2^53).
 constexpr std::size_t kMostExactDigits = 15;
+// Digits read at once from one 8-byte word.
+constexpr std::size_t kSwarDigits = 8;
 
 // Reads the digits from at on into whole (exact while there are at most
 // kMostExactDigits of them); returns how many.
@@ -27,19 +32,53 @@ std::size_t read_digits(const char*& at, const char* end, std::uint64_t& whole) 
   return static_cast<std::size_t>(at - start);
 }
 
-}  // namespace
+// Bytes of a little-endian word: the first byte of the text lowest.
+constexpr std::uint64_t kEach = 0x0101010101010101;
+constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
+constexpr std::uint64_t kTop = 0x8080808080808080;
 
-std::optional<double> parse_number(std::string_view field) {
-  auto first = field.find_first_not_of(' ');
-  if (first == std::string_view::npos) return std::nullopt;
-  field = field.substr(first, field.find_last_not_of(' ') - first + 1);
-  const char* at = field.data();
-  const char* const end = at + field.size();
-  const bool plus = *at == '+', minus = *at == '-';
-  if (plus || minus) ++at;
+// The value of a fixed-point text of at most eight digits that starts at at
+// and ends at end ([digits] point [digits], without its sign), read as one
+// word; nothing where it is not of that kind, or where the field (of eight
+// bytes or more) does not hold the eight bytes from at or its last eight.
+[[gnu::always_inline]] inline std::optional<double> fixed_point(std::string_view field, const char* at,
+                                                                const char* end) {
+  const auto length = static_cast<std::size_t>(end - at);
+  if (length < 2 || field.size() < kSwarDigits) return std::nullopt;
+  const char* from = std::min(at, field.data() + field.size() - kSwarDigits);
+  const auto before = static_cast<std::size_t>(at - from);  // blanks and sign before at in the word
+  if (length + before > kSwarDigits + (before == 0)) return std::nullopt;
+  std::uint64_t word;
+  std::memcpy(&word, from, sizeof word);
+  word >>= before * 8;  // the text from at
+  // The first point: the first zero byte of word ^ "........".
+  const std::uint64_t dots = word ^ ('.' * kEach);
+  const auto point = static_cast<std::size_t>(std::countr_zero((dots - kEach) & ~dots & kTop)) / 8;
+  if (point >= length || point == kSwarDigits) return std::nullopt;
+  // The digits closed up over the point; a ninth byte of text comes last.
+  const std::uint64_t below = (std::uint64_t{1} << (point * 8)) - 1;
+  word = (word & below) | ((word >> 8) & ~below);
+  if (length > kSwarDigits) word |= std::uint64_t{static_cast<unsigned char>(at[kSwarDigits])} << 56;
+  // Right-aligned as eight digits, zero bytes (read as zeros) before them.
+  const auto missing = static_cast<unsigned>(kSwarDigits + 1 - length) * 8;
+  word <<= missing;
+  if (((word & kHigh) | (((word + (6 * kEach << missing)) & kHigh) >> 4)) != (3 * 0x11 * kEach) << missing)
+    return std::nullopt;
+  // Pairs, then fours, then all eight: the earlier digits are the higher.
+  word = ((word & 0x0F0F0F0F0F0F0F0F) * (10 * 256 + 1)) >> 8;
+  word = ((word & 0x00FF00FF00FF00FF) * (100 * 65536 + 1)) >> 16;
+  word = ((word & 0x0000FFFF0000FFFF) * (10000 * (std::uint64_t{1} << 32) + 1)) >> 32;
+  return static_cast<double>(word) / kExactPowers[length - 1 - point];
+}
+
+// The rest of a text that is not of fixed_point's kind: from at (after the
+// sign) on, the text starting at text.
+[[gnu::noinline]] std::optional<double> general_number(const char* text, const char* at, const char* end, bool& point) {
+  const bool plus = *text == '+', minus = *text == '-';
   std::uint64_t whole = 0;
   std::size_t mantissa = read_digits(at, end, whole), decimals = 0;
   if (at < end && *at == '.') {
+    point = true;
     ++at;
     decimals = read_digits(at, end, whole);
     mantissa += decimals;
@@ -64,10 +103,51 @@ std::optional<double> parse_number(std::string_view field) {
     return minus ? -magnitude : magnitude;
   }
   double value = 0;
-  std::string_view text = plus ? field.substr(1) : field;
-  auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || stop != text.data() + text.size()) return std::nullopt;
+  const char* from = plus ? text + 1 : text;
+  auto [stop, ec] = std::from_chars(from, end, value);
+  if (ec != std::errc() || stop != end) return std::nullopt;
   return value;
+}
+
+// parse_number, inline where a line's fields are read.
+[[gnu::always_inline]] inline std::optional<double> number(std::string_view field, bool& point) {
+  const char* at = field.data();
+  const char* end = at + field.size();
+  while (at < end && *at == ' ') ++at;
+  while (end > at && end[-1] == ' ') --end;
+  point = false;
+  if (at == end) return std::nullopt;
+  const char* const text = at;
+  const bool minus = *at == '-';
+  if (minus || *at == '+') ++at;
+  if (auto magnitude = fixed_point(field, at, end)) {
+    point = true;
+    return minus ? -*magnitude : *magnitude;
+  }
+  return general_number(text, at, end, point);
+}
+
+}  // namespace
+
+std::optional<double> parse_number(std::string_view field) {
+  bool point;
+  return number(field, point);
+}
+
+std::optional<double> parse_number(std::string_view field, bool& point) { return number(field, point); }
+
+std::size_t parse_fields(std::string_view line, std::size_t count, std::size_t width, double* values, bool& points) {
+  for (std::size_t k = 0, first = 0; k < count; ++k, first += width) {
+    // columns(line, first + 1, width), without its checks of the arguments
+    const std::string_view field =
+        first < line.size() ? std::string_view(line.data() + first, std::min(width, line.size() - first)) : "";
+    bool point;
+    auto value = number(field, point);
+    if (!value) return k;
+    values[k] = *value;
+    points &= point;
+  }
+  return count;
 }
 
 double printed_unit(std::string_view field) {
@@ -82,11 +162,6 @@ double printed_unit(std::string_view field) {
   std::size_t point = mantissa.find('.');
   const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
   return std::pow(10.0, exponent - decimals);
-}
-
-std::string_view columns(std::string_view line, std::size_t first, std::size_t width) {
-  if (first < 1 || first > line.size()) return {};
-  return line.substr(first - 1, width);
 }
 
 std::string lowered(std::string_view text) {

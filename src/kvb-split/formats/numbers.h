@@ -11,6 +11,13 @@
 // is an integer value (no implied decimals). Nothing for a blank field or
 // anything else.
 std::optional<double> parse_number(std::string_view field);
+// The same, and point tells whether the field holds a point.
+std::optional<double> parse_number(std::string_view field, bool& point);
+// The first count fields of width columns of line (see columns) into values,
+// which holds count; returns how many were numbers before the first that is
+// not (count when all are). points ends false unless all of those hold a
+// point.
+std::size_t parse_fields(std::string_view line, std::size_t count, std::size_t width, double* values, bool& points);
 
 // The unit of the last digit of a number as field writes it: 0.001 for
 // "22.200", 0.001 for "2.2200E+1", 1 for "17".
@@ -18,7 +25,10 @@ double printed_unit(std::string_view field);
 
 // Column slice of line, 1-based first column, width columns; a line that is
 // shorter reads as padded with blanks.
-std::string_view columns(std::string_view line, std::size_t first, std::size_t width);
+inline std::string_view columns(std::string_view line, std::size_t first, std::size_t width) {
+  if (first < 1 || first > line.size()) return {};
+  return line.substr(first - 1, width);
+}
 
 // Text in lower case (ASCII), for keywords matched in any case.
 std::string lowered(std::string_view text);
