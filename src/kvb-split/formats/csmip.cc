@@ -151,7 +151,7 @@ void read_equally_spaced(TextFile& file, const Descriptor& d, Channel& ch) {
   // A stated count is reserved only up to a modest size: the file may be shorter.
   const std::size_t reserved = std::min<std::size_t>(static_cast<std::size_t>(d.points), std::size_t{1} << 16);
   ch.samples.reserve(reserved);
-  if (copy) ch.data_lines.reserve(reserved / kFieldsPerLine + 1);
+  if (copy) ch.data_lines.reserve(reserved / layout::kFieldsPerRecord + 1);
   std::vector<double> values(static_cast<std::size_t>(layout.per_line));  // of one line
   while (left > 0) {
     if (!file.next(line))
