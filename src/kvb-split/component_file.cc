@@ -12,7 +12,7 @@
 #include "split_error.h"
 #include "utf8.h"
 
-using namespace kvb_split;
+namespace kvb_split {
 
 namespace {
 
@@ -203,3 +203,5 @@ void write_component(const Channel& ch, std::FILE* out) {
   add_line("", data);
   std::fwrite(data.data(), 1, data.size(), out);
 }
+
+}  // namespace kvb_split

@@ -12,6 +12,8 @@
 #include "component_layout.h"
 #include "sample_limits.h"
 
+namespace kvb_split {
+
 // One value as a field: right-justified, with the most decimals (three at
 // least) that fit in 10 columns and that read-KVB, which keeps a sample in
 // single precision, reads back to the same digits. A leading zero is dropped
@@ -23,7 +25,7 @@ std::optional<std::string> component_field(double value);
 // and orientation as the file gives them, and the azimuth where the words do
 // not show it: "Cedar Flat, station 12345, channel 1: 360 Deg". Control
 // characters of the input show as '?'.
-std::string component_title(const kvb_split::Channel& ch);
+std::string component_title(const Channel& ch);
 
 // The header records (layout::kHeaderRecords): the channel's header lines 1 to 5, the title, its
 // header lines 6 to 40 (empty records where it has fewer), the descriptor.
@@ -37,4 +39,6 @@ std::vector<std::string> header_records(const std::vector<std::string>& header, 
 // leaves out the last record's eight samples, so its CSV holds every real one.
 // Throws SplitError for a sample that does not fit. Write errors are the
 // caller's to find (ferror).
-void write_component(const kvb_split::Channel& ch, std::FILE* out);
+void write_component(const Channel& ch, std::FILE* out);
+
+}  // namespace kvb_split

@@ -1,5 +1,7 @@
 #include "line_reader.h"
 
+namespace kvb_split {
+
 namespace {
 constexpr char kDosEnd = 0x1A;
 }
@@ -47,3 +49,5 @@ LineStatus LineReader::next(std::string& line) {
   line.assign(view);
   return status;
 }
+
+}  // namespace kvb_split

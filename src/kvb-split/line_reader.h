@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace kvb_split {
+
 enum class LineStatus { kLine, kEnd, kTooLong, kReadError };
 
 class LineReader {
@@ -39,3 +41,5 @@ class LineReader {
   long number_ = 0;
   bool read_error_ = false;
 };
+
+}  // namespace kvb_split

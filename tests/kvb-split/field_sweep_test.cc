@@ -8,6 +8,8 @@
 #include "field_values.h"
 #include "text_io_reference.h"
 
+using namespace kvb_split;
+
 namespace {
 
 TEST(ComponentFieldSweep, AgreesWithPrintfAndStrtofOnTwoMillionValues) {

@@ -15,6 +15,8 @@
 #include "line_reader.h"
 #include "text_io_reference.h"
 
+using namespace kvb_split;
+
 namespace {
 
 // The same double, the sign of a zero included; both nothing also counts.

@@ -15,6 +15,8 @@
 #include "expected_csv.h"
 #include "temp_dir.h"
 
+using namespace kvb_split;
+
 namespace kvb_test {
 
 using Files = std::vector<std::pair<std::string, std::string>>;  // name, bytes

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace kvb_split {
+
 namespace {
 
 bool digit(char c) { return c >= '0' && c <= '9'; }
@@ -169,3 +171,5 @@ std::string lowered(std::string_view text) {
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
 }
+
+}  // namespace kvb_split

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace kvb_split {
+
 // The value of one field, blanks around it trimmed: [sign] digits [point
 // [digits]] or [sign] point digits, then optionally an exponent E or e with a
 // signed or unsigned exponent of one to three digits. A field without a point
@@ -32,3 +34,5 @@ inline std::string_view columns(std::string_view line, std::size_t first, std::s
 
 // Text in lower case (ASCII), for keywords matched in any case.
 std::string lowered(std::string_view text);
+
+}  // namespace kvb_split

@@ -12,7 +12,7 @@
 #include "formats/text_file.h"
 #include "split_error.h"
 
-using namespace kvb_split;
+namespace kvb_split {
 
 namespace {
 
@@ -158,3 +158,5 @@ std::string civil_time(int year, int month, int day, int hour, int minute, int s
   }
   return result;
 }
+
+}  // namespace kvb_split

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace kvb_split {
+
 // True when text begins with prefix, letters compared in any case.
 bool starts_with_nocase(std::string_view text, std::string_view prefix);
 // Where needle first stands in text, letters compared in any case; npos when not.
@@ -27,9 +29,7 @@ int read_fields(std::string_view line, std::size_t width, std::size_t count, std
                 std::string& why);
 
 class TextFile;
-namespace kvb_split {
 struct Channel;
-}
 
 // The values of an integer header from index from up to to, read from line:
 // whole numbers of at most nine digits, else fails at line.
@@ -46,7 +46,7 @@ std::size_t checked_count(const TextFile& file, long line, double value, std::st
                           double most = 1e8);
 
 // A channel of the named format whose header is the file's next count lines.
-kvb_split::Channel start_channel(TextFile& file, std::string_view format, std::size_t count);
+Channel start_channel(TextFile& file, std::string_view format, std::size_t count);
 
 // Reads lines until lines holds count of them; fails naming what the file
 // ends inside when it ends first.
@@ -65,3 +65,5 @@ bool read_block(TextFile& file, std::size_t width, std::size_t per_line, std::si
 // of range carry over (a day of the year as day with month 1, seconds below
 // zero); empty when year is not plausible.
 std::string civil_time(int year, int month, int day, int hour, int minute, int second, int millis = -1);
+
+}  // namespace kvb_split

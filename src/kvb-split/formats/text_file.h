@@ -13,6 +13,8 @@
 #include "line_reader.h"
 #include "split_error.h"
 
+namespace kvb_split {
+
 class TextFile {
  public:
   // The lines of text, the file's whole content, which outlives this and the
@@ -29,7 +31,7 @@ class TextFile {
 
   [[noreturn]] void fail(const std::string& what) const { fail_at(lines_.line_number(), what); }
   [[noreturn]] void fail_at(long line, const std::string& what) const {
-    throw kvb_split::SplitError(kvb_split::escaped(path_) + ":" + std::to_string(line) + ": " + what);
+    throw SplitError(escaped(path_) + ":" + std::to_string(line) + ": " + what);
   }
   const std::string& path() const { return path_; }
   long line_number() const { return lines_.line_number(); }
@@ -46,7 +48,7 @@ class TextFile {
       case LineStatus::kTooLong: fail("line longer than " + std::to_string(LineReader::kMaxLine) + " bytes");
       case LineStatus::kReadError: break;
     }
-    throw kvb_split::SplitError(kvb_split::escaped(path_) + ": " + std::strerror(errno));
+    throw SplitError(escaped(path_) + ": " + std::strerror(errno));
   }
 
   static std::optional<long long> regular_size(std::FILE* in) {
@@ -60,3 +62,5 @@ class TextFile {
   std::optional<long long> size_;
   LineReader lines_;
 };
+
+}  // namespace kvb_split
