@@ -9,7 +9,7 @@
 
 #include "band_limited.h"
 #include "motion.h"
-#include "spectrum.h"
+#include "psa.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-"""What plot-accel, plot-spectrum and convert-all share: names shown safely,
+"""What plot-accel, plot-psa and convert-all share: names shown safely,
 files made beside their target and renamed into place, clean-up when a
 signal ends the run, and the facts of KVB-record.json."""
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "exports.h"
-#include "spectrum.h"
+#include "psa.h"
 
 inline constexpr const char* kSpectrumFile = "spectrum.csv";
 

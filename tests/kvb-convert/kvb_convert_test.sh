@@ -9,7 +9,7 @@ export KVB_SPLIT=$2 READ_KVB=$3 KVB_MEASURE=$4
 make=$5
 . "$(dirname "$0")/../tools/checks.sh"
 cd "$tmp" || exit 1
-export PLOT_ACCEL=$tmp/no-plot PLOT_SPECTRUM=$tmp/no-plot  # no plots unless a case asks
+export PLOT_ACCEL=$tmp/no-plot PLOT_PSA=$tmp/no-plot  # no plots unless a case asks
 printf '#!/bin/sh\nexit 0\n' >"$PLOT_ACCEL"
 chmod +x "$PLOT_ACCEL"
 
@@ -164,20 +164,20 @@ check "safe names" [ "$(cat names.txt)" = "'Nunoa_Campus'
 
 # kvb-measure's exports pass through, and a folder converted before gets
 # those it lacks without being converted again; spectrum.png comes from
-# plot-spectrum; a record kvb-measure cannot measure fails.
+# plot-psa; a record kvb-measure cannot measure fails.
 out=$("$convert" --export columns --units m/s2 -o out10 two/CE22222.V2)
 check "--export columns: the OpenSees line" has_line "$out" \
   "ok CE22222_20240102  2024-01-02  22222  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  PGV 0.228 cm/s PGD 0.0655 cm Ia 4.6e-06 m/s D5-95 0.556 s (N00)  weak: N00 1793 levels, N90 1797 levels, UP 1795 levels  OpenSees: timeSeries Path 1 -dt 0.005 -filePath N00_m_s2_dt0.005.txt -factor 1 (N90, UP alike)"
 check "--export columns: records.csv names the files" \
   grep -q ',yes,N00_m_s2_dt0.005.txt; N90_m_s2_dt0.005.txt; UP_m_s2_dt0.005.txt,ok,' out10/records.csv
-printf '#!/bin/sh\necho "$@" >>%s/spectrum-calls\n: >"$2"\n' "$tmp" >plot-spectrum
-chmod +x plot-spectrum
-out=$(PLOT_SPECTRUM=$tmp/plot-spectrum "$convert" --export csv -o out10 two/CE22222.V2)
+printf '#!/bin/sh\necho "$@" >>%s/spectrum-calls\n: >"$2"\n' "$tmp" >plot-psa
+chmod +x plot-psa
+out=$(PLOT_PSA=$tmp/plot-psa "$convert" --export csv -o out10 two/CE22222.V2)
 check "rerun with --export csv: not converted again" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" -eq 0 ]
 check "rerun with --export csv: the csv added" [ -s out10/CE22222_20240102/accel_g.csv ]
-out=$(PLOT_SPECTRUM=$tmp/plot-spectrum "$convert" -o out11 two/CE22222.V2)
-check "spectrum.png by plot-spectrum" [ -e out11/CE22222_20240102/spectrum.png ]
-check "plot-spectrum given the spectrum once" [ "$(sed 's|[^ ]*/||g' spectrum-calls)" = "spectrum.csv spectrum.png" ]
+out=$(PLOT_PSA=$tmp/plot-psa "$convert" -o out11 two/CE22222.V2)
+check "spectrum.png by plot-psa" [ -e out11/CE22222_20240102/spectrum.png ]
+check "plot-psa given the spectrum once" [ "$(sed 's|[^ ]*/||g' spectrum-calls)" = "spectrum.csv spectrum.png" ]
 printf '#!/bin/sh\necho "kvb-measure: cannot measure" >&2\nexit 1\n' >bad-measure
 chmod +x bad-measure
 out=$(KVB_MEASURE=$tmp/bad-measure "$convert" -o out12 two/CE22222.V2)

@@ -1,4 +1,4 @@
-"""plot-accel, plot-spectrum and convert-all end to end: what they refuse,
+"""plot-accel, plot-psa and convert-all end to end: what they refuse,
 links planted where they write, signals while they work, hostile names, and
 the text of the plots taken literally.
 Usage: tools_test.py TOOLS-DIR READ-KVB"""
@@ -74,7 +74,7 @@ class Tools(unittest.TestCase):
     def leftovers(self, folder="."):
         return [p for p in glob.glob(folder + "/**/*.tmp", recursive=True)] + os.listdir("tmp")
 
-    # --- plot-accel and plot-spectrum -------------------------------------------------
+    # --- plot-accel and plot-psa -------------------------------------------------
     def test_picture_names_refused(self):
         accel_csv("accel.csv")
         spectrum_csv("spectrum.csv")
@@ -84,7 +84,7 @@ class Tools(unittest.TestCase):
             ("plot-accel", "accel.csv", "folder", "folder: is a folder"),
             ("plot-accel", "accel.csv", "accel.csv", "accel.csv: is the CSV"),
             ("plot-accel", "accel.csv", "./KVB-record.json", "KVB-record.json: is the record file"),
-            ("plot-spectrum", "spectrum.csv", "spectrum.csv", "spectrum.csv: is the spectrum"),
+            ("plot-psa", "spectrum.csv", "spectrum.csv", "spectrum.csv: is the spectrum"),
         ]:
             with self.subTest(tool=tool, picture=picture):
                 before = read(data)
@@ -98,7 +98,7 @@ class Tools(unittest.TestCase):
         accel_csv("accel.csv")
         spectrum_csv("spectrum.csv")
         write("victim", "keep me\n")
-        for tool, data in [("plot-accel", "accel.csv"), ("plot-spectrum", "spectrum.csv")]:
+        for tool, data in [("plot-accel", "accel.csv"), ("plot-psa", "spectrum.csv")]:
             with self.subTest(tool=tool):
                 os.symlink("victim", "picture.png")
                 got = self.run_tool(tool, "--", data, "picture.png")  # "--" accepted
@@ -184,7 +184,7 @@ class Tools(unittest.TestCase):
         ]:
             with self.subTest(text=text):
                 write("bad.csv", text)
-                got = self.run_tool("plot-spectrum", "bad.csv")
+                got = self.run_tool("plot-psa", "bad.csv")
                 self.assertEqual(got.returncode, status, got.stderr)
                 self.assertIn(says, got.stderr)
         self.assertEqual(read("bad.png", "rb")[16:24], (1200).to_bytes(4, "big") + (800).to_bytes(4, "big"))

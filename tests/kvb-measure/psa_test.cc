@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "band_limited.h"
-#include "spectrum.h"
+#include "psa.h"
 
 namespace {
 

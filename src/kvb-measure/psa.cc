@@ -1,4 +1,4 @@
-#include "spectrum.h"
+#include "psa.h"
 
 #include <algorithm>
 #include <cmath>
