@@ -63,7 +63,7 @@ void TimedSamples::finish(long first_line) {
   for (std::size_t k = 1; k < times.size(); ++k) steps.push_back(times[k] - times[k - 1]);
   auto middle = steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2);
   std::nth_element(steps.begin(), middle, steps.end());
-  if (!(*middle >= 1e-6 && *middle <= 10))
+  if (!(*middle >= kShortestInterval && *middle <= kLongestInterval))
     file_.fail_at(first_line,
                   "the middle step between the sample times, " + seconds(*middle) + ", is not between 1 µs and 10 s");
 }

@@ -80,7 +80,7 @@ void check_integers(const TextFile& file, long line, const std::vector<double>& 
 }
 
 double checked_interval(const TextFile& file, long line, double seconds) {
-  if (!(std::isfinite(seconds) && seconds >= 1e-6 && seconds <= 10)) {
+  if (!(std::isfinite(seconds) && seconds >= kShortestInterval && seconds <= kLongestInterval)) {
     char text[64];
     std::snprintf(text, sizeof text, "%g s", seconds);
     file.fail_at(line, "the sample interval " + std::string(text) + " is not between 1 µs and 10 s");

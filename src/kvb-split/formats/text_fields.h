@@ -36,6 +36,10 @@ struct Channel;
 void check_integers(const TextFile& file, long line, const std::vector<double>& values, std::size_t from,
                     std::size_t to);
 
+// The intervals a record may state: a microsecond to ten seconds.
+inline constexpr double kShortestInterval = 1e-6;
+inline constexpr double kLongestInterval = 10.0;
+
 // seconds as a sample interval: finite and from 1 µs to 10 s, else fails at line.
 double checked_interval(const TextFile& file, long line, double seconds);
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <new>
 
+#include "formats/text_fields.h"
 #include "split_error.h"
 
 namespace kvb_split {

@@ -21,9 +21,6 @@ inline constexpr double kReadKvbInterval = 0.005;
 // The most samples a channel may have on its way to a window (an even grid or
 // a resampled record): 10000 s at 0.005 s, 16 MB a channel.
 inline constexpr std::size_t kMostRecordSamples = 2'000'000;
-// The intervals a record may state: a microsecond to ten seconds.
-inline constexpr double kShortestInterval = 1e-6;
-inline constexpr double kLongestInterval = 10.0;
 
 enum class IntervalChoice {
   kRefuse,    // anything but an even 0.005 s stops the run
