@@ -1,6 +1,6 @@
-"""What plot-accel, plot-psa and convert-all share: names shown safely,
-files made beside their target and renamed into place, clean-up when a
-signal ends the run, and the facts of KVB-record.json."""
+"""What kvb-convert, plot-accel, plot-psa and convert-all share: names shown
+safely, files made beside their target and renamed into place, clean-up when
+a signal ends the run, and the facts of KVB-record.json."""
 
 import contextlib
 import json

@@ -206,6 +206,13 @@ peer/_SearchResults.csv companion None 0 [] peer/_SearchResults.csv: not a stron
 "$KVB_SPLIT" --identify >/dev/null 2>&1
 check "--identify without a file: exit status 2" [ $? -eq 2 ]
 
+# A name from the download with control bytes reaches the terminal escaped.
+mkdir odd
+printf 'not a record\n' >"odd/$(printf 'x\033[2Jy.txt')"
+out=$("$convert" --no-plot -o out9 odd 2>&1)
+check "control bytes in a name are shown escaped" \
+  sh -c 'printf "%s\n" "$1" | grep -qF "odd/x\\x1b[2Jy.txt" && ! printf "%s" "$1" | grep -q "$(printf "\033")"' - "$out"
+
 # Usage errors.
 for args in "" "-j 0 two" "no-such-file" "--keep-interval --resample two" "--channels 1,2,3 two" \
   "--export xls two" "--units furlong two" "--periods 1,-2 two"; do
