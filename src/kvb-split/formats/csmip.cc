@@ -29,7 +29,6 @@ constexpr std::size_t kPairsHeaderLines = 27;
 constexpr int kPairFields = 10;
 constexpr int kPairWidth = 7;
 
-bool is_blank(std::string_view line) { return line.find_first_not_of(' ') == std::string_view::npos; }
 bool is_channel_end(std::string_view line) { return line.substr(0, 2) == "/&"; }
 
 bool mentions_points(std::string_view line) { return lowered(line).find("points") != std::string::npos; }
