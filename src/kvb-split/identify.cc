@@ -26,16 +26,12 @@ bool ends_with(std::string_view text, std::string_view end) {
 // The file's first lines, as the readers' recognisers see them; none when it
 // cannot be read.
 std::vector<std::string> head_of(const std::string& path) {
-  std::vector<std::string> head;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!in) return head;
+  if (!in) return {};
   // The head's lines are within their longest: a file of any size is read no further.
   std::string bytes(kHeadLines * (LineReader::kMaxLine + 1), '\0');
   bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
-  LineReader lines(bytes);
-  std::string line;
-  while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
-  return head;
+  return head_lines(bytes);
 }
 
 // A file that the readers refuse is one that the agencies hand out beside
@@ -81,12 +77,7 @@ ordered_json file_json(const std::string& path, const ReadInput& read) {
     read(path, channels);
   } catch (const std::exception& e) {
     const std::vector<std::string> head = head_of(path);
-    for (const AgencyFormat& f : formats()) {
-      if (f.recognise(head)) {
-        file["format"] = std::string(f.name);
-        break;
-      }
-    }
+    if (const AgencyFormat* f = recognised(head)) file["format"] = std::string(f->name);
     file["kind"] = companion(path, head) ? "companion" : "unknown";
     file["error"] = e.what();
     file["channels"] = ordered_json::array();
