@@ -19,10 +19,6 @@ using nlohmann::ordered_json;
 
 ordered_json text_or_null(const std::string& text) { return text.empty() ? ordered_json(nullptr) : ordered_json(text); }
 
-bool ends_with(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // The file's first lines, as the readers' recognisers see them; none when it
 // cannot be read.
 std::vector<std::string> head_of(const std::string& path) {
@@ -39,7 +35,7 @@ std::vector<std::string> head_of(const std::string& path) {
 // .VT2 and .DT2 on line 3, a Volume 3 or COSMOS V0 on line 1), or it is a
 // table (a search result).
 bool companion(const std::string& path, const std::vector<std::string>& head) {
-  if (ends_with(lowered(path), ".csv")) return true;
+  if (lowered(path).ends_with(".csv")) return true;
   for (std::size_t k = 0; k < head.size() && k < 3; ++k) {
     const std::string line = lowered(head[k]);
     for (const char* word : {"velocity", "displacement", "spectra", "spectrum", "fourier", "counts"})
