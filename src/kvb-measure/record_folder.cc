@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "component_file.h"
 #include "record_file.h"
 #include "split_error.h"
 

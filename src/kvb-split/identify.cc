@@ -19,23 +19,15 @@ using nlohmann::ordered_json;
 
 ordered_json text_or_null(const std::string& text) { return text.empty() ? ordered_json(nullptr) : ordered_json(text); }
 
-bool ends_with(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // The file's first lines, as the readers' recognisers see them; none when it
 // cannot be read.
 std::vector<std::string> head_of(const std::string& path) {
-  std::vector<std::string> head;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!in) return head;
+  if (!in) return {};
   // The head's lines are within their longest: a file of any size is read no further.
   std::string bytes(kHeadLines * (LineReader::kMaxLine + 1), '\0');
   bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
-  LineReader lines(bytes);
-  std::string line;
-  while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
-  return head;
+  return head_lines(bytes);
 }
 
 // A file that the readers refuse is one that the agencies hand out beside
@@ -43,7 +35,7 @@ std::vector<std::string> head_of(const std::string& path) {
 // .VT2 and .DT2 on line 3, a Volume 3 or COSMOS V0 on line 1), or it is a
 // table (a search result).
 bool companion(const std::string& path, const std::vector<std::string>& head) {
-  if (ends_with(lowered(path), ".csv")) return true;
+  if (lowered(path).ends_with(".csv")) return true;
   for (std::size_t k = 0; k < head.size() && k < 3; ++k) {
     const std::string line = lowered(head[k]);
     for (const char* word : {"velocity", "displacement", "spectra", "spectrum", "fourier", "counts"})
@@ -81,12 +73,7 @@ ordered_json file_json(const std::string& path, const ReadInput& read) {
     read(path, channels);
   } catch (const std::exception& e) {
     const std::vector<std::string> head = head_of(path);
-    for (const AgencyFormat& f : formats()) {
-      if (f.recognise(head)) {
-        file["format"] = std::string(f.name);
-        break;
-      }
-    }
+    if (const AgencyFormat* f = recognised(head)) file["format"] = std::string(f->name);
     file["kind"] = companion(path, head) ? "companion" : "unknown";
     file["error"] = e.what();
     file["channels"] = ordered_json::array();

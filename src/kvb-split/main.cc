@@ -334,12 +334,7 @@ InputBytes slurp(const std::string& path) {
 }
 
 const AgencyFormat& recognise(const std::string& path, std::string_view bytes) {
-  LineReader lines(bytes);
-  std::vector<std::string> head;
-  std::string line;
-  while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
-  for (const AgencyFormat& f : formats())
-    if (f.recognise(head)) return f;
+  if (const AgencyFormat* f = recognised(head_lines(bytes))) return *f;
   throw SplitError(escaped(path) + ": not a strong-motion file of a format kvb-split knows (" + format_names() +
                    "); --format NAME reads it as one of them");
 }

@@ -1,15 +1,13 @@
 #include "orientation.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
+
+#include "formats/text.h"
 
 namespace kvb_split {
 
 namespace {
-
-bool digit(char c) { return c >= '0' && c <= '9'; }
-bool letter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
 constexpr Orientation kVertical{Axis::kVertical, -1};
 constexpr Orientation kNoAzimuth{Axis::kHorizontal, -1};
@@ -29,7 +27,7 @@ std::optional<int> direction(char c) {
 std::optional<Orientation> azimuth(const std::string& word) {
   std::size_t k = 0;
   int degrees = 0;
-  while (k < word.size() && digit(word[k]) && k < 3) degrees = degrees * 10 + (word[k++] - '0');
+  while (k < word.size() && is_digit(word[k]) && k < 3) degrees = degrees * 10 + (word[k++] - '0');
   const std::string unit = word.substr(k);
   if (degrees > 360 || !(unit.empty() || unit == "deg" || unit == "degr" || unit == "degrees")) return std::nullopt;
   return Orientation{Axis::kHorizontal, degrees};
@@ -42,7 +40,7 @@ std::optional<int> bearing(const std::string& word) {
   if (towards != 'e' && towards != 'w') return std::nullopt;
   int degrees = 0;
   for (std::size_t k = 1; k + 1 < word.size(); ++k) {
-    if (!digit(word[k])) return std::nullopt;
+    if (!is_digit(word[k])) return std::nullopt;
     degrees = degrees * 10 + (word[k] - '0');
   }
   if (degrees > 90) return std::nullopt;
@@ -52,7 +50,7 @@ std::optional<int> bearing(const std::string& word) {
 
 // "hnz", "bh1": two letters of band and instrument, then the component.
 std::optional<Orientation> channel_code(const std::string& code) {
-  if (code.size() != 3 || !letter(code[0]) || !letter(code[1])) return std::nullopt;
+  if (code.size() != 3 || !is_alpha(code[0]) || !is_alpha(code[1])) return std::nullopt;
   switch (code[2]) {
     case 'z': return kVertical;
     case 'n': return Orientation{Axis::kHorizontal, 0};
@@ -69,9 +67,9 @@ std::optional<Orientation> classify_orientation(std::string_view text) {
   std::string word;
   for (char c : text.substr(std::min(text.size(), text.find_first_not_of(' ')))) {
     if (c == ' ') break;
-    word.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    word.push_back(lower(c));
   }
-  if (!word.empty() && digit(word[0])) return azimuth(word);
+  if (!word.empty() && is_digit(word[0])) return azimuth(word);
   for (const char* w : {"up", "u", "down", "dwn", "dn", "d", "vert", "vertical", "v", "z", "ud", "u-d", "nz"}) {
     if (word == w) return kVertical;
   }

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "split_error.h"
+#include "time/timing.h"
 #include "utf8.h"
 
 namespace kvb_split {
@@ -116,7 +117,7 @@ std::string record_json(const RecordFacts& facts) {
   out["record_id"] = stated(facts, &Channel::record_id);
   out["processing"] = processing_json(facts);
   out["csv_time_step"] = facts.csv_time_step;
-  out["time_column_scale"] = facts.csv_time_step / 0.005;
+  out["time_column_scale"] = facts.csv_time_step / kReadKvbInterval;
   out["done"] = done_json(facts);
   ordered_json components = ordered_json::array();
   for (const RecordComponent& c : facts.components) components.push_back(component_json(c));

@@ -25,8 +25,6 @@ constexpr double kUnset = -999.0;
 constexpr std::size_t kKeptHeaderLines = 40;
 constexpr long kMostTextLines = 1000;
 
-bool blank(std::string_view line) { return trim(line).empty(); }
-
 // "Corrected acceleration    (Format v01.20 with 13 text lines)"
 bool is_first_line(std::string_view line) {
   return find_nocase(line, "(format v") != std::string_view::npos &&
@@ -179,7 +177,7 @@ void skip_to_next_channel(Lines& in, const DataLine& acceleration, long data_lin
       in.put_back(std::move(line));
       return;
     }
-    if (blank(line) || is_end_line(line)) continue;
+    if (is_blank(line) || is_end_line(line)) continue;
     std::optional<DataLine> d = parse_data_line(line);
     if (d && d->layout && d->kind != "acceleration") {
       read_values(in, *d, in.file().line_number(), nullptr, nullptr);
@@ -504,7 +502,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   std::string line;
   std::size_t before = channels.size();
   while (in.next(line)) {
-    if (blank(line)) continue;
+    if (is_blank(line)) continue;
     if (!is_first_line(line)) {
       file.fail("expected a channel's first line ('... (Format v01.20 with 13 text lines)'), found " + shown(line));
     }

@@ -29,10 +29,9 @@ constexpr std::size_t kPairsHeaderLines = 27;
 constexpr int kPairFields = 10;
 constexpr int kPairWidth = 7;
 
-bool is_blank(std::string_view line) { return line.find_first_not_of(' ') == std::string_view::npos; }
 bool is_channel_end(std::string_view line) { return line.substr(0, 2) == "/&"; }
 
-bool mentions_points(std::string_view line) { return lowered(line).find("points") != std::string::npos; }
+bool mentions_points(std::string_view line) { return find_nocase(line, "points") != std::string_view::npos; }
 
 // A line of the film-era pairs: no letters, and fields of 7 columns that are
 // numbers, the first one at least.
@@ -293,7 +292,7 @@ void stated_peak(Channel& ch, CsmipVolume volume) {
 }  // namespace
 
 bool first_line_starts(const std::vector<std::string>& head, std::string_view prefix) {
-  return !head.empty() && lowered(head[0]).compare(0, prefix.size(), prefix) == 0;
+  return !head.empty() && starts_with_nocase(head[0], prefix);
 }
 
 void read_csmip(TextFile& file, CsmipVolume volume, const char* format_name, std::vector<Channel>& channels) {

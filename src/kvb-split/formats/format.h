@@ -28,4 +28,9 @@ inline constexpr std::size_t kHeadLines = 64;
 // Every format, in the order they are tried.
 const std::vector<AgencyFormat>& formats();
 
+// The first lines of text (up to kHeadLines of them), as recognise sees them.
+std::vector<std::string> head_lines(std::string_view text);
+// The first format that recognises head; null when none does.
+const AgencyFormat* recognised(const std::vector<std::string>& head);
+
 }  // namespace kvb_split

@@ -2,18 +2,17 @@
 
 #include <algorithm>
 #include <bit>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "formats/text.h"
+
 namespace kvb_split {
 
 namespace {
-
-bool digit(char c) { return c >= '0' && c <= '9'; }
 
 // The powers of ten that a double holds exactly.
 constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -29,7 +28,7 @@ constexpr std::size_t kSwarDigits = 8;
 std::size_t read_digits(const char*& at, const char* end, std::uint64_t& whole) {
   const char* start = at;
   std::uint64_t value = whole;
-  for (; at < end && digit(*at); ++at) value = value * 10 + static_cast<unsigned>(*at - '0');
+  for (; at < end && is_digit(*at); ++at) value = value * 10 + static_cast<unsigned>(*at - '0');
   whole = value;
   return static_cast<std::size_t>(at - start);
 }
@@ -168,7 +167,7 @@ double printed_unit(std::string_view field) {
 
 std::string lowered(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : out) c = lower(c);
   return out;
 }
 

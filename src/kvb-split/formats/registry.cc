@@ -8,6 +8,7 @@
 #include "formats/knet.h"
 #include "formats/peer.h"
 #include "formats/smc.h"
+#include "line_reader.h"
 
 namespace kvb_split {
 
@@ -17,6 +18,20 @@ const std::vector<AgencyFormat>& formats() {
       kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format,
   };
   return all;
+}
+
+std::vector<std::string> head_lines(std::string_view text) {
+  LineReader lines(text);
+  std::vector<std::string> head;
+  std::string line;
+  while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
+  return head;
+}
+
+const AgencyFormat* recognised(const std::vector<std::string>& head) {
+  for (const AgencyFormat& f : formats())
+    if (f.recognise(head)) return &f;
+  return nullptr;
 }
 
 }  // namespace kvb_split

@@ -14,12 +14,6 @@
 
 namespace kvb_split {
 
-namespace {
-
-bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
-
-}  // namespace
-
 bool starts_with_nocase(std::string_view text, std::string_view prefix) {
   return find_nocase(text.substr(0, prefix.size()), prefix) == 0;
 }
@@ -48,7 +42,7 @@ int read_fields(std::string_view line, std::size_t width, std::size_t count, std
   bool ended = false;
   for (std::size_t k = 0; k < count; ++k) {
     std::string_view field = columns(line, 1 + k * width, width);
-    if (blank(field)) {
+    if (is_blank(field)) {
       ended = true;
       continue;
     }
@@ -60,7 +54,7 @@ int read_fields(std::string_view line, std::size_t width, std::size_t count, std
     values.push_back(*value);
     ++read;
   }
-  if (line.size() > count * width && !blank(line.substr(count * width))) {
+  if (line.size() > count * width && !is_blank(line.substr(count * width))) {
     why = "more than " + std::to_string(count) + " fields of " + std::to_string(width) + " columns";
     return -1;
   }
