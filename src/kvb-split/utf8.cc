@@ -13,7 +13,9 @@ std::size_t sequence(std::string_view text, std::size_t at, char32_t& point) {
     point = lead;
     return 1;
   }
-  std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+  // 0xF8 and above lead no sequence: their bits past the first three would
+  // be lost, and F8 90 80 80 taken for U+10000.
+  std::size_t length = lead >= 0xF8 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
   if (length == 0 || at + length > text.size()) return 0;
   point = lead & (0x3F >> (length - 1));
   for (std::size_t k = 1; k < length; ++k) {

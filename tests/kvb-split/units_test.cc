@@ -16,6 +16,7 @@
 #include "orientation.h"
 #include "selection.h"
 #include "split_error.h"
+#include "utf8.h"
 
 using namespace kvb_split;
 
@@ -430,6 +431,28 @@ TEST(HeaderRecords, TitleOnSixDescriptorOnFortyTwo) {
 }
 
 }  // namespace
+
+// Text for the record file and the title: valid UTF-8 kept, other bytes as
+// Latin-1 (C1 bytes as U+FFFD), controls in the title as '?'.
+TEST(Utf8, RecordFileTextAndTitles) {
+  struct Case {
+    std::string in, utf8, title;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"Peña", "Peña", "Peña"},
+           {"Pe\xf1"
+            "a",
+            "Pe\xc3\xb1"
+            "a",
+            "Pe\xf1"
+            "a"},
+           {"a\x1b[2J\xc2\x9b\x9b", "a\x1b[2J\xc2\x9b\xef\xbf\xbd", "a?[2J??"},
+           {"\xf8\x90\x80\x80", "\xc3\xb8\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd", "\xf8???"},  // no 5-byte lead
+       }) {
+    EXPECT_EQ(c.utf8, as_utf8(c.in)) << c.in;
+    EXPECT_EQ(c.title, without_controls(c.in)) << c.in;
+  }
+}
 
 TEST(Escaped, KeepsPrintableTextAndEscapesEveryControlAndStrayByte) {
   struct Case {
