@@ -50,6 +50,14 @@ def run(main):
     sys.exit(status)
 
 
+def ending(program, status):
+    """How a child that failed ended, from its return code: "read-KVB exit
+    status 1", "gnuplot ended by signal 9"."""
+    if status < 0:
+        return "%s ended by signal %d" % (program, -status)
+    return "%s exit status %d" % (program, status)
+
+
 def fail(tool, message, status=1):
     print("%s: %s" % (tool, message), file=sys.stderr)
     sys.exit(status)
@@ -334,7 +342,7 @@ def draw(tool, script, picture, what, size):
     finished(child)
     reason = shown(err.decode("utf-8", "replace").partition("\n")[0])
     if child.returncode < 0 and not reason:
-        reason = "gnuplot ended by signal %d" % -child.returncode
+        reason = ending("gnuplot", child.returncode)
     if child.returncode != 0:
         discard(temporary)
         fail(tool, "gnuplot could not draw %s: %s" % (shown(what), reason))
