@@ -117,17 +117,24 @@ check "--force converts all again" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" 
 mkdir many
 i=10000
 while [ $i -lt 10040 ]; do "$make" csmip many/CE$i.V2 2 $i 30000 && i=$((i + 1)); done
-"$convert" -j 2 -o out5 many >/dev/null 2>&1 &
-pid=$!
-tries=0
-until [ -n "$(ls out5 2>/dev/null | grep -v records.csv)" ] || [ $tries -gt 600 ]; do sleep 0.05; tries=$((tries + 1)); done
-kill -INT $pid
-wait $pid
-status=$?
-check "SIGINT: exit status 130 (got $status)" [ $status -eq 130 ]
-check "SIGINT: some records left to do" [ "$(ls out5 | wc -l)" -lt 40 ]
-for folder in out5/*; do check "SIGINT: $folder complete" complete "$folder"; done
-check "SIGINT: no work folder left" [ -z "$(ls -A out5 | grep '^\.')" ]
+for sig in INT:130 HUP:129; do
+  name=${sig%:*} out=out5$name
+  "$convert" -j 2 -o $out many >/dev/null 2>&1 &
+  pid=$!
+  tries=0
+  until [ -n "$(ls $out 2>/dev/null | grep -v records.csv)" ] || [ $tries -gt 600 ]; do sleep 0.05; tries=$((tries + 1)); done
+  kill -$name $pid
+  wait $pid
+  status=$?
+  check "SIG$name: exit status ${sig#*:} (got $status)" [ $status -eq ${sig#*:} ]
+  check "SIG$name: some records left to do" [ "$(ls $out | wc -l)" -lt 40 ]
+  for folder in $out/*; do check "SIG$name: $folder complete" complete "$folder"; done
+  check "SIG$name: no work folder left" [ -z "$(ls -A $out | grep '^\.')" ]
+done
+
+# A reader of standard output that has gone: the run ends without a trace.
+"$convert" -o out4 two 2>err | true
+check "a closed standard output: no traceback" [ -z "$(grep Traceback err)" ]
 
 # Names from identity: one station and date at two times are two folders;
 # a PEER pair sampled at 0.004 s is resampled, its line names the method and
