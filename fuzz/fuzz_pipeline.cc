@@ -76,7 +76,7 @@ void run(const std::uint8_t* head, std::string_view files) {
   if (!(facts.csv_time_step > 0 && std::isfinite(facts.csv_time_step))) std::abort();
   for (std::size_t c = 0; c < 3; ++c) {
     if (chosen[c].samples.size() > layout::kRealSamples) std::abort();
-    check_writable(chosen[c]);
+    check_writable(chosen[c], facts.resampled == ResampleMethod::kBandLimited);
     facts.components[c].file = layout::kNames[c];
   }
   if (!nlohmann::json::accept(record_json(facts))) std::abort();

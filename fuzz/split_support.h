@@ -12,5 +12,8 @@
 const kvb_split::AgencyFormat* pick_format(std::uint8_t choice, std::string& bytes);
 
 // Aborts unless every sample fits a component field, the channel has a time
-// for each sample or none, and the component file can be written.
-void check_writable(const kvb_split::Channel& ch);
+// for each sample or none, and the component file can be written. With
+// overshoot (band-limited resampling, which can carry a sample read near
+// the field's limit past it) a sample may not fit, and then the writer must
+// refuse it with a message.
+void check_writable(const kvb_split::Channel& ch, bool overshoot = false);
