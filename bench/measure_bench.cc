@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "band_limited.h"
-#include "motion.h"
-#include "psa.h"
+#include "steps/measure/motion.h"
+#include "steps/measure/psa.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "band_limited.h"
-#include "time/resample.h"
+#include "steps/resample.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

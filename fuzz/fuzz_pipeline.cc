@@ -23,15 +23,15 @@
 #include <string_view>
 #include <vector>
 
-#include "component_file.h"
-#include "formats/format.h"
-#include "record_file.h"
-#include "selection.h"
-#include "split_error.h"
+#include "readers/format.h"
+#include "record/split_error.h"
 #include "split_support.h"
-#include "time/timing.h"
+#include "steps/selection.h"
+#include "steps/timing.h"
+#include "writers/component_file.h"
+#include "writers/record_file.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "split_error.h"
+#include "record/split_error.h"
 #include "split_support.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "component_file.h"
-#include "split_error.h"
+#include "record/split_error.h"
+#include "writers/component_file.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 const AgencyFormat* pick_format(std::uint8_t choice, std::string& bytes) {
   const std::vector<AgencyFormat>& all = formats();

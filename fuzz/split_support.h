@@ -5,15 +5,15 @@
 #include <cstdint>
 #include <string>
 
-#include "formats/format.h"
+#include "readers/format.h"
 
 // choice 0: the reader the file's first lines recognise (as the program
 // does), else the (choice - 1)-th of the table, round; null when none.
-const kvb_split::AgencyFormat* pick_format(std::uint8_t choice, std::string& bytes);
+const kvb::AgencyFormat* pick_format(std::uint8_t choice, std::string& bytes);
 
 // Aborts unless every sample fits a component field, the channel has a time
 // for each sample or none, and the component file can be written. With
 // overshoot (band-limited resampling, which can carry a sample read near
 // the field's limit past it) a sample may not fit, and then the writer must
 // refuse it with a message.
-void check_writable(const kvb_split::Channel& ch, bool overshoot = false);
+void check_writable(const kvb::Channel& ch, bool overshoot = false);

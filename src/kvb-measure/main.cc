@@ -12,9 +12,9 @@
 #include <string>
 
 #include "measure.h"
-#include "split_error.h"
+#include "record/split_error.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 
 #include "component_layout.h"
-#include "motion.h"
-#include "record_file.h"
-#include "replace_file.h"
-#include "split_error.h"
+#include "record/split_error.h"
+#include "steps/measure/motion.h"
+#include "writers/record_file.h"
+#include "writers/replace_file.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

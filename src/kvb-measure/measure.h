@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "exports.h"
-#include "psa.h"
+#include "steps/measure/psa.h"
+#include "writers/exports.h"
 
 inline constexpr const char* kSpectrumFile = "spectrum.csv";
 

@@ -17,17 +17,17 @@
 #include <string_view>
 #include <vector>
 
-#include "component_file.h"
 #include "component_layout.h"
-#include "formats/format.h"
-#include "identify.h"
-#include "output_files.h"
-#include "record_file.h"
-#include "selection.h"
-#include "signals.h"
-#include "time/timing.h"
+#include "readers/format.h"
+#include "readers/identify.h"
+#include "steps/selection.h"
+#include "steps/timing.h"
+#include "writers/component_file.h"
+#include "writers/output_files.h"
+#include "writers/record_file.h"
+#include "writers/signals.h"
 
-namespace kvb_split {
+namespace kvb {
 namespace {
 
 constexpr int kExitFailure = 1;
@@ -410,10 +410,10 @@ int split(const Options& opt) {
 }
 
 }  // namespace
-}  // namespace kvb_split
+}  // namespace kvb
 
 int main(int argc, char** argv) {
-  using namespace kvb_split;
+  using namespace kvb;
   if (argc > 1 && std::strcmp(argv[1], "--identify") == 0)
     return identify({argv + 2, argv + argc}, [](const std::string& path, std::vector<Channel>& channels) {
       read_input(path, nullptr, channels);

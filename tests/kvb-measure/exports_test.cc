@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "component_files.h"
-#include "exports.h"
-#include "record_folder.h"
+#include "readers/record_folder.h"
+#include "writers/exports.h"
 
 namespace {
 

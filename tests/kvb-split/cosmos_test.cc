@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "formats/cosmos.h"
 #include "generators/cosmos.h"
 #include "read_format.h"
+#include "readers/cosmos.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

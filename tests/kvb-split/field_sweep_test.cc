@@ -4,11 +4,11 @@
 
 #include <random>
 
-#include "component_file.h"
 #include "field_values.h"
 #include "text_io_reference.h"
+#include "writers/component_file.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

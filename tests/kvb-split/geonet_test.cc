@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "formats/geonet.h"
 #include "generators/geonet.h"
 #include "read_format.h"
+#include "readers/geonet.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The K-NET/KiK-net reader on generated files.
 #include <gtest/gtest.h>
 
-#include "formats/knet.h"
 #include "generators/knet.h"
 #include "read_format.h"
+#include "readers/knet.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

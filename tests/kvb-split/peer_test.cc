@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "formats/peer.h"
 #include "generators/peer.h"
 #include "read_format.h"
+#include "readers/peer.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

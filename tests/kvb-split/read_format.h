@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "formats/format.h"
-#include "line_reader.h"
-#include "split_error.h"
+#include "readers/format.h"
+#include "readers/line_reader.h"
+#include "record/split_error.h"
 
 namespace kvb_test {
 
-using namespace kvb_split;
+using namespace kvb;
 
 struct ReadResult {
   std::vector<Channel> channels;

@@ -6,13 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "formats/cosmos.h"
-#include "formats/csmip_v1.h"
-#include "formats/csmip_v2.h"
-#include "formats/geonet.h"
-#include "formats/knet.h"
-#include "formats/peer.h"
-#include "formats/smc.h"
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
 #include "generators/geonet.h"
@@ -20,8 +13,15 @@
 #include "generators/peer.h"
 #include "generators/smc.h"
 #include "read_format.h"
+#include "readers/cosmos.h"
+#include "readers/csmip_v1.h"
+#include "readers/csmip_v2.h"
+#include "readers/geonet.h"
+#include "readers/knet.h"
+#include "readers/peer.h"
+#include "readers/smc.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

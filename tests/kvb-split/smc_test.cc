@@ -3,11 +3,11 @@
 
 #include <cstdlib>
 
-#include "formats/smc.h"
 #include "generators/smc.h"
 #include "read_format.h"
+#include "readers/smc.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

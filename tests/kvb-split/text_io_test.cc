@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "component_file.h"
 #include "field_values.h"
-#include "formats/numbers.h"
-#include "line_reader.h"
+#include "readers/line_reader.h"
+#include "readers/numbers.h"
 #include "text_io_reference.h"
+#include "writers/component_file.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "child_process.h"
-#include "component_file.h"
 #include "component_layout.h"
 #include "expected_csv.h"
 #include "temp_dir.h"
+#include "writers/component_file.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace kvb_test {
 

@@ -9,13 +9,13 @@
 #include "band_limited.h"
 #include "component_layout.h"
 #include "json_doc.h"
-#include "record_file.h"
-#include "split_error.h"
-#include "time/resample.h"
-#include "time/timing.h"
-#include "time/window.h"
+#include "record/split_error.h"
+#include "steps/resample.h"
+#include "steps/timing.h"
+#include "steps/window.h"
+#include "writers/record_file.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "component_file.h"
-#include "formats/csmip_descriptor.h"
-#include "formats/csmip_header.h"
-#include "formats/field_format.h"
-#include "line_reader.h"
-#include "orientation.h"
-#include "selection.h"
-#include "split_error.h"
-#include "utf8.h"
+#include "readers/csmip_descriptor.h"
+#include "readers/csmip_header.h"
+#include "readers/field_format.h"
+#include "readers/line_reader.h"
+#include "record/orientation.h"
+#include "record/split_error.h"
+#include "record/utf8.h"
+#include "steps/selection.h"
+#include "writers/component_file.h"
 
-using namespace kvb_split;
+using namespace kvb;
 
 namespace {
 

@@ -1,8 +1,0 @@
-// The standard acceleration of gravity, by which records in g become cm/s².
-#pragma once
-
-namespace kvb_split {
-
-inline constexpr double kStandardGravity = 980.665;  // cm/s² in one g
-
-}  // namespace kvb_split

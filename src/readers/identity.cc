@@ -1,0 +1,172 @@
+#include "readers/identity.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "readers/numbers.h"
+#include "readers/text.h"
+#include "readers/text_fields.h"
+
+namespace kvb {
+
+namespace {
+
+bool digit(char c) { return c >= '0' && c <= '9'; }
+
+// The fields of t, carried over, in UTC when utc, else as stated.
+bool normalised(const StatedTime& t, bool utc, std::tm& out, int& millis) {
+  if (t.year < 1900 || t.year > 2999 || !std::isfinite(t.second) || std::fabs(t.second) > 1e6) return false;
+  const long long ms = std::llround(t.second * 1000);
+  std::tm fields{};
+  fields.tm_year = t.year - 1900;
+  fields.tm_mon = t.month - 1;
+  fields.tm_mday = t.day;
+  fields.tm_hour = t.hour;
+  fields.tm_min = t.minute - (utc ? t.offset_minutes : 0);
+  fields.tm_sec = static_cast<int>(ms / 1000 - (ms % 1000 < 0 ? 1 : 0));
+  millis = static_cast<int>((ms % 1000 + 1000) % 1000);
+  std::time_t seconds = timegm(&fields);
+  return seconds != static_cast<std::time_t>(-1) && gmtime_r(&seconds, &out);
+}
+
+}  // namespace
+
+int full_year(int year) {
+  if (year >= 100) return year;
+  return year >= 30 ? 1900 + year : 2000 + year;
+}
+
+std::string iso_date(int year, int month, int day) {
+  StatedTime t;
+  t.year = year, t.month = month, t.day = day;
+  std::tm out{};
+  int millis = 0;
+  if (month < 1 || month > 12 || day < 1 || day > 31 || !normalised(t, true, out, millis) || out.tm_mday != day)
+    return {};
+  return utc_date(t);
+}
+
+std::string iso_time(const StatedTime& t) {
+  std::tm out{};
+  int millis = 0;
+  if (!normalised(t, false, out, millis)) return {};
+  char text[96];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", out.tm_year + 1900, out.tm_mon + 1,
+                out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec, millis);
+  std::string zone = "Z";
+  if (t.offset_minutes != 0) {
+    const int m = std::abs(t.offset_minutes);
+    char offset[32];
+    std::snprintf(offset, sizeof offset, "%c%02d:%02d", t.offset_minutes < 0 ? '-' : '+', m / 60 % 100, m % 60);
+    zone = offset;
+  }
+  return text + zone;
+}
+
+std::string utc_date(const StatedTime& t) {
+  std::tm out{};
+  int millis = 0;
+  if (!normalised(t, true, out, millis)) return {};
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", out.tm_year + 1900, out.tm_mon + 1, out.tm_mday);
+  return text;
+}
+
+std::optional<int> zone_offset(std::string_view word) {
+  static const std::pair<std::string_view, int> zones[] = {
+      {"utc", 0},     {"gmt", 0},     {"ut", 0},     {"z", 0},      {"pst", -480}, {"pdt", -420},
+      {"mst", -420},  {"mdt", -360},  {"cst", -360}, {"cdt", -300}, {"est", -300}, {"edt", -240},
+      {"akst", -540}, {"akdt", -480}, {"hst", -600}, {"jst", 540},  {"nzst", 720}, {"nzdt", 780},
+  };
+  const std::string w = lowered(word);
+  for (const auto& [name, offset] : zones) {
+    if (w == name) return offset;
+  }
+  return std::nullopt;
+}
+
+std::optional<StatedTime> us_time(std::string_view text) {
+  std::size_t k = 0;
+  auto blanks = [&] {
+    while (k < text.size() && text[k] == ' ') ++k;
+  };
+  auto integer = [&](int& out) {
+    blanks();
+    std::size_t start = k;
+    out = 0;
+    while (k < text.size() && digit(text[k]) && k - start < 4) out = out * 10 + (text[k++] - '0');
+    return k > start;
+  };
+  auto expect = [&](char c) {
+    blanks();
+    if (k >= text.size() || text[k] != c) return false;
+    ++k;
+    return true;
+  };
+  StatedTime t;
+  if (!integer(t.month) || !expect('/') || !integer(t.day) || !expect('/') || !integer(t.year)) return std::nullopt;
+  t.year = full_year(t.year);
+  expect(',');
+  if (!integer(t.hour) || !expect(':') || !integer(t.minute) || !expect(':')) return std::nullopt;
+  blanks();
+  std::size_t start = k;
+  while (k < text.size() && (digit(text[k]) || text[k] == '.')) ++k;
+  std::optional<double> second = parse_number(text.substr(start, k - start));
+  blanks();
+  start = k;
+  while (k < text.size() && is_alpha(text[k])) ++k;
+  std::optional<int> offset = zone_offset(text.substr(start, k - start));
+  if (!second || !offset || t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 24 || t.minute > 59 ||
+      *second >= 61)
+    return std::nullopt;
+  t.second = *second;
+  t.offset_minutes = *offset;
+  return t;
+}
+
+std::optional<double> number_after_key(const std::vector<std::string>& lines, std::string_view key) {
+  for (std::string_view line : lines) {
+    std::size_t at = find_nocase(line, key);
+    if (at == std::string_view::npos) continue;
+    std::string_view rest = trim(line.substr(at + key.size()));
+    if (!rest.empty() && (rest[0] == '=' || rest[0] == ':')) rest = trim(rest.substr(1));
+    std::size_t end = 0;
+    while (end < rest.size() && (digit(rest[end]) || rest[end] == '.' || (end == 0 && rest[end] == '-'))) ++end;
+    return parse_number(rest.substr(0, end));
+  }
+  return std::nullopt;
+}
+
+std::optional<double> plausible_magnitude(std::optional<double> m) {
+  if (m && *m > 0 && *m < 10) return m;
+  return std::nullopt;
+}
+
+std::optional<std::pair<double, double>> band_corners(std::string_view text) {
+  std::vector<double> numbers;
+  std::string token;
+  int depth = 0;
+  auto flush = [&] {
+    if (auto v = parse_number(token)) numbers.push_back(*v);
+    token.clear();
+  };
+  for (char c : text) {
+    if (c == '(') ++depth;
+    if (c == ')' && depth > 0) --depth;
+    if (depth == 0 && (digit(c) || c == '.')) {
+      token.push_back(c);
+    } else {
+      flush();
+    }
+  }
+  flush();
+  std::optional<std::pair<double, double>> band;
+  if (numbers.size() == 2) band = std::pair{numbers[0], numbers[1]};
+  if (numbers.size() == 4) band = std::pair{numbers[1], numbers[2]};
+  if (band && !(band->first > 0 && band->first < band->second)) band.reset();
+  return band;
+}
+
+}  // namespace kvb

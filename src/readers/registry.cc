@@ -1,0 +1,37 @@
+// Every format kvb-split reads, in the order they are tried: look-alikes
+// that begin the same way are told apart by the more particular test first.
+#include "readers/cosmos.h"
+#include "readers/csmip_v1.h"
+#include "readers/csmip_v2.h"
+#include "readers/format.h"
+#include "readers/geonet.h"
+#include "readers/knet.h"
+#include "readers/line_reader.h"
+#include "readers/peer.h"
+#include "readers/smc.h"
+
+namespace kvb {
+
+const std::vector<AgencyFormat>& formats() {
+  // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
+  static const std::vector<AgencyFormat> all = {
+      kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format,
+  };
+  return all;
+}
+
+std::vector<std::string> head_lines(std::string_view text) {
+  LineReader lines(text);
+  std::vector<std::string> head;
+  std::string line;
+  while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
+  return head;
+}
+
+const AgencyFormat* recognised(const std::vector<std::string>& head) {
+  for (const AgencyFormat& f : formats())
+    if (f.recognise(head)) return &f;
+  return nullptr;
+}
+
+}  // namespace kvb

@@ -1,0 +1,124 @@
+#include "writers/exports.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace kvb;
+
+namespace {
+
+using nlohmann::ordered_json;
+
+// The decimals of a time's shortest text: 3 for "0.005", 0 for "12".
+int decimals_of(double value) {
+  const std::string text = shortest(value);
+  if (text.find('e') != std::string::npos) return 9;
+  const std::size_t point = text.find('.');
+  return point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
+}
+
+// The record file's text at pointer, or "".
+std::string text_at(const ordered_json& doc, const char* pointer) {
+  const ordered_json::json_pointer where(pointer);
+  return doc.contains(where) && doc.at(where).is_string() ? doc.at(where).get<std::string>() : "";
+}
+
+// The component on the PEER second line: the vertical's "UP", a horizontal's
+// azimuth where the record file gives it, else its name.
+std::string at2_component(const RecordFolder& r, std::size_t component) {
+  if (component == 2) return "UP";
+  const ordered_json::json_pointer azimuth("/components/" + std::to_string(component) + "/azimuth");
+  if (r.record.contains(azimuth) && r.record.at(azimuth).is_number_integer())
+    return std::to_string(r.record.at(azimuth).get<int>());
+  return r.components[component].name;
+}
+
+}  // namespace
+
+const Unit* unit_named(std::string_view option) {
+  for (const Unit& u : kUnits)
+    if (option == u.option) return &u;
+  return nullptr;
+}
+
+std::string shortest(double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+std::string column_file_name(const Component& c, const Unit& unit, double dt) {
+  return c.name + "_" + unit.token + "_dt" + shortest(dt) + ".txt";
+}
+
+std::string column_text(const Component& c, const Unit& unit) {
+  std::string out;
+  out.reserve(c.samples.size() * 12);
+  for (double a : c.samples) out += shortest(a / unit.cm_s2) + "\n";
+  return out;
+}
+
+std::string opensees_line(int tag, const std::string& file, const Unit& unit, double dt) {
+  return "timeSeries Path " + std::to_string(tag) + " -dt " + shortest(dt) + " -filePath " + file + " -factor " +
+         shortest(unit.cm_s2 / 100);
+}
+
+std::string csv_file_name(const Unit& unit) { return std::string("accel_") + unit.token + ".csv"; }
+
+std::string csv_text(const RecordFolder& r, const Unit& unit) {
+  std::string out = "time_s";
+  std::size_t rows = 0;
+  for (const Component& c : r.components) {
+    out += "," + c.name + "_" + unit.token;
+    rows = std::max(rows, c.samples.size());
+  }
+  out += "\n";
+  const int decimals = std::max(decimals_of(r.time_step), decimals_of(r.start));
+  char time[48];
+  for (std::size_t k = 0; k < rows; ++k) {
+    std::snprintf(time, sizeof time, "%.*f", decimals, r.start + static_cast<double>(k) * r.time_step);
+    out += time;
+    for (const Component& c : r.components) {
+      out += ",";
+      if (k < c.samples.size()) out += shortest(c.samples[k] / unit.cm_s2);
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+std::string at2_file_name(const Component& c) { return c.name + ".AT2"; }
+
+std::string e15_7(double value) {
+  if (value == 0) return "  0.0000000E+00";
+  char mantissa[32];
+  std::snprintf(mantissa, sizeof mantissa, "%.6E", std::fabs(value));  // "1.234567E-02"
+  const int exponent = std::atoi(mantissa + 9) + 1;
+  const std::string digits = std::string(1, mantissa[0]) + std::string(mantissa + 2, 6);
+  char field[32];
+  // Fortran drops the E of a three-digit exponent.
+  std::snprintf(field, sizeof field, std::abs(exponent) < 100 ? "%s0.%sE%c%02d" : "%s0.%s%c%03d",
+                value < 0 ? " -" : "  ", digits.c_str(), exponent < 0 ? '-' : '+', std::abs(exponent));
+  return field;
+}
+
+std::string at2_text(const RecordFolder& r, std::size_t component) {
+  const Component& c = r.components[component];
+  std::string where;
+  for (const char* pointer : {"/event/name", "/event/date", "/station/name"}) {
+    const std::string part = text_at(r.record, pointer);
+    if (!part.empty()) where += part + ", ";
+  }
+  std::string out = "PEER layout: acceleration of the component files, no further processing\n" + where +
+                    at2_component(r, component) +
+                    "\nACCELERATION TIME SERIES IN UNITS OF G\nNPTS= " + std::to_string(c.samples.size()) +
+                    ", DT= " + shortest(r.time_step) + " SEC\n";
+  for (std::size_t k = 0; k < c.samples.size(); ++k) {
+    out += e15_7(c.samples[k] / kStandardGravity);
+    if (k % 5 == 4 || k + 1 == c.samples.size()) out += "\n";
+  }
+  return out;
+}

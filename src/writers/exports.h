@@ -1,0 +1,42 @@
+// The record's acceleration for analysis programs: one column a component,
+// a CSV with a time column, and the PEER layout.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "readers/record_folder.h"
+
+struct Unit {
+  const char* option;  // as --units names it: "g", "m/s2", "cm/s2"
+  const char* token;   // in file names and CSV headers: "g", "m_s2", "cm_s2"
+  double cm_s2;        // cm/s² in one of it
+};
+inline constexpr Unit kUnits[] = {{"g", "g", kvb::kStandardGravity}, {"m/s2", "m_s2", 100.0}, {"cm/s2", "cm_s2", 1.0}};
+
+// The unit --units names, or null.
+const Unit* unit_named(std::string_view option);
+
+// The shortest decimal that reads back as value ("0.005", "1e-07").
+std::string shortest(double value);
+
+// "N00_g_dt0.005.txt": the component, the unit and the time step in the
+// name, as the file holds values alone (OpenSees reads every number in it).
+std::string column_file_name(const Component& c, const Unit& unit, double dt);
+// One value a line, in the unit.
+std::string column_text(const Component& c, const Unit& unit);
+// What reads the column file into OpenSees, with a factor to m/s² (a model
+// in metres and seconds): "timeSeries Path 1 -dt 0.005 -filePath
+// N00_g_dt0.005.txt -factor 9.80665".
+std::string opensees_line(int tag, const std::string& file, const Unit& unit, double dt);
+
+// "accel_g.csv": time_s and the three components, a row a sample.
+std::string csv_file_name(const Unit& unit);
+std::string csv_text(const RecordFolder& r, const Unit& unit);
+
+// "N00.AT2": four header lines, then the values in g, five a line as E15.7.
+std::string at2_file_name(const Component& c);
+std::string at2_text(const RecordFolder& r, std::size_t component);
+// One E15.7 field: " 0.1234567E-01".
+std::string e15_7(double value);
