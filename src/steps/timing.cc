@@ -76,11 +76,16 @@ void even_out(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptio
                        "), but read-KVB's time column assumes an even 0.005 s; use --resample (the "
                        "samples are put on an even grid by linear interpolation, then resampled to "
                        "0.005 s) or --keep-interval (only the even grid)");
-    const double step = ch.times.size() < 2 ? kReadKvbInterval : even_step(ch.times);
+    double step = ch.times.size() < 2 ? kReadKvbInterval : even_step(ch.times);
     check_interval(name_of(ch) + ": the median step between its sample times", step);
     // Resampled later, the grid is only on its way; kept, it is the record.
     const bool resampled_later =
         options.interval == IntervalChoice::kResample && !same_interval(step, kReadKvbInterval);
+    // On its way to 0.005 s the grid ends on the last sample, which stays in
+    // the record where it lies on the new grid: its step is the median's
+    // nearest that divides the record's span.
+    const double span = ch.times.back() - ch.times.front();
+    if (resampled_later && span > 0) step = span / std::max(1.0, std::round(span / step));
     check_length(even_grid_length(ch.times, step), step, options.window || resampled_later);
     try {
       ch.samples = to_even_grid(ch.times, ch.samples, step);
