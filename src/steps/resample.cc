@@ -95,8 +95,8 @@ std::vector<double> resample(const std::vector<double>& x, double from, double t
     std::vector<double> held = x;
     held.resize(x.size() + static_cast<std::size_t>(std::ceil(to / from)), x.back());
     std::vector<double> more(count + held.size());
-    error = soxr_oneshot(1.0 / from, 1.0 / to, 1, held.data(), held.size(), &used, more.data(), more.size(), &made,
-                         &io, &quality, nullptr);
+    error = soxr_oneshot(1.0 / from, 1.0 / to, 1, held.data(), held.size(), &used, more.data(), more.size(), &made, &io,
+                         &quality, nullptr);
     made = std::min(made, count);
     std::copy_n(more.begin(), made, y.begin());
   }
