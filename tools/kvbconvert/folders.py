@@ -121,15 +121,20 @@ def name_records(records, found):
     free name of base, base_2, base_3, ... in the order of their identities.
     Names that differ in case only are one name (some file systems)."""
     by_identity, by_sources = {}, {}
-    for lower, (name, facts) in found.items():
+    for name, facts in found.values():
         entry = own(facts)
         if entry and entry.get("identity"):
             by_identity.setdefault(entry["identity"], name)
+            by_sources.setdefault(tuple(sorted(entry.get("sources") or [])), name)
         elif facts and not entry:
             by_sources.setdefault(legacy_sources(facts), name)
     claimed, left = set(), []
     for r in records:
-        r.name = by_identity.get(r.identity) or by_sources.get(frozenset(r.sources))
+        # Its identity, else the same identity told apart by contents in
+        # another run, else a folder of the same files (one made before
+        # identities, or before a twin came to be told apart).
+        r.name = (by_identity.get(r.identity) or by_identity.get(r.plain + "|" + r.content[:12]) or
+                  by_sources.get(tuple(r.digests)) or by_sources.get(frozenset(r.sources)))
         if r.name and r.name.lower() not in claimed:
             claimed.add(r.name.lower())
         else:
@@ -154,7 +159,7 @@ def disambiguate(records):
     for same in seen.values():
         if len(same) > 1:
             for r in same:
-                r.identity += "|" + r.content[:12]
+                r.identity = r.plain + "|" + r.content[:12]
 
 
 # ---------------------------------------------------------------- freshness
