@@ -125,7 +125,7 @@ def name_records(records, found):
         entry = own(facts)
         if entry and entry.get("identity"):
             by_identity.setdefault(entry["identity"], name)
-            by_sources.setdefault(tuple(sorted(entry.get("sources") or [])), name)
+            by_sources.setdefault(tuple(strings(entry.get("sources"))), name)
         elif facts and not entry:
             by_sources.setdefault(legacy_sources(facts), name)
     claimed, left = set(), []
@@ -203,11 +203,16 @@ def stale(folder, facts, record, options, pictures):
     entry = own(facts)
     if entry is None:
         return "made by an older kvb-convert" if facts else "not complete"
-    if sorted(entry.get("sources") or []) != sorted(record.digests):
+    if strings(entry.get("sources")) != sorted(record.digests):
         return "its sources changed"
     if entry.get("options") != options:
         return "the options changed"
     return missing(folder, facts, pictures)
+
+
+def strings(value):
+    """A list of names from the record file, sorted; [] for anything else."""
+    return sorted(v for v in value if isinstance(v, str)) if isinstance(value, list) else []
 
 
 # ---------------------------------------------------------------- placing
@@ -224,7 +229,7 @@ def place(work, final):
     if os.path.islink(final) or not os.path.isdir(final):
         raise OSError(0, "%s is in the way (not a record folder)" % os.path.basename(final))
     made = set(os.listdir(work))
-    before = set((own(read_facts(final)) or {}).get("outputs") or []) - made
+    before = set(strings((own(read_facts(final)) or {}).get("outputs"))) - made
     with contextlib.suppress(FileNotFoundError):
         os.unlink(os.path.join(final, RECORD_FILE))
     for name in before:

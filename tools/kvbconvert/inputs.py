@@ -217,8 +217,11 @@ class Inputs:
         if not made:
             self.note_folder(os.path.dirname(os.path.abspath(path)))
             if kt.shown(path) != path:  # kvb-split is handed a plain name
-                link = self.new_path(path)
-                os.symlink(os.path.abspath(path), link)
+                try:
+                    link = self.new_path(path)
+                    os.symlink(os.path.abspath(path), link)
+                except OSError as e:
+                    return self.failed.append((shown, "cannot link it in the work folder: %s" % e.strerror))
                 path = link
         self.take(path, shown, digest.hexdigest())
 
@@ -233,10 +236,10 @@ class Inputs:
     # -- archives
     def unpack(self, stream, kind, shown, depth, size):
         self.count += 1
-        root = os.path.join(self.work(), "a%d" % self.count)  # one folder an archive
-        os.mkdir(root)
-        budget = Budget(max(RATIO * size, RATIO_FLOOR), root)
         try:
+            root = os.path.join(self.work(), "a%d" % self.count)  # one folder an archive
+            os.mkdir(root)
+            budget = Budget(max(RATIO * size, RATIO_FLOOR), root)
             if kind == "zip":
                 self.unzip(stream, shown, depth, budget)
             else:
