@@ -113,7 +113,9 @@ def survey(outdir):
 
 def legacy_sources(facts):
     """The files a record folder made before KEY existed was made from."""
-    return frozenset(c.get("source") for c in facts.get("components") or [] if isinstance(c, dict) and c.get("source"))
+    components = facts.get("components")
+    return frozenset(c["source"] for c in components if isinstance(c, dict) and isinstance(c.get("source"), str)) \
+        if isinstance(components, list) else frozenset()
 
 
 def name_records(records, found):
