@@ -91,6 +91,12 @@ class Batch(unittest.TestCase):
             self.assertEqual(got.returncode, 0, why)
             self.assertIn("ok CE22222_20240102 ", got.stdout, why)
             self.assertEqual(read("out/CE22222_20240102/notes.txt"), "mine\n", why)
+        # A record file edited by hand: no name in it is taken for a file to remove.
+        facts = json.loads(read("out/CE22222_20240102/KVB-record.json"))
+        facts["convert"].update(outputs=["notes.txt", "../x"], sources=5)
+        write("out/CE22222_20240102/KVB-record.json", json.dumps(facts))
+        self.assertIn("ok CE22222_20240102 ", self.run_tool("-o", "out", "in").stdout)
+        self.assertEqual(read("out/CE22222_20240102/notes.txt"), "mine\n")
         # An input folder named as its record: read, never written into, moved or removed.
         self.csmip("records/CE33333_20240102/CE33333.V2", 33333)
         for _ in range(2):

@@ -15,6 +15,10 @@ from kvbconvert.inputs import WORK_PREFIX, TABLE_NAME
 RECORD_FILE = kt.RECORD_FILE
 KEY = "convert"  # kvb-convert's own entry in the record file
 PNG_END = kt.PNG_END
+# The names of the files kvb-convert makes in a record folder (the exports
+# too): only these are removed when a rebuild no longer makes them.
+MADE = re.compile(r"KVB-(N00|N90|UP)\.txt|KVB-record\.json|(accel|spectrum)\.(csv|png)|(convert|read-KVB)\.log|"
+                  r"(N00|N90|UP)(_[A-Za-z0-9_.]+)?\.(txt|AT2)|accel_[A-Za-z0-9_]+\.csv")
 CSV_LINE = 41  # read-KVB's CSV: F7.3 time and three F10.3 values, commas, newline
 
 
@@ -231,13 +235,12 @@ def place(work, final):
     if os.path.islink(final) or not os.path.isdir(final):
         raise OSError(0, "%s is in the way (not a record folder)" % os.path.basename(final))
     made = set(os.listdir(work))
-    before = set(strings((own(read_facts(final)) or {}).get("outputs"))) - made
+    before = {n for n in strings((own(read_facts(final)) or {}).get("outputs")) if MADE.fullmatch(n)} - made
     with contextlib.suppress(FileNotFoundError):
         os.unlink(os.path.join(final, RECORD_FILE))
     for name in before:
-        if "/" not in name and name not in ("", ".", ".."):
-            with contextlib.suppress(OSError):
-                os.unlink(os.path.join(final, name))
+        with contextlib.suppress(OSError):
+            os.unlink(os.path.join(final, name))
     for name in sorted(made - {RECORD_FILE}) + [RECORD_FILE]:
         os.replace(os.path.join(work, name), os.path.join(final, name))
     os.rmdir(work)
