@@ -207,6 +207,7 @@ class Batch(unittest.TestCase):
     # --- 7: interrupts act at once, whatever is going on -------------------------------
     def test_interrupts_end_the_run_within_two_seconds(self):
         self.csmip("in/CE22222.V2", 22222)
+        os.mkfifo("in/fifo")  # never opened: nothing waits on it
         stuck = self.script("split", 'echo $$ >"%s/started.$$"\n[ "$1" = --identify ] && exec sleep 60\nexec "%s" "$@"\n'
                             % (self.dir, SPLIT))
         slow_measure = self.script("measure", 'echo $$ >"%s/started.$$"\nexec sleep 60\n' % self.dir)
