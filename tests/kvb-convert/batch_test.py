@@ -97,13 +97,13 @@ class Batch(unittest.TestCase):
         write("out/CE22222_20240102/KVB-record.json", json.dumps(facts))
         self.assertIn("ok CE22222_20240102 ", self.run_tool("-o", "out", "in").stdout)
         self.assertEqual(read("out/CE22222_20240102/notes.txt"), "mine\n")
-        # An input folder named as its record: read, never written into, moved or removed.
+        # An input folder named as its record: refused, never written into, moved or removed.
         self.csmip("records/CE33333_20240102/CE33333.V2", 33333)
-        for _ in range(2):
-            got = self.run_tool("-o", "records", "records/CE33333_20240102")
-            self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
-            self.assertEqual(os.listdir("records/CE33333_20240102"), ["CE33333.V2"])
-            self.assertTrue(os.path.isfile("records/CE33333_20240102_2/accel.csv"))
+        got = self.run_tool("-o", "records", "records/CE33333_20240102")
+        self.assertEqual(got.returncode, 1, got.stdout + got.stderr)
+        self.assertIn("FAILED CE33333_20240102: CE33333_20240102 is an input folder of this run", got.stdout)
+        self.assertEqual(sorted(os.listdir("records")), ["CE33333_20240102", "records.csv"])
+        self.assertEqual(os.listdir("records/CE33333_20240102"), ["CE33333.V2"])
 
     # --- 2: identity ------------------------------------------------------------------
     def test_two_batches_of_one_station_and_day(self):

@@ -122,10 +122,12 @@ def legacy_sources(facts):
         if isinstance(components, list) else frozenset()
 
 
-def name_records(records, found):
+def name_records(records, found, inputs=()):
     """Each record the folder that holds its identity; the others the first
     free name of base, base_2, base_3, ... in the order of their identities.
-    Names that differ in case only are one name (some file systems)."""
+    Names that differ in case only are one name (some file systems). A
+    record whose name is an input folder keeps that name: it is refused
+    there, never written into it or moved aside."""
     by_identity, by_sources = {}, {}
     for name, facts in found.values():
         entry = own(facts)
@@ -149,7 +151,7 @@ def name_records(records, found):
     for r in sorted(left, key=lambda r: (base_name(r), r.identity)):
         base = name = base_name(r)
         k = 1
-        while name.lower() in taken:
+        while name.lower() in taken and name.lower() not in inputs:
             k += 1
             name = "%s_%d" % (base, k)
         taken.add(name.lower())
