@@ -246,6 +246,13 @@ class Batch(unittest.TestCase):
         self.assertEqual(self.run_tool("-o", "out", "in").returncode, 0)
         os.unlink("out/CE22222_20240102/accel.png")  # a folder without its picture is rebuilt
         self.assertIn("ok CE22222_20240102 ", self.run_tool("-o", "out", "in").stdout)
+        if os.path.exists("/dev/full"):  # standard output on a full disc: said, converted all the same
+            with open("/dev/full", "w", encoding="utf-8") as full:
+                got = subprocess.run([CONVERT, "-o", "out2", "in"], stdout=full, stderr=subprocess.PIPE, text=True,
+                                     env=self.env, timeout=60, check=False)
+            self.assertEqual((got.returncode, got.stderr),
+                             (1, "kvb-convert: cannot write the standard output: No space left on device\n"))
+            self.assertTrue(os.path.isfile("out2/CE22222_20240102/accel.png"))
 
     # --- 9: output folders it cannot use ----------------------------------------------
     def test_output_folder_errors(self):
