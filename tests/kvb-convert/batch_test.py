@@ -170,7 +170,8 @@ class Batch(unittest.TestCase):
             ("bad.bz2", lambda p: write(p, b"BZh9" + b"x" * 600), 1, "FAILED in/bad.bz2: cannot unpack"),
             ("deep.zip", self.nested, 1, "in/deep.zip/4.zip/3.zip/2.zip/1.zip: an archive nested more than 4 deep"),
             ("gone", lambda p: os.symlink("nowhere", p), 1, "FAILED in/gone: cannot read: No such file or directory"),
-        ]
+        ] + ([("locked.V2", lambda p: (write(p, "x"), os.chmod(p, 0)), 1, "FAILED in/locked.V2: cannot read: Permission denied")]
+             if os.geteuid() != 0 else [])  # nothing is unreadable to root
         for name, make, status, says in cases:
             with self.subTest(name=name):
                 shutil.rmtree("in", ignore_errors=True)
@@ -260,10 +261,14 @@ class Batch(unittest.TestCase):
         write("file", "x")
         os.symlink("nowhere", "dangling")
         os.makedirs("table/records.csv")
-        for out, says in [("file", "kvb-convert: file: not a folder\n"),
-                          ("dangling", "kvb-convert: dangling: a link to nothing\n"),
-                          ("table", "kvb-convert: table: records.csv there is a folder; move it away\n"),
-                          ("in/CE22222.V2/x", "kvb-convert: in/CE22222.V2/x: cannot write there: Not a directory\n")]:
+        os.mkdir("readonly", 0o555)
+        cases = [("file", "kvb-convert: file: not a folder\n"),
+                 ("dangling", "kvb-convert: dangling: a link to nothing\n"),
+                 ("table", "kvb-convert: table: records.csv there is a folder; move it away\n"),
+                 ("in/CE22222.V2/x", "kvb-convert: in/CE22222.V2/x: cannot write there: Not a directory\n")]
+        if os.geteuid() != 0:  # root writes anywhere
+            cases.append(("readonly", "kvb-convert: readonly: cannot write there: Permission denied\n"))
+        for out, says in cases:
             with self.subTest(out=out):
                 got = self.run_tool("-o", out, "in")
                 self.assertEqual((got.returncode, got.stdout, got.stderr), (2, "", says))
