@@ -165,6 +165,7 @@ class Batch(unittest.TestCase):
             ("d64.zip", lambda p: self.zip(p, "d.V2", self.v2(33333), method=9), 1, "d64.zip/d.V2: packed by method deflate64"),
             ("bad.zip", lambda p: self.zip(p, "b.V2", self.v2(33333), damage=True), 1, "FAILED in/bad.zip/b.V2: cannot unpack"),
             ("cut.zip", lambda p: self.zip(p, "c.V2", self.v2(33333), cut=True), 1, "FAILED in/cut.zip: cannot unpack the archive"),
+            ("docs.zip", lambda p: self.zip(p, "a.pdf", b"%PDF-1.4\n" + b"x" * 2000), 0, "not a strong-motion file (in/docs.zip/a.pdf)"),
             ("big.zip", lambda p: self.zip(p, "big.V2", self.v2(33333), size=1 << 30), 0, "big.zip/big.V2: 1024 MiB unpacked"),
             ("bad.xz", lambda p: write(p, b"\xfd7zXZ\0" + b"x" * 600), 1, "FAILED in/bad.xz: cannot unpack"),
             ("bad.bz2", lambda p: write(p, b"BZh9" + b"x" * 600), 1, "FAILED in/bad.bz2: cannot unpack"),

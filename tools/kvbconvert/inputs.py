@@ -39,6 +39,10 @@ ZIP_METHOD_NAMES = {9: "deflate64", 6: "implode", 12: "bzip2", 98: "PPMd", 99: "
 DAMAGED = (zipfile.BadZipFile, tarfile.TarError, EOFError, zlib.error, lzma.LZMAError, OSError, ValueError,
            RuntimeError, NotImplementedError)
 
+# Members known by their first bytes as no strong-motion file (every format
+# kvb-split reads is text): PDF, PNG, GIF, JPEG, Office documents.
+NOT_RECORDS = (b"%PDF", b"\x89PNG", b"GIF8", b"\xff\xd8\xff", b"\xd0\xcf\x11\xe0")
+
 STOP = threading.Event()  # set by a signal: reading stops at the next block
 
 
@@ -302,7 +306,7 @@ class Inputs:
         """One member written to the work folder (only one that can be a
         record: text, or an archive), within the limits."""
         head = data.read(4096)
-        if not archive_kind(head) and b"\0" in head[:1024]:
+        if not archive_kind(head) and (b"\0" in head[:1024] or head.startswith(NOT_RECORDS)):
             return self.strangers.append(shown)
         target = self.new_path(name or shown, budget.root)
         digest = hashlib.sha256()
