@@ -40,8 +40,9 @@ class Batch(unittest.TestCase):
         os.chdir(self.dir)
         os.mkdir("bin")
         self.plot = self.script("plot", 'printf "\\000\\000\\000\\000IEND\\256B\\140\\202" >"$2"\n')
+        self.script("gnuplot", "exit 1\n")  # the stand-ins draw; kvb-convert only asks that gnuplot be there
         self.env = dict(os.environ, KVB_SPLIT=SPLIT, READ_KVB=READ_KVB, KVB_MEASURE=MEASURE,
-                        PLOT_ACCEL=self.plot, PLOT_PSA=self.plot)
+                        PLOT_ACCEL=self.plot, PLOT_PSA=self.plot, PATH=self.dir + "/bin:" + os.environ["PATH"])
 
     def tearDown(self):
         os.chdir("/")
@@ -248,6 +249,12 @@ class Batch(unittest.TestCase):
         self.assertEqual(self.run_tool("-o", "out", "in").returncode, 0)
         os.unlink("out/CE22222_20240102/accel.png")  # a folder without its picture is rebuilt
         self.assertIn("ok CE22222_20240102 ", self.run_tool("-o", "out", "in").stdout)
+        os.mkdir("python-only")  # no gnuplot: no pictures asked, none missed
+        os.symlink(sys.executable, "python-only/python3")
+        got = self.run_tool("-o", "out3", "in", env=dict(self.env, PATH=self.dir + "/python-only"))
+        self.assertEqual(got.returncode, 0, got.stderr)
+        self.assertIn("gnuplot not found; no plots", got.stderr)
+        self.assertFalse(glob.glob("out3/*/*.png"))
         if os.path.exists("/dev/full"):  # standard output on a full disc: said, converted all the same
             with open("/dev/full", "w", encoding="utf-8") as full:
                 got = subprocess.run([CONVERT, "-o", "out2", "in"], stdout=full, stderr=subprocess.PIPE, text=True,
