@@ -72,6 +72,8 @@ const char kUsage[] =
     "      --window START:END  keep the seconds START to END from the first sample\n"
     "      --missing-vertical zeros  for a record of two horizontals, write a\n"
     "                        KVB-UP.txt of zeros\n"
+    "      --missing-horizontal zeros  for a record of one horizontal, write the\n"
+    "                        other horizontal's file of zeros\n"
     "  -h, --help            show this help and exit\n"
     "      --version         show the version and exit\n"
     "\n"
@@ -89,16 +91,17 @@ const char kUsage[] =
 struct Options {
   std::string dir = ".";
   bool force = false;
-  const AgencyFormat* format = nullptr;  // recognised from the content when null
-  std::vector<std::string> channels;     // --channels: numbers (1-based) or names
-  Sensor sensor = Sensor::kGround;       // --borehole
-  bool missing_vertical_zeros = false;   // --missing-vertical zeros: two horizontals may have an UP of zeros
-  TimeOptions time;                      // --resample, --keep-interval, --window
+  const AgencyFormat* format = nullptr;   // recognised from the content when null
+  std::vector<std::string> channels;      // --channels: numbers (1-based) or names
+  Sensor sensor = Sensor::kGround;        // --borehole
+  bool missing_vertical_zeros = false;    // --missing-vertical zeros: two horizontals may have an UP of zeros
+  bool missing_horizontal_zeros = false;  // --missing-horizontal zeros: one horizontal may have a second of zeros
+  TimeOptions time;                       // --resample, --keep-interval, --window
   std::vector<std::string> inputs;
 };
 
 // Long options without a letter of their own.
-enum LongOnly { kResample = 256, kKeepInterval, kWindow, kMissingVertical, kBorehole };
+enum LongOnly { kResample = 256, kKeepInterval, kWindow, kMissingVertical, kMissingHorizontal, kBorehole };
 
 int usage_error(const std::string& what) {
   std::fprintf(stderr, "kvb-split: %s\nTry 'kvb-split --help' for more information.\n", escaped(what).c_str());
@@ -156,6 +159,7 @@ const option kLongOptions[] = {{"output-dir", required_argument, nullptr, 'o'},
                                {"keep-interval", no_argument, nullptr, kKeepInterval},
                                {"window", required_argument, nullptr, kWindow},
                                {"missing-vertical", required_argument, nullptr, kMissingVertical},
+                               {"missing-horizontal", required_argument, nullptr, kMissingHorizontal},
                                {"borehole", no_argument, nullptr, kBorehole},
                                {nullptr, 0, nullptr, 0}};
 
@@ -204,6 +208,11 @@ int take_option(int c, const std::string& arg, Options& opt) {
       return -1;
     }
     case kBorehole: opt.sensor = Sensor::kBorehole; return -1;
+    case kMissingHorizontal:
+      if (std::strcmp(optarg, "zeros") != 0)
+        return usage_error(std::string("--missing-horizontal takes zeros, not ") + optarg);
+      opt.missing_horizontal_zeros = true;
+      return -1;
     case kMissingVertical:
       if (std::strcmp(optarg, "zeros") != 0)
         return usage_error(std::string("--missing-vertical takes zeros, not ") + optarg);
@@ -252,18 +261,20 @@ void warn_about(const std::array<Channel, 3>& chosen) {
 // The vertical of zeros for a record of two horizontals (--missing-vertical
 // zeros), of the station of n00; its samples come later, as many as the
 // horizontals have.
-Channel vertical_of_zeros(const Channel& n00) {
-  Channel up;
-  up.source = "zeros";
-  up.format = n00.format;
-  up.station_code = n00.station_code;
-  up.station_name = n00.station_name;
-  up.start_time = n00.start_time;
-  up.number = "UP";
-  up.orientation_text = "zeros, the record has no vertical";
-  up.orientation = {Axis::kVertical, -1};
-  up.interval = n00.times.empty() ? n00.interval : kReadKvbInterval;
-  return up;
+// The channel of zeros that stands for component c, which the record lacks,
+// beside one it has.
+Channel zeros_for(std::size_t c, const Channel& beside) {
+  Channel zeros;
+  zeros.source = "zeros";
+  zeros.format = beside.format;
+  zeros.station_code = beside.station_code;
+  zeros.station_name = beside.station_name;
+  zeros.start_time = beside.start_time;
+  zeros.number = layout::kComponents[c];
+  zeros.orientation_text = c == kUp ? "zeros, the record has no vertical" : "zeros, the record has one horizontal";
+  zeros.orientation = {c == kUp ? Axis::kVertical : Axis::kHorizontal, -1};
+  zeros.interval = beside.times.empty() ? beside.interval : kReadKvbInterval;
+  return zeros;
 }
 
 std::string peak_text(double value) {
@@ -370,8 +381,8 @@ int split(const Options& opt) {
 
   std::vector<Channel> channels;
   for (const std::string& input : opt.inputs) read_input(input, opt.format, channels);
-  auto pick =
-      select_components(channels, chosen_numbers(channels, opt.channels), opt.missing_vertical_zeros, opt.sensor);
+  auto pick = select_components(channels, chosen_numbers(channels, opt.channels), opt.missing_vertical_zeros,
+                                opt.sensor, opt.missing_horizontal_zeros);
   if (opt.channels.empty() && channels.size() > 3)
     std::printf("the channels at %s chosen of %zu; --channels N00,N90,UP chooses others\n",
                 escaped(channels[pick[kN00]].location).c_str(), channels.size());
@@ -379,9 +390,12 @@ int split(const Options& opt) {
   time.vertical_zeros = pick[kUp] == kZerosVertical;
   // The picks are distinct channels, taken over whole.
   std::array<Channel, 3> chosen;
-  if (time.vertical_zeros) chosen[kUp] = vertical_of_zeros(channels[pick[kN00]]);
+  time.horizontal_zeros = pick[kN00] == kZeros ? kN00 : pick[kN90] == kZeros ? kN90 : -1;
+  const std::size_t beside = pick[kN00] == kZeros ? pick[kN90] : pick[kN00];
   for (std::size_t c = 0; c < chosen.size(); ++c)
-    if (pick[c] != kZerosVertical) chosen[c] = std::move(channels[pick[c]]);
+    if (pick[c] == kZeros) chosen[c] = zeros_for(c, channels[beside]);
+  for (std::size_t c = 0; c < chosen.size(); ++c)
+    if (pick[c] != kZeros) chosen[c] = std::move(channels[pick[c]]);
   channels.clear();
 
   std::vector<std::string> warnings;
@@ -412,7 +426,9 @@ int split(const Options& opt) {
   for (int c : {kN00, kN90, kUp}) {
     const Channel& ch = chosen[static_cast<std::size_t>(c)];
     const RecordComponent& rc = facts.components[static_cast<std::size_t>(c)];
-    const std::string from = rc.channel ? describe(ch) : "zeros (the record has no vertical)";
+    const std::string from = rc.channel ? describe(ch)
+                             : c == kUp ? "zeros (the record has no vertical)"
+                                        : "zeros (the record has one horizontal)";
     std::printf("%s <- %s, %zu points%s%s\n", escaped(out.path(names[static_cast<std::size_t>(c)])).c_str(),
                 from.c_str(), ch.samples.size(), origin(rc, ch).c_str(), rc.channel ? conversion(ch).c_str() : "");
   }

@@ -47,9 +47,19 @@ std::array<std::size_t, 2> in_order(const std::vector<Channel>& channels, std::s
   return {first, second};
 }
 
-std::array<std::size_t, 3> by_orientation(const std::vector<Channel>& channels, bool zeros) {
+std::array<std::size_t, 3> by_orientation(const std::vector<Channel>& channels, bool zeros,
+                                          bool horizontal_zeros = false) {
   std::vector<std::size_t> horizontal, vertical;
   for (std::size_t k = 0; k < channels.size(); ++k) (is_vertical(channels[k]) ? vertical : horizontal).push_back(k);
+  if (horizontal_zeros && horizontal.size() == 1 && vertical.size() <= 1) {
+    if (vertical.empty() && !zeros)
+      throw SplitError("the record has one horizontal channel and no vertical, " + describe(channels[horizontal[0]]) +
+                       "; --missing-vertical zeros writes a KVB-UP.txt of zeros");
+    const int azimuth = channels[horizontal[0]].orientation.azimuth;
+    const std::size_t up = vertical.empty() ? kZeros : vertical[0];
+    if (azimuth >= 0 && off_north_south(azimuth) > 45) return {kZeros, horizontal[0], up};
+    return {horizontal[0], kZeros, up};
+  }
   const bool no_vertical = vertical.empty() && horizontal.size() == 2;
   if (no_vertical) {
     if (!zeros)
@@ -286,7 +296,7 @@ std::vector<long> chosen_numbers(const std::vector<Channel>& channels, const std
 }
 
 std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels, const std::vector<long>& chosen,
-                                             bool zeros, Sensor sensor) {
+                                             bool zeros, Sensor sensor, bool horizontal_zeros) {
   std::array<std::size_t, 3> pick{};
   if (!chosen.empty()) {
     pick = by_choice(channels, chosen);
@@ -299,7 +309,7 @@ std::array<std::size_t, 3> select_components(const std::vector<Channel>& channel
              channels);
     }
   } else {
-    pick = by_orientation(channels, zeros);
+    pick = by_orientation(channels, zeros, horizontal_zeros);
   }
   check_one_record(channels, pick);
   return pick;

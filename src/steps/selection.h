@@ -16,8 +16,9 @@ enum Component { kN00 = 0, kN90 = 1, kUp = 2 };
 // "rec.v2 channel 1 (360 Deg)", with the location where the file states one.
 std::string describe(const Channel& ch);
 
-// Where UP's index would be when UP is to be zeros.
-inline constexpr std::size_t kZerosVertical = static_cast<std::size_t>(-1);
+// Where a channel's index would be when its component is to be zeros.
+inline constexpr std::size_t kZeros = static_cast<std::size_t>(-1);
+inline constexpr std::size_t kZerosVertical = kZeros;
 
 // Which set of a recording's channels goes to the component files where it
 // has more than one (KiK-net's borehole and surface, a structure's floors):
@@ -47,7 +48,11 @@ std::vector<long> chosen_numbers(const std::vector<Channel>& channels, const std
 // Throws SplitError, with the numbered list of every channel, when the
 // channels cannot be assigned, and also when they are of different records
 // (station, event, start time) where the files say so, or one channel twice.
+// With horizontal_zeros (--missing-horizontal zeros), a lone horizontal goes to
+// N00, or to N90 where its azimuth is nearer east-west, and the other
+// horizontal is kZeros (UP too where there is no vertical and zeros allows it).
 std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels, const std::vector<long>& chosen,
-                                             bool zeros = false, Sensor sensor = Sensor::kGround);
+                                             bool zeros = false, Sensor sensor = Sensor::kGround,
+                                             bool horizontal_zeros = false);
 
 }  // namespace kvb

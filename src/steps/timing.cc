@@ -272,20 +272,23 @@ void cut_window(std::array<Channel, 3>& chosen, std::size_t count, const WindowR
 
 std::string interval_text(double seconds) { return number_text("%g s", seconds); }
 
-RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options,
-                        std::vector<std::string>& warnings) {
-  const std::size_t count = options.vertical_zeros ? 2 : 3;  // channels with samples of their own
+namespace {
+
+// settle_time of the first count channels, those with samples of their own;
+// the others get zeros.
+RecordFacts settle_own(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptions& options,
+                       std::vector<std::string>& warnings) {
   RecordFacts facts = facts_as_read(chosen, count);
   even_out(chosen, count, options, facts);
   settle_interval(chosen, count, options, facts, warnings);
   const double dt = facts.csv_time_step;
 
-  // A vertical of zeros as long as the longest horizontal.
+  // Zeros as long as the longest channel.
   std::size_t samples = 0;
   for (std::size_t c = 0; c < count; ++c) samples = std::max(samples, chosen[c].samples.size());
-  if (options.vertical_zeros) {
-    chosen[2].samples.assign(samples, 0.0);
-    chosen[2].interval = dt;
+  for (std::size_t c = count; c < 3; ++c) {
+    chosen[c].samples.assign(samples, 0.0);
+    chosen[c].interval = dt;
   }
 
   // At most what read-KVB holds, or the window asked for.
@@ -298,6 +301,31 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
     facts.components[c].peak = peak_of(chosen[c].samples, dt, start);
   }
   warn_about_peaks(chosen, facts, warnings);
+  return facts;
+}
+
+}  // namespace
+
+RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options,
+                        std::vector<std::string>& warnings) {
+  // The channels with samples of their own go first, the zeros last, and
+  // back to their places after.
+  std::array<std::size_t, 3> order = {0, 1, 2};
+  if (options.horizontal_zeros == 0) order = {1, 2, 0};
+  if (options.horizontal_zeros == 1) order = {0, 2, 1};
+  if (options.horizontal_zeros >= 0 && options.vertical_zeros) order = {order[0], order[2], order[1]};
+  const std::size_t count = 3 - (options.vertical_zeros ? 1 : 0) - (options.horizontal_zeros >= 0 ? 1 : 0);
+  if (order == std::array<std::size_t, 3>{0, 1, 2}) return settle_own(chosen, count, options, warnings);
+  std::array<Channel, 3> own;
+  for (std::size_t k = 0; k < 3; ++k) own[k] = std::move(chosen[order[k]]);
+  RecordFacts settled = settle_own(own, count, options, warnings);
+  RecordFacts facts = settled;
+  for (std::size_t k = 0; k < 3; ++k) {
+    chosen[order[k]] = std::move(own[k]);
+    facts.components[order[k]] = settled.components[k];
+    facts.components[order[k]].channel = settled.components[k].channel ? &chosen[order[k]] : nullptr;
+    facts.full.samples[order[k]] = std::move(settled.full.samples[k]);
+  }
   return facts;
 }
 

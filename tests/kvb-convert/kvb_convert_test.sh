@@ -140,8 +140,8 @@ check "a closed standard output: no traceback" [ -z "$(grep Traceback err)" ]
 
 # Names from identity: one station and date at two times are two folders;
 # a PEER pair sampled at 0.004 s is resampled, its line names the method and
-# the peaks changed by more than 1 %; a lone component fails with the whole
-# reason. Names are safe for any file system.
+# the peaks changed by more than 1 %; a lone component gets zeros beside it,
+# or with --strict fails with the whole reason. Names are safe for any file system.
 mkdir same fast
 "$make" csmip same/CE55555.V2 2 55555 200
 sed 's/18:00:00.0 UTC/19:00:00.0 UTC/' same/CE55555.V2 >same/CE55555b.V2
@@ -155,7 +155,9 @@ check "resampled pair: its line" has_line "$out" "ok RSN7_Beta_Hill  Synthetic 2
 check "the full warnings in convert.log" grep -q '^kvb-split: warning: N00: the peak written, -98.642 cm/s², differs by +1.4 %' \
   out8/RSN7_Beta_Hill/convert.log
 out=$("$convert" -o out9 fast/RSN7_BETA_B000.AT2)
-check "a lone component: the reason with its channel" has_line "$out" \
+check "a lone component: zeros beside it" sh -c 'printf "%s\n" "$1" | grep -q "^ok RSN7_Beta_Hill .*PGA 0.0992 g (N00)  .*  one horizontal: zeros  no vertical: zeros$"' - "$out"
+out=$("$convert" --strict -o out10 fast/RSN7_BETA_B000.AT2)
+check "a lone component, --strict: the reason with its channel" has_line "$out" \
   'FAILED RSN7_Beta_Hill: "kvb-split: need exactly three channels, found 1: 1. fast/RSN7_BETA_B000.AT2 channel 000 (000): horizontal" (kvb-split exit status 1)'
 python3 - "$convert" <<'PYTHON' >names.txt
 import importlib.machinery, sys

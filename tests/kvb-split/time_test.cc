@@ -360,6 +360,27 @@ TEST(SettleTime, ResamplingUnevenTimesKeepsTheLastInstant) {
   EXPECT_EQ(8u, facts.full.samples[0].size()) << "the grid at 0.01/7 s ends on 0.0100 s";
 }
 
+// A zeros N00 stays in its place, as long as the longest channel, and the
+// record file says the horizontal is missing.
+TEST(SettleTime, AHorizontalOfZerosKeepsItsPlace) {
+  auto record = record_of(4, 0.005);
+  record[0].samples.clear();
+  record[2].samples.assign(6, 3.0);
+  TimeOptions options;
+  options.horizontal_zeros = 0;
+  std::vector<std::string> warnings;
+  const RecordFacts facts = settle_time(record, options, warnings);
+  EXPECT_EQ(std::vector<double>(6, 0.0), record[0].samples);
+  EXPECT_EQ(std::vector<double>(4, 2.0), record[1].samples);
+  EXPECT_EQ(nullptr, facts.components[0].channel);
+  EXPECT_EQ(&record[2], facts.components[2].channel);
+  EXPECT_EQ(std::vector<double>(6, 0.0), facts.full.samples[0]);
+  EXPECT_EQ(std::vector<double>(6, 3.0), facts.full.samples[2]);
+  const JsonDoc json(record_json(facts));
+  EXPECT_EQ("zeros", json.text("/done/missing_horizontal"));
+  EXPECT_TRUE(json.is_null("/done/missing_vertical"));
+}
+
 TEST(SettleTime, ChoosesTheResamplingMethodAndWarnsOfPeaks) {
   using M = ResampleMethod;
   struct Case {

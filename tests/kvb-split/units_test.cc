@@ -142,7 +142,7 @@ TEST(ChannelHeader, FindsStationChannelAndOrientation) {
 // The components chosen for channels of these orientations ("012": N00 is the
 // first channel, N90 the second, UP the third; "z" an UP of zeros), or the
 // first line of the refusal. "Up@Roof" is a channel at the location "Roof".
-std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}, bool zeros = false) {
+std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}, bool zeros = false, bool lone = false) {
   std::vector<Channel> channels;
   for (const std::string& word : words) {
     const std::string w = word.substr(0, word.find('@'));
@@ -155,8 +155,10 @@ std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}, 
     channels.push_back(ch);
   }
   try {
-    auto p = select_components(channels, chosen, zeros);
-    return std::to_string(p[0]) + std::to_string(p[1]) + (p[2] == kZerosVertical ? "z" : std::to_string(p[2]));
+    std::string picked;
+    for (std::size_t p : select_components(channels, chosen, zeros, Sensor::kGround, lone))
+      picked += p == kZeros ? "z" : std::to_string(p);
+    return picked;
   } catch (const SplitError& e) {
     std::string what = e.what();
     return what.substr(0, what.find('\n'));
@@ -193,6 +195,19 @@ TEST(Selection, SendsTheHorizontalNearerNorthSouthToN00) {
        }) {
     EXPECT_EQ(c.pick, pick(c.words)) << c.words[0] << " " << c.words[1];
   }
+}
+
+// A lone horizontal, with --missing-horizontal zeros: N00 or N90 by its
+// azimuth, the other zeros (UP too, with --missing-vertical zeros).
+TEST(Selection, ALoneHorizontalTakesTheSlotNearerItsAzimuth) {
+  EXPECT_EQ("0z1", pick({"180 Deg", "Up"}, {}, false, true));
+  EXPECT_EQ("z01", pick({"270 Deg", "Up"}, {}, false, true));
+  EXPECT_EQ("0zz", pick({"S16W"}, {}, true, true));
+  EXPECT_EQ(
+      "the record has one horizontal channel and no vertical, f channel 1 (Tran); --missing-vertical zeros "
+      "writes a KVB-UP.txt of zeros",
+      pick({"Tran"}, {}, false, true));
+  EXPECT_EQ("need exactly three channels, found 1:", pick({"180 Deg"}));
 }
 
 TEST(Orientation, ReadsAzimuthsWordsAndBearings) {
