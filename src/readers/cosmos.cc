@@ -211,6 +211,7 @@ struct TextFacts {
   std::string orientation;  // "360 deg", "Up", "Other"
   std::string location;
   std::string station_code, station_name;
+  std::optional<Coordinates> place;  // "Coords: 34.063  -117.785"
 };
 
 TextFacts read_text_facts(const std::vector<std::string>& text) {
@@ -234,6 +235,10 @@ TextFacts read_text_facts(const std::vector<std::string>& text) {
     }
     std::size_t location = find_nocase(line, "location:");
     if (location != std::string_view::npos) facts.location = std::string(trim(line.substr(location + 9)));
+  }
+  for (std::string_view line : text) {
+    const std::size_t coords = find_nocase(line, "coords:");
+    if (coords != std::string_view::npos && !facts.place) facts.place = coordinates_in(line.substr(coords + 7));
   }
   for (std::string_view line : text) {
     std::size_t code = find_nocase(line, "code:");
@@ -450,6 +455,7 @@ void set_facts(Channel& ch, const std::vector<std::string>& text, const std::vec
   set_orientation(ch, slot(ints, 54), facts, channel_code, file);
   ch.station_code = facts.station_code;
   ch.station_name = facts.station_name;
+  set_place(ch, facts.place);
   ch.location = facts.location;
   set_start(ch, ints, reals);
   describe_record(ch, text);

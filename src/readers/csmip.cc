@@ -268,6 +268,7 @@ void describe_channel(const TextFile& file, long start, Channel& ch) {
   ch.orientation_text = parsed->orientation;
   ch.station_code = parsed->station_number;
   ch.station_name = parsed->station_name;
+  set_place(ch, parsed->place);
   auto orientation = classify_orientation(ch.orientation_text);
   if (!orientation)
     file.fail_at(start, "channel " + ch.number + ": unknown orientation \"" + escaped(ch.orientation_text) + "\"");

@@ -78,6 +78,7 @@ std::optional<ChannelHeader> parse_channel_header(const std::vector<std::string>
     std::size_t start = i;
     while (i < low.size() && (is_digit(low[i]) || is_alpha(low[i]))) ++i;
     if (i == low.size() || low[i] == ' ') header->station_number = lines[k].substr(start, i - start);
+    header->place = coordinates_in(std::string_view(lines[k]).substr(i));
     if (k + 1 < lines.size())
       header->station_name = std::string(trim(std::string_view(lines[k + 1]).substr(0, kNameColumns)));
     break;

@@ -7,13 +7,16 @@
 #include <string_view>
 #include <vector>
 
+#include "readers/identity.h"
+
 namespace kvb {
 
 struct ChannelHeader {
-  std::string station_number;  // "12345", "WLT"; empty when the header has none
-  std::string station_name;    // "Cedar Flat"; empty when the header has none
-  int channel = 0;             // the number in "Chan  1:"
-  std::string orientation;     // as written: "360 Deg", "Up", "Tran"
+  std::string station_number;        // "12345", "WLT"; empty when the header has none
+  std::string station_name;          // "Cedar Flat"; empty when the header has none
+  int channel = 0;                   // the number in "Chan  1:"
+  std::string orientation;           // as written: "360 Deg", "Up", "Tran"
+  std::optional<Coordinates> place;  // from the station line: "40.941N, 123.633W"
 };
 
 // Reads the header lines of one channel (those before the acceleration

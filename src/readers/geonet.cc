@@ -134,6 +134,7 @@ void read_component(TextFile& file, const std::string& first, std::vector<Channe
   }
 
   ch.station_code = second_word(text[kSiteLine]);
+  set_place(ch, coordinates_in(text[kSiteLine]));
   ch.station_name = trim(text[kNameLine]);
   ch.orientation_text = second_word(text[kComponentLine]);
   if (auto o = classify_orientation(ch.orientation_text)) {

@@ -1,9 +1,12 @@
 #include "readers/identity.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <system_error>
 
 #include "readers/numbers.h"
 #include "readers/text.h"
@@ -167,6 +170,73 @@ std::optional<std::pair<double, double>> band_corners(std::string_view text) {
   if (numbers.size() == 4) band = std::pair{numbers[1], numbers[2]};
   if (band && !(band->first > 0 && band->first < band->second)) band.reset();
   return band;
+}
+
+namespace {
+
+// text's words, split at blanks and commas.
+std::vector<std::string_view> words_of(std::string_view text) {
+  std::vector<std::string_view> words;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find_first_of(" ,", at), text.size());
+    if (end > at) words.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return words;
+}
+
+// The whole word as a number.
+std::optional<double> whole_number(std::string_view word) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+  if (error != std::errc() || end != word.data() + word.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+void set_place(Channel& ch, const std::optional<Coordinates>& place) {
+  if (!place) return;
+  ch.latitude = place->latitude;
+  ch.longitude = place->longitude;
+}
+
+std::optional<Coordinates> coordinates_in(std::string_view text) {
+  const std::vector<std::string_view> words = words_of(text);
+  std::vector<std::pair<double, char>> found;  // degrees and hemisphere letter, in order
+  for (std::size_t k = 0; k < words.size() && found.size() < 2; ++k) {
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(words[k].back())));
+    if (words[k].size() < 2 || std::string_view("NSEW").find(letter) == std::string_view::npos) continue;
+    auto value = whole_number(words[k].substr(0, words[k].size() - 1));
+    if (!value || *value < 0) continue;
+    // Degrees, minutes and seconds: two whole numbers before whole seconds.
+    auto minutes = k >= 2 ? whole_number(words[k - 1]) : std::nullopt;
+    auto degrees = k >= 2 ? whole_number(words[k - 2]) : std::nullopt;
+    if (degrees && minutes && *value < 60 && *minutes < 60 && *minutes >= 0 && *degrees >= 0 &&
+        *value == std::floor(*value) && *minutes == std::floor(*minutes))
+      *value = *degrees + *minutes / 60 + *value / 3600;
+    found.emplace_back(letter == 'S' || letter == 'W' ? -*value : *value, letter);
+  }
+  Coordinates c;
+  if (found.size() == 2 && std::string_view("NS").find(found[0].second) != std::string_view::npos &&
+      std::string_view("EW").find(found[1].second) != std::string_view::npos) {
+    c = {found[0].first, found[1].first};
+  } else {
+    std::vector<double> signed_values;  // two decimals in a row
+    for (std::string_view w : words) {
+      auto value = w.find('.') != std::string_view::npos ? whole_number(w) : std::nullopt;
+      if (!value) {
+        signed_values.clear();
+        continue;
+      }
+      signed_values.push_back(*value);
+      if (signed_values.size() == 2) break;
+    }
+    if (signed_values.size() < 2) return std::nullopt;
+    c = {signed_values[0], signed_values[1]};
+  }
+  if (std::fabs(c.latitude) > 90 || std::fabs(c.longitude) > 180) return std::nullopt;
+  return c;
 }
 
 }  // namespace kvb

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "record/channel.h"
+
 namespace kvb {
 
 // A clock time as a header writes it, with the zone it names (minutes east of UTC).
@@ -43,6 +45,19 @@ std::optional<StatedTime> us_time(std::string_view text);
 // The number right after key (any case) and an optional "=" or ":" on the first
 // of lines that holds it: "ML=6.1(CIT)" -> 6.1; nothing where it is not a number.
 std::optional<double> number_after_key(const std::vector<std::string>& lines, std::string_view key);
+
+// A station's place, degrees north and east.
+struct Coordinates {
+  double latitude = 0, longitude = 0;
+};
+
+// The first latitude and longitude in text, as headers write them: with
+// hemisphere letters ("40.941N, 123.633W"; "39 56 38S  176 35 04E" in degrees,
+// minutes and seconds) or signed ("34.063  -117.785"). Nothing where the
+// text has none, or values beyond ±90 and ±180.
+std::optional<Coordinates> coordinates_in(std::string_view text);
+// The channel's station at the place, where there is one.
+void set_place(Channel& ch, const std::optional<Coordinates>& place);
 
 // A magnitude as a header states it: positive, below 10.
 std::optional<double> plausible_magnitude(std::optional<double> m);

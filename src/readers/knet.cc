@@ -23,6 +23,8 @@ enum {
   kOrigin = 0,
   kMagnitude = 4,
   kStation = 5,
+  kLatitude = 6,
+  kLongitude = 7,
   kRecordTime = 9,
   kRate = 10,
   kDuration = 11,
@@ -122,6 +124,8 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     file.fail_at(kDirection + 1, "unknown direction " + quoted(ch.orientation_text));
   }
   ch.station_code = value(header, kStation);
+  if (starts_with_nocase(header[kLatitude], "Station Lat") && starts_with_nocase(header[kLongitude], "Station Long"))
+    set_place(ch, coordinates_in(std::string(value(header, kLatitude)) + " " + std::string(value(header, kLongitude))));
   if (auto t = japan_time(value(header, kRecordTime))) {
     ch.start_time =
         civil_time(t->year, t->month, t->day, t->hour, t->minute, static_cast<int>(t->second) - kTriggerDelay);

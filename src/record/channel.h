@@ -17,12 +17,13 @@ struct Channel {
   std::string format;  // the reader's --format name: "csmip-v2", "peer", ...
 
   // What the file says about it; empty where the file does not say.
-  std::string station_code;  // "CE12345", "WPWS"
-  std::string station_name;  // "Cedar Flat"
-  std::string start_time;    // the record's first instant as the file gives it, "1994-01-17 12:31:58"
-  std::string start_iso;     // the same in ISO 8601: "2014-08-24T10:20:44.000Z", a local zone as its offset
-  std::string event;         // the earthquake as the file names it: "Chi-Chi Taiwan", "Loma Prieta, CA"
-  std::string event_date;    // its date in ISO 8601: "1999-09-20"
+  std::string station_code;                   // "CE12345", "WPWS"
+  std::string station_name;                   // "Cedar Flat"
+  std::optional<double> latitude, longitude;  // the station's, degrees north and east
+  std::string start_time;                     // the record's first instant as the file gives it, "1994-01-17 12:31:58"
+  std::string start_iso;   // the same in ISO 8601: "2014-08-24T10:20:44.000Z", a local zone as its offset
+  std::string event;       // the earthquake as the file names it: "Chi-Chi Taiwan", "Loma Prieta, CA"
+  std::string event_date;  // its date in ISO 8601: "1999-09-20"
   std::optional<double> magnitude;
   std::string record_id;                // the agency's name for the record where it has one: "RSN1180" (PEER)
   std::string processing;               // "uncorrected" (Volume 1 and its kind) or "corrected" (Volume 2 and its kind)

@@ -112,7 +112,11 @@ ordered_json done_json(const RecordFacts& facts) {
 
 std::string record_json(const RecordFacts& facts) {
   ordered_json out;
-  out["station"] = {{"code", stated(facts, &Channel::station_code)}, {"name", stated(facts, &Channel::station_name)}};
+  const Channel* placed = stating(facts, [](const Channel& ch) { return ch.latitude.has_value(); });
+  out["station"] = {{"code", stated(facts, &Channel::station_code)},
+                    {"name", stated(facts, &Channel::station_name)},
+                    {"latitude", placed ? ordered_json(*placed->latitude) : ordered_json(nullptr)},
+                    {"longitude", placed ? ordered_json(*placed->longitude) : ordered_json(nullptr)}};
   out["start_time"] = stated(facts, &Channel::start_iso);
   out["start_time_text"] = stated(facts, &Channel::start_time);
   out["event"] = event_json(facts);

@@ -2,6 +2,7 @@
 // film pairs' times are read, and the header numbers each refuses.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
 #include "readers/geonet.h"
+#include "readers/identity.h"
 #include "readers/knet.h"
 #include "readers/peer.h"
 #include "readers/smc.h"
@@ -29,11 +31,11 @@ using namespace kvb_test;
 
 std::string text_of(const std::optional<double>& v) { return v ? std::to_string(*v) : "-"; }
 
-// code|name|event|date|magnitude|start|record|processing|filter low-high
+// code|name|event|date|magnitude|start|record|processing|filter low-high|latitude longitude
 std::string identity(const Channel& ch) {
   return ch.station_code + "|" + ch.station_name + "|" + ch.event + "|" + ch.event_date + "|" + text_of(ch.magnitude) +
          "|" + ch.start_iso + "|" + ch.record_id + "|" + ch.processing + "|" + text_of(ch.filter_low_hz) + "-" +
-         text_of(ch.filter_high_hz);
+         text_of(ch.filter_high_hz) + "|" + text_of(ch.latitude) + " " + text_of(ch.longitude);
 }
 
 std::vector<GenChannel> three(bool pairs) {
@@ -64,29 +66,54 @@ TEST(Readers, GiveTheRecordsIdentity) {
   const std::vector<double> g = {0.001, -0.002, 0.003};
   for (const Case& c : std::vector<Case>{
            {"csmip v2", kCsmipV2Format, volume_file(three(false), {}), "r.v2",
-            "12345|Synthetic Creek|||-|2024-01-02T18:00:00.000Z||corrected|0.300000-40.000000"},
+            "12345|Synthetic Creek|||-|2024-01-02T18:00:00.000Z||corrected|0.300000-40.000000|40.000000 -120.000000"},
            {"csmip v2, local zone", kCsmipV2Format, pdt, "r.v2",
             "12345|SYNTHETIC CREEK|WHITTIER EARTHQUAKE||6.100000|2024-01-02T10:00:00.500-07:00||corrected|"
-            "0.300000-40.000000"},
+            "0.300000-40.000000|40.000000 -120.000000"},
            {"csmip v1", kCsmipV1Format, volume_file(three(false), v1), "r.v1",
-            "12345|Synthetic Creek|||-|2024-01-02T18:00:00.000Z||uncorrected|---"},
+            "12345|Synthetic Creek|||-|2024-01-02T18:00:00.000Z||uncorrected|---|40.000000 -120.000000"},
            {"peer", kPeerFormat, peer_file(g, {}), "RSN77_SYN_SYN067.AT2",
-            "|Synthetic Creek|Synthetic|2024-01-02|-||RSN77|corrected|---"},
+            "|Synthetic Creek|Synthetic|2024-01-02|-||RSN77|corrected|---|- -"},
            {"smc", kSmcFormat, smc_file({1, 2, 3, 4, 5, 6, 7, 8}, smc), "r.smc",
-            "SYN0|Synthetic Flats|Synthetic event|1999-12-31|6.100000|1999-12-31T23:59:58.250Z||uncorrected|---"},
+            "SYN0|Synthetic Flats|Synthetic event|1999-12-31|6.100000|1999-12-31T23:59:58.250Z||uncorrected|---|- -"},
            {"cosmos", kCosmosFormat, cosmos_file({{360, "360 deg", "", {1, 2, 3}}}, {}), "r.v2c",
             "XX-SYN1|Synthetic Creek, CA|Synthetic Earthquake|2024-01-02|5.000000|2024-01-02T18:00:05.250Z||corrected|"
-            "0.100000-40.000000"},
+            "0.100000-40.000000|40.000000 -120.000000"},
            {"geonet", kGeonetFormat, geonet_file({{"S16W", 196, {1, 2, 3}}}, {}), "r.V2A",
             "SYNT|Synthetic District Council||2018-02-12|4.170000|2018-02-12T21:15:54.000Z||corrected|"
-            "0.250000-24.500000"},
+            "0.250000-24.500000|-39.943889 176.584444"},
            {"k-net", kKnetFormat, knet_file({1, 2, 3}, knet), "SYN0010203.NS",
-            "SYN001|||2001-02-02|5.000000|2001-02-03T04:05:05.000+09:00||uncorrected|---"},
+            "SYN001|||2001-02-02|5.000000|2001-02-03T04:05:05.000+09:00||uncorrected|---|35.100000 139.100000"},
        }) {
     SCOPED_TRACE(c.name);
     ReadResult r = read_as(c.format, c.bytes, c.path);
     ASSERT_EQ("", r.error);
     EXPECT_EQ(c.identity, identity(r.channels[0]));
+  }
+}
+
+TEST(Readers, ReadStationCoordinatesAsHeadersWriteThem) {
+  const struct {
+    const char* text;
+    const char* place;  // "latitude longitude", or "" for none
+  } cases[] = {
+      {"   40.941N, 123.633W      Etna  s/n 2500", "40.941 -123.633"},
+      {"Site WPWS      39 56 38S  176 35 04E     Basalt", "-39.9439 176.584"},
+      {"34.063  -117.785   Site geology:", "34.063 -117.785"},
+      {"12345 40.000N", ""},          // a station number is no degrees
+      {"95.0N 10.0E", ""},            // beyond the pole
+      {"10.0E 40.0N", ""},            // longitude first
+      {"1.5  -190.25", ""},           // beyond ±180
+      {"Station 12 34.5 north", ""},  // a lone decimal
+  };
+  for (const auto& c : cases) {
+    std::string place;
+    if (auto p = coordinates_in(c.text)) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%g %g", p->latitude, p->longitude);
+      place = text;
+    }
+    EXPECT_EQ(c.place, place) << c.text;
   }
 }
 

@@ -135,7 +135,7 @@ TEST(ChannelHeader, FindsStationChannelAndOrientation) {
     EXPECT_EQ(c.title, component_title(channel_of(*h)));
   }
   EXPECT_FALSE(parse_channel_header({"Station No. 1", "Chan: Up", "Channels: 3"}));
-  ChannelHeader long_name{"1", std::string(70, 'x'), 1, "Up"};
+  ChannelHeader long_name{"1", std::string(70, 'x'), 1, "Up", std::nullopt};
   EXPECT_EQ(80u, component_title(channel_of(long_name)).size());
 }
 
