@@ -486,14 +486,19 @@ void write_exports(const RecordFolder& r, const MeasureOptions& opt, ordered_jso
 
 }  // namespace
 
+MeasuredRecord measure_record(const RecordFolder& r, const MeasureOptions& opt) {
+  const Measures m = measures_of(r, opt);
+  return {measure_line(r, m), spectrum_text(opt.periods, m), fourier_text(fourier_of(r, opt.konno_ohmachi_b)),
+          summary_json(r, opt, m)};
+}
+
 std::string measure_folder(const std::string& dir, const MeasureOptions& opt) {
   RecordFolder r = read_record_folder(dir);
-  const Measures m = measures_of(r, opt);
-  std::string line = measure_line(r, m);
-  replace_file(dir, kSpectrumFile, spectrum_text(opt.periods, m));
-  replace_file(dir, kFourierFile, fourier_text(fourier_of(r, opt.konno_ohmachi_b)));
-  r.record["summary"] = summary_json(r, opt, m);
-  if (opt.columns || opt.csv || opt.at2) write_exports(r, opt, r.record["exports"], line);
+  MeasuredRecord m = measure_record(r, opt);
+  replace_file(dir, kSpectrumFile, m.spectrum);
+  replace_file(dir, kFourierFile, m.fourier);
+  r.record["summary"] = std::move(m.summary);
+  if (opt.columns || opt.csv || opt.at2) write_exports(r, opt, r.record["exports"], m.line);
   replace_file(dir, kRecordFileName, r.record.dump(2) + "\n");
-  return line;
+  return m.line;
 }

@@ -26,6 +26,14 @@ struct MeasureOptions {
   std::optional<double> konno_ohmachi_b;              // --fas-smoothing konno-ohmachi[:B]
 };
 
+// What the measuring of a record gives: the record's line (without the
+// exports), spectrum.csv, fas.csv and the summary for KVB-record.json.
+struct MeasuredRecord {
+  std::string line, spectrum, fourier;
+  nlohmann::ordered_json summary;
+};
+MeasuredRecord measure_record(const RecordFolder& r, const MeasureOptions& opt);
+
 // Measures the folder and writes its files; returns the record's line for
 // standard output, without the line end. Throws MeasureError.
 std::string measure_folder(const std::string& dir, const MeasureOptions& opt);
