@@ -3,6 +3,7 @@
 // sample to sample by the closed-form solution over the step.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <vector>
@@ -35,12 +36,28 @@ class Oscillator {
   double omega() const { return omega_; }
   // The absolute acceleration u'' + a = -(2ζωv + ω²u).
   double absolute_acceleration(double u, double v) const { return -(two_zeta_omega_ * v + omega_ * omega_ * u); }
+  double two_zeta_omega() const { return two_zeta_omega_; }
+  // uu, uv, ua0, ua1, vu, vv, va0, va1: u's and then v's coefficients of u, v, a0 and a1.
+  std::array<double, 8> coefficients() const { return {uu_, uv_, ua0_, ua1_, vu_, vv_, va0_, va1_}; }
 
  private:
   double omega_, two_zeta_omega_;
   double uu_, uv_, ua0_, ua1_;  // u's coefficients of u, v, a0, a1
   double vu_, vv_, va0_, va1_;  // v's
 };
+
+// Four numbers that the compiler adds, multiplies and compares as one vector
+// (GCC's and clang's vector extension: two SSE2 instructions, or one AVX2).
+using Quad = double __attribute__((vector_size(32)));
+// peak = max(peak, |x|), lane by lane, for such vectors (by reference: a
+// 32-byte vector passed by value would change with the processor's ABI).
+template <class V>
+inline void raise_to_magnitude(V& peak, const V& x) {
+  using Bits = decltype(x > x);
+  const V size = reinterpret_cast<V>(reinterpret_cast<Bits>(x) & ~reinterpret_cast<Bits>(-V{}));
+  const Bits more = size > peak;  // all ones where |x| is the larger
+  peak = reinterpret_cast<V>((more & reinterpret_cast<Bits>(size)) | (~more & reinterpret_cast<Bits>(peak)));
+}
 
 // The peaks of one oscillator's response, starting from rest, over the whole
 // record: SD = max|u|, SV = max|u'| (relative velocity), SA = max|u'' + a|

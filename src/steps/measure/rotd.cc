@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace kvb {
@@ -10,6 +11,8 @@ namespace kvb {
 namespace {
 
 constexpr int kAngles = 180;
+
+void load(Quad& q, const double* p) { std::memcpy(&q, p, sizeof q); }
 
 struct Point {
   double x, y;
@@ -36,42 +39,81 @@ RotD from_peaks(std::array<double, kAngles>& peak) {
   return {(peak[kAngles / 2 - 1] + peak[kAngles / 2]) / 2, peak[kAngles - 1]};
 }
 
-// The points that may be vertices of the hull: those outside a disc inside
-// the octagon of the points furthest along ±x, ±y, ±(x+y), ±(x-y) (a point
-// in the disc is inside the octagon, and so inside the hull). Most of a
-// record's response is small, so few points are left.
-std::vector<Point> hull_candidates(std::span<const double> x, std::span<const double> y) {
-  std::array<std::size_t, 8> far{};  // the indices of the largest x, -x, y, -y, x+y, -(x+y), x-y, -(x-y)
-  std::array<double, 8> best;
-  best.fill(-INFINITY);
-  for (std::size_t k = 0; k < x.size(); ++k) {
-    const double along[4] = {x[k], y[k], x[k] + y[k], x[k] - y[k]};
+// The points that may reach the largest |projection| in some direction:
+// those outside the octagon of the points furthest along ±x, ±y, ±(x+y) and
+// ±(x-y), and of their negatives (a point inside it is inside the hull of
+// the points and their negatives, so it reaches no such largest). Most of a
+// record's response is small, so few points are left. Three passes: the four
+// largest |projections| (four points a vector), the points that reach them,
+// and the test, first against a disc inside the octagon (four points a
+// vector), then against its edges.
+#if defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+std::vector<Point>
+hull_candidates(std::span<const double> x, std::span<const double> y) {
+  const std::size_t n = x.size(), whole = n / 4 * 4;  // four points at a time, then the rest
+  Quad most4[4] = {};
+  for (std::size_t k = 0; k < whole; k += 4) {
+    Quad qx, qy;
+    load(qx, &x[k]);
+    load(qy, &y[k]);
+    raise_to_magnitude(most4[0], qx);
+    raise_to_magnitude(most4[1], qx + qy);
+    raise_to_magnitude(most4[2], qy);
+    raise_to_magnitude(most4[3], qy - qx);
+  }
+  double most[4] = {0, 0, 0, 0};
+  for (std::size_t d = 0; d < 4; ++d)
+    for (std::size_t l = 0; l < 4; ++l) most[d] = std::max(most[d], most4[d][l]);
+  for (std::size_t k = whole; k < n; ++k) {
+    most[0] = std::max(most[0], std::fabs(x[k]));
+    most[1] = std::max(most[1], std::fabs(x[k] + y[k]));
+    most[2] = std::max(most[2], std::fabs(y[k]));
+    most[3] = std::max(most[3], std::fabs(y[k] - x[k]));
+  }
+  Point far[4] = {};  // in turn round the origin: along x, x+y, y, y-x, each turned to the positive side
+  bool found[4] = {};
+  for (std::size_t k = 0, left = 4; k < n && left > 0; ++k) {
+    const double along[4] = {x[k], x[k] + y[k], y[k], y[k] - x[k]};
     for (std::size_t d = 0; d < 4; ++d) {
-      if (along[d] > best[2 * d]) best[2 * d] = along[d], far[2 * d] = k;
-      if (-along[d] > best[2 * d + 1]) best[2 * d + 1] = -along[d], far[2 * d + 1] = k;
+      if (found[d] || std::fabs(along[d]) != most[d]) continue;
+      far[d] = along[d] < 0 ? Point{-x[k], -y[k]} : Point{x[k], y[k]};
+      found[d] = true;
+      --left;
     }
   }
-  // The octagon's vertices in turn round it: +x, +(x+y), +y, -(x-y), -x, -(x+y), -y, +(x-y).
-  const std::size_t order[8] = {0, 4, 2, 7, 1, 5, 3, 6};
-  Point octagon[8], centre{0, 0};
-  for (int i = 0; i < 8; ++i) {
-    octagon[i] = {x[far[order[i]]], y[far[order[i]]]};
-    centre.x += octagon[i].x / 8;
-    centre.y += octagon[i].y / 8;
-  }
-  double radius = INFINITY;  // the centre's distance from the nearest edge
-  for (int i = 0; i < 8; ++i) {
-    const Point a = octagon[i], b = octagon[(i + 1) % 8];
+  // The octagon far[0..3], -far[0..3] is symmetric: four edges give its
+  // distance from the origin, and four pairs of parallel edges its inside.
+  double radius = INFINITY, reach[4];
+  Point normal[4];
+  for (std::size_t i = 0; i < 4; ++i) {
+    const Point a = far[i], b = i < 3 ? far[i + 1] : Point{-far[0].x, -far[0].y};
     const double length = std::hypot(b.x - a.x, b.y - a.y);
-    if (length > 0) radius = std::min(radius, std::fabs(cross(a, b, centre)) / length);
+    if (length > 0) radius = std::min(radius, std::fabs(cross(a, b, Point{0, 0})) / length);
+    normal[i] = {a.y - b.y, b.x - a.x};
+    reach[i] = std::fabs(normal[i].x * a.x + normal[i].y * a.y) * (1 - 1e-9);
   }
   if (!std::isfinite(radius)) radius = 0;
   const double inside = radius * radius * (1 - 1e-9);
   std::vector<Point> out;
-  for (std::size_t k = 0; k < x.size(); ++k) {
-    const double dx = x[k] - centre.x, dy = y[k] - centre.y;
-    if (dx * dx + dy * dy >= inside) out.push_back({x[k], y[k]});
+  const auto keep_if_outside = [&](std::size_t k) {
+    bool within = true;
+    for (std::size_t i = 0; i < 4 && within; ++i)
+      within = std::fabs(normal[i].x * x[k] + normal[i].y * y[k]) < reach[i];
+    if (!within) out.push_back({x[k], y[k]});
+  };
+  const Quad inside4 = Quad{0, 0, 0, 0} + inside;
+  for (std::size_t k = 0; k < whole; k += 4) {
+    Quad qx, qy;
+    load(qx, &x[k]);
+    load(qy, &y[k]);
+    const auto beyond = qx * qx + qy * qy >= inside4;  // all ones outside the disc
+    for (std::size_t l = 0; l < 4; ++l)
+      if (beyond[l]) keep_if_outside(k + l);
   }
+  for (std::size_t k = whole; k < n; ++k)
+    if (x[k] * x[k] + y[k] * y[k] >= inside) keep_if_outside(k);
   return out;
 }
 
@@ -93,33 +135,51 @@ std::vector<Point> convex_hull(std::vector<Point> p) {
   return hull;
 }
 
+// Four periods' oscillators under the two horizontals, eight recurrences
+// that do not wait on each other, four to a vector (lanes: period 0 under
+// a1, under a2, period 1 under a1, ...): each lane's displacements into
+// u[lane·n ...]. As response_spectra's, with a copy for AVX2 processors.
+constexpr std::size_t kPeriods = 4;
+
+#if defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void displacements(const double* a1, const double* a2, std::size_t n, const double (&coefficients)[8][2 * kPeriods],
+                   double* u) {
+  Quad c[8][2], x[2] = {}, v[2] = {};
+  for (std::size_t i = 0; i < 8; ++i)
+    for (std::size_t q = 0; q < 2; ++q) std::memcpy(&c[i][q], &coefficients[i][4 * q], sizeof(Quad));
+  for (std::size_t l = 0; l < 2 * kPeriods && n > 0; ++l) u[l * n] = 0.0;
+  for (std::size_t k = 1; k < n; ++k) {
+    const Quad g0 = {a1[k - 1], a2[k - 1], a1[k - 1], a2[k - 1]}, g1 = {a1[k], a2[k], a1[k], a2[k]};
+    for (std::size_t q = 0; q < 2; ++q) {
+      const Quad x1 = c[0][q] * x[q] + c[1][q] * v[q] + (c[2][q] * g0 + c[3][q] * g1);
+      v[q] = c[4][q] * x[q] + c[5][q] * v[q] + (c[6][q] * g0 + c[7][q] * g1);
+      x[q] = x1;
+      for (std::size_t l = 0; l < 4; ++l) u[(4 * q + l) * n + k] = x1[l];
+    }
+  }
+}
+
 template <class PeaksOf>
 std::vector<RotD> spectrum_by(std::span<const double> a1, std::span<const double> a2, double dt,
                               std::span<const double> periods, double damping, PeaksOf rotd) {
   const std::size_t n = std::min(a1.size(), a2.size());
-  // Four periods a pass, two horizontals each: eight recurrences that do not
-  // wait on each other (as response_spectra). Each keeps its displacements.
-  constexpr std::size_t kPeriods = 4, kLanes = 2 * kPeriods;
-  std::vector<double> u(kLanes * n);
+  std::vector<double> u(2 * kPeriods * n);
   std::vector<RotD> out(periods.size());
   for (std::size_t first = 0; first < periods.size(); first += kPeriods) {
-    std::vector<Oscillator> osc;
-    for (std::size_t p = 0; p < kPeriods; ++p)
-      osc.emplace_back(periods[std::min(first + p, periods.size() - 1)], damping, dt);
-    double uu[kLanes] = {}, vv[kLanes] = {};
-    for (std::size_t l = 0; l < kLanes; ++l) u[l * n] = 0.0;
-    for (std::size_t k = 1; k < n; ++k) {
-      for (std::size_t p = 0; p < kPeriods; ++p) {
-        osc[p].step(uu[2 * p], vv[2 * p], a1[k - 1], a1[k]);
-        osc[p].step(uu[2 * p + 1], vv[2 * p + 1], a2[k - 1], a2[k]);
-      }
-      for (std::size_t l = 0; l < kLanes; ++l) u[l * n + k] = uu[l];
+    double coefficients[8][2 * kPeriods], w2[kPeriods];
+    for (std::size_t p = 0; p < kPeriods; ++p) {
+      const Oscillator o(periods[std::min(first + p, periods.size() - 1)], damping, dt);
+      const std::array<double, 8> c = o.coefficients();
+      for (std::size_t i = 0; i < 8; ++i) coefficients[i][2 * p] = coefficients[i][2 * p + 1] = c[i];
+      w2[p] = o.omega() * o.omega();
     }
+    displacements(a1.data(), a2.data(), n, coefficients, u.data());
     for (std::size_t p = 0; p < kPeriods && first + p < periods.size(); ++p) {
       const RotD r = rotd(std::span<const double>(u.data() + 2 * p * n, n),
                           std::span<const double>(u.data() + (2 * p + 1) * n, n));
-      const double w2 = osc[p].omega() * osc[p].omega();
-      out[first + p] = {w2 * r.rotd50, w2 * r.rotd100};
+      out[first + p] = {w2[p] * r.rotd50, w2[p] * r.rotd100};
     }
   }
   return out;
