@@ -308,8 +308,12 @@ ordered_json method_json(const RecordFolder& r, const MeasureOptions& opt, const
        "over the record's samples"},
       {"damping", kDamping},
       {"samples",
-       "every measure is of each component's samples as the record folder holds them, at their own step of " + step +
-           ", the whole record: no resampling or window that read-KVB's CSV needs"},
+       r.full ? "every measure is of the record as the agency gave it (KVB-full.csv): each component's own samples "
+                "at the record's own step of " +
+                    step + ", the whole record, without the resampling or window that read-KVB's CSV needs"
+              : "every measure is of the component files' samples at " + step +
+                    " (a folder written before KVB-full.csv): read-KVB's grid and any window; split the record "
+                    "again for its own samples"},
       {"short_periods", opt.short_periods == ShortPeriods::kExact
                             ? "exact: every period on the record's own samples"
                             : "band-limited: periods below 10 steps (" + shortest(kStepsAPeriod * r.time_step) +

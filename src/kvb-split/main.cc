@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "steps/selection.h"
 #include "steps/timing.h"
 #include "writers/component_file.h"
+#include "writers/full_record_file.h"
 #include "writers/output_files.h"
 #include "writers/record_file.h"
 #include "writers/signals.h"
@@ -37,7 +39,7 @@ constexpr int kExitUsage = 2;
 constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
 
 const char kUsage[] =
-    "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90[,UP]]\n"
+    "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90[,UP]] [--borehole]\n"
     "                 [--resample[=METHOD] | --keep-interval] [--window auto|START:END]\n"
     "                 [--missing-vertical zeros] FILE...\n"
     "Split the strong-motion files of one record (one file with all channels, or a\n"
@@ -50,8 +52,14 @@ const char kUsage[] =
     "  -F, --format NAME     read every FILE as format NAME instead of recognising\n"
     "                        it from its content (names below)\n"
     "  -c, --channels A,B,C  the channels for N00, N90 and UP, numbered as in the\n"
-    "                        list kvb-split shows when there are more than three;\n"
-    "                        A,B (two horizontals) with --missing-vertical zeros\n"
+    "                        list kvb-split shows when there are more than three,\n"
+    "                        or named (the channel's number or orientation as its\n"
+    "                        file writes it, or its file's extension: NS2,EW2,UD2);\n"
+    "                        A,B (two horizontals) with --missing-vertical zeros.\n"
+    "                        Without it, of more channels than three the set at the\n"
+    "                        surface, free field or ground level is taken where\n"
+    "                        the files say which that is\n"
+    "      --borehole        take the borehole's set instead (KiK-net)\n"
     "      --resample        resample a record whose interval is not 0.005 s, or\n"
     "                        whose samples are at uneven times, to 0.005 s: linear\n"
     "                        (keeping every sample) where 0.005 s divides the\n"
@@ -67,7 +75,9 @@ const char kUsage[] =
     "  -h, --help            show this help and exit\n"
     "      --version         show the version and exit\n"
     "\n"
-    "Beside the component files, KVB-record.json tells what they hold and what was\n"
+    "Beside the component files, KVB-full.csv holds the record at its own step and\n"
+    "whole (time_s and the components in cm/s², for the measures), and\n"
+    "KVB-record.json tells what they hold and what was\n"
     "done: station, units, intervals, window, the CSV's real time step, peaks.\n"
     "The vertical channel goes to KVB-UP.txt, the horizontal nearer the north-south\n"
     "axis to KVB-N00.txt (the first horizontal when the file gives no azimuth), the\n"
@@ -80,14 +90,15 @@ struct Options {
   std::string dir = ".";
   bool force = false;
   const AgencyFormat* format = nullptr;  // recognised from the content when null
-  std::vector<long> channels;            // --channels, 1-based
+  std::vector<std::string> channels;     // --channels: numbers (1-based) or names
+  Sensor sensor = Sensor::kGround;       // --borehole
   bool missing_vertical_zeros = false;   // --missing-vertical zeros: two horizontals may have an UP of zeros
   TimeOptions time;                      // --resample, --keep-interval, --window
   std::vector<std::string> inputs;
 };
 
 // Long options without a letter of their own.
-enum LongOnly { kResample = 256, kKeepInterval, kWindow, kMissingVertical };
+enum LongOnly { kResample = 256, kKeepInterval, kWindow, kMissingVertical, kBorehole };
 
 int usage_error(const std::string& what) {
   std::fprintf(stderr, "kvb-split: %s\nTry 'kvb-split --help' for more information.\n", escaped(what).c_str());
@@ -115,23 +126,24 @@ std::optional<ResampleMethod> resample_method(const char* text) {
   return std::nullopt;
 }
 
-// "4,5,6" -> {4, 5, 6}; empty when it is not two or three positive numbers.
-std::vector<long> channel_numbers(const char* text) {
-  std::vector<long> numbers;
-  const char* p = text;
-  for (;;) {
-    if (*p < '0' || *p > '9') return {};
-    char* end = nullptr;
-    errno = 0;
-    long n = std::strtol(p, &end, 10);
-    if (errno != 0 || n < 1) return {};
-    numbers.push_back(n);
-    if (*end == '\0') break;
-    if (*end != ',') return {};
-    p = end + 1;
+// "4,5,6" -> {"4", "5", "6"}, "NS2,EW2,UD2" -> names; empty when it is not two
+// or three words of letters and digits (a number at least 1).
+std::vector<std::string> channel_words(const char* text) {
+  std::vector<std::string> words(1);
+  for (const char* p = text; *p; ++p) {
+    if (*p == ',') {
+      words.emplace_back();
+    } else if (std::isalnum(static_cast<unsigned char>(*p)) || *p == '-' || *p == '_') {
+      words.back() += *p;
+    } else {
+      return {};
+    }
   }
-  if (numbers.size() != 2 && numbers.size() != 3) return {};
-  return numbers;
+  for (const std::string& w : words) {
+    if (w.empty() || w.find_first_not_of('0') == std::string::npos || w.size() > 32) return {};
+  }
+  if (words.size() != 2 && words.size() != 3) return {};
+  return words;
 }
 
 const option kLongOptions[] = {{"output-dir", required_argument, nullptr, 'o'},
@@ -144,6 +156,7 @@ const option kLongOptions[] = {{"output-dir", required_argument, nullptr, 'o'},
                                {"keep-interval", no_argument, nullptr, kKeepInterval},
                                {"window", required_argument, nullptr, kWindow},
                                {"missing-vertical", required_argument, nullptr, kMissingVertical},
+                               {"borehole", no_argument, nullptr, kBorehole},
                                {nullptr, 0, nullptr, 0}};
 
 // --resample[=METHOD] or --keep-interval, as c says; -1 when the run should
@@ -177,10 +190,10 @@ int take_option(int c, const std::string& arg, Options& opt) {
         return usage_error(std::string("unknown format ") + optarg + " (formats: " + format_names() + ")");
       return -1;
     case 'c':
-      opt.channels = channel_numbers(optarg);
+      opt.channels = channel_words(optarg);
       if (opt.channels.empty())
-        return usage_error(std::string("--channels takes three channel numbers, as in 4,5,6, or two ") +
-                           "horizontals, as in 4,5, not " + optarg);
+        return usage_error(std::string("--channels takes three channel numbers or names, as in 4,5,6 or ") +
+                           "NS2,EW2,UD2, or two horizontals, as in 4,5, not " + optarg);
       return -1;
     case kResample:
     case kKeepInterval: return take_interval_choice(c, opt);
@@ -190,6 +203,7 @@ int take_option(int c, const std::string& arg, Options& opt) {
       if (!opt.time.window) return usage_error(std::string("--window ") + optarg + ": " + why);
       return -1;
     }
+    case kBorehole: opt.sensor = Sensor::kBorehole; return -1;
     case kMissingVertical:
       if (std::strcmp(optarg, "zeros") != 0)
         return usage_error(std::string("--missing-vertical takes zeros, not ") + optarg);
@@ -350,12 +364,17 @@ void read_input(const std::string& path, const AgencyFormat* forced, std::vector
 int split(const Options& opt) {
   std::vector<std::string> names(layout::kNames.begin(), layout::kNames.end());
   names.push_back(kRecordFileName);
+  names.push_back(kFullRecordFileName);
   OutputDir out(opt.dir, opt.force);
   out.check_free(names);
 
   std::vector<Channel> channels;
   for (const std::string& input : opt.inputs) read_input(input, opt.format, channels);
-  auto pick = select_components(channels, opt.channels, opt.missing_vertical_zeros);
+  auto pick =
+      select_components(channels, chosen_numbers(channels, opt.channels), opt.missing_vertical_zeros, opt.sensor);
+  if (opt.channels.empty() && channels.size() > 3)
+    std::printf("the channels at %s chosen of %zu; --channels N00,N90,UP chooses others\n",
+                escaped(channels[pick[kN00]].location).c_str(), channels.size());
   TimeOptions time = opt.time;
   time.vertical_zeros = pick[kUp] == kZerosVertical;
   // The picks are distinct channels, taken over whole.
@@ -382,6 +401,11 @@ int split(const Options& opt) {
   temps.push_back(out.create_temp(record));
   std::fputs(record_json(facts).c_str(), record);
   out.finish_temp(temps.back(), kRecordFileName);
+  std::FILE* whole = nullptr;
+  temps.push_back(out.create_temp(whole));
+  const std::string table = full_record_text(facts.full);
+  std::fwrite(table.data(), 1, table.size(), whole);
+  out.finish_temp(temps.back(), kFullRecordFileName);
 
   // What goes where is said before the files are placed: a run that cannot
   // say it places nothing, so that failure and placed files never go together.

@@ -7,6 +7,7 @@
 
 #include "readers/text_fields.h"
 #include "record/split_error.h"
+#include "steps/full_record.h"
 
 namespace kvb {
 
@@ -75,11 +76,16 @@ void even_out(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptio
                        "), but read-KVB's time column assumes an even 0.005 s; use --resample (the "
                        "samples are put on an even grid by linear interpolation, then resampled to "
                        "0.005 s) or --keep-interval (only the even grid)");
-    const double step = ch.times.size() < 2 ? kReadKvbInterval : even_step(ch.times);
+    double step = ch.times.size() < 2 ? kReadKvbInterval : even_step(ch.times);
     check_interval(name_of(ch) + ": the median step between its sample times", step);
     // Resampled later, the grid is only on its way; kept, it is the record.
     const bool resampled_later =
         options.interval == IntervalChoice::kResample && !same_interval(step, kReadKvbInterval);
+    // On its way to 0.005 s the grid ends on the last sample, which stays in
+    // the record where it lies on the new grid: its step is the median's
+    // nearest that divides the record's span.
+    const double span = ch.times.back() - ch.times.front();
+    if (resampled_later && span > 0) step = span / std::max(1.0, std::round(span / step));
     check_length(even_grid_length(ch.times, step), step, options.window || resampled_later);
     try {
       ch.samples = to_even_grid(ch.times, ch.samples, step);
@@ -213,7 +219,12 @@ void settle_interval(std::array<Channel, 3>& chosen, std::size_t count, const Ti
   const bool off_step = !shared || !same_interval(interval, kReadKvbInterval);
   if (off_step && options.interval == IntervalChoice::kRefuse)
     refuse_interval(chosen, count, shared, shared && !options.window ? window_too(chosen, count) : "");
+  // The full record at the record's own step, before any resampling; of
+  // channels at different steps, only once they are resampled to one.
+  const std::string even = facts.uneven_times ? "put on an even grid at the median step of the sample times" : "";
+  if (shared) facts.full = full_record_of(chosen, count, even);
   if (off_step && options.interval == IntervalChoice::kResample) resample_all(chosen, count, options, facts);
+  if (!shared) facts.full = full_record_of(chosen, count, "resampled to 0.005 s: the channels' own steps differ");
   for (std::size_t c = 1; c < count; ++c) {
     if (!same_interval(chosen[c].interval, chosen[0].interval))
       throw SplitError("the channels keep different intervals (" + name_of(chosen[0]) + " " +

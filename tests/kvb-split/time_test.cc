@@ -344,6 +344,22 @@ TEST(SettleTime, ResamplesKeepsCutsAndFillsAMissingVertical) {
   EXPECT_TRUE(burst[1].data_lines.empty());
 }
 
+// A film record's last sample stays where it lies on the 0.005-s grid,
+// although the even grid at its own median step ends before it.
+TEST(SettleTime, ResamplingUnevenTimesKeepsTheLastInstant) {
+  auto film = record_of(9, 0.0);
+  for (Channel& ch : film) {
+    ch.times = {0.0, 0.0014, 0.0028, 0.0042, 0.0056, 0.0070, 0.0084, 0.0098, 0.0100};
+    ch.samples = {0, 0, 0, 0, 0, 0, 0, 0, -54.3};
+  }
+  std::vector<std::string> warnings;
+  const RecordFacts facts =
+      settle_time(film, {IntervalChoice::kResample, std::nullopt, false, ResampleMethod::kLinear}, warnings);
+  ASSERT_EQ(3u, film[0].samples.size());  // 0, 0.005, 0.010
+  EXPECT_NEAR(-54.3, film[0].samples[2], 1e-9);
+  EXPECT_EQ(8u, facts.full.samples[0].size()) << "the grid at 0.01/7 s ends on 0.0100 s";
+}
+
 TEST(SettleTime, ChoosesTheResamplingMethodAndWarnsOfPeaks) {
   using M = ResampleMethod;
   struct Case {

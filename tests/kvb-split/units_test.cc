@@ -141,15 +141,17 @@ TEST(ChannelHeader, FindsStationChannelAndOrientation) {
 
 // The components chosen for channels of these orientations ("012": N00 is the
 // first channel, N90 the second, UP the third; "z" an UP of zeros), or the
-// first line of the refusal.
+// first line of the refusal. "Up@Roof" is a channel at the location "Roof".
 std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}, bool zeros = false) {
   std::vector<Channel> channels;
-  for (const std::string& w : words) {
+  for (const std::string& word : words) {
+    const std::string w = word.substr(0, word.find('@'));
     Channel ch;
     ch.source = "f";
     ch.number = std::to_string(channels.size() + 1);
     ch.orientation_text = w;
     ch.orientation = classify_orientation(w).value();
+    if (w.size() < word.size()) ch.location = word.substr(w.size() + 1);
     channels.push_back(ch);
   }
   try {
@@ -180,6 +182,14 @@ TEST(Selection, SendsTheHorizontalNearerNorthSouthToN00) {
            {{"Up", "90 Deg"}, "need exactly three channels, found 2:"},
            {{"Up", "90 Deg", "0 Deg", "Up"},
             "found 4 channels; choose three with --channels N00,N90,UP (numbers from this list):"},
+           // More than three: the one set that its files place at the ground.
+           {{"90 Deg@Roof", "0 Deg@Roof", "Up@Roof", "90 Deg@Ground Floor", "0 Deg@Ground floor", "Up@Ground Floor"},
+            "435"},
+           {{"Up@borehole", "N-S@borehole", "E-W@borehole", "U-D@surface", "N-S@surface", "E-W@surface"}, "453"},
+           {{"90 Deg@Roof", "0 Deg@Roof", "Up@Roof", "90 Deg@3rd floor"},
+            "found 4 channels; choose three with --channels N00,N90,UP (numbers from this list):"},
+           {{"90 Deg@free field", "0 Deg@free field", "Up@free field", "90 Deg@surface", "0 Deg@surface", "Up@surface"},
+            "found 6 channels; choose three with --channels N00,N90,UP (numbers from this list):"},
        }) {
     EXPECT_EQ(c.pick, pick(c.words)) << c.words[0] << " " << c.words[1];
   }
