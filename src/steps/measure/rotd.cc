@@ -43,45 +43,50 @@ RotD from_peaks(std::array<double, kAngles>& peak) {
 // those outside the octagon of the points furthest along ±x, ±y, ±(x+y) and
 // ±(x-y), and of their negatives (a point inside it is inside the hull of
 // the points and their negatives, so it reaches no such largest). Most of a
-// record's response is small, so few points are left. Three passes: the four
-// largest |projections| (four points a vector), the points that reach them,
-// and the test, first against a disc inside the octagon (four points a
-// vector), then against its edges.
+// record's response is small, so few points are left. Two passes, four
+// points a vector: the four largest |projections| and where they are; the
+// test, first against a disc inside the octagon, then against its edges.
 #if defined(__x86_64__) && !defined(__clang__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 std::vector<Point>
 hull_candidates(std::span<const double> x, std::span<const double> y) {
   const std::size_t n = x.size(), whole = n / 4 * 4;  // four points at a time, then the rest
+  using Index = decltype(Quad{} > Quad{});            // four lanes of 64-bit integers
   Quad most4[4] = {};
+  Index at4[4] = {};  // where each lane's largest is
   for (std::size_t k = 0; k < whole; k += 4) {
     Quad qx, qy;
     load(qx, &x[k]);
     load(qy, &y[k]);
-    raise_to_magnitude(most4[0], qx);
-    raise_to_magnitude(most4[1], qx + qy);
-    raise_to_magnitude(most4[2], qy);
-    raise_to_magnitude(most4[3], qy - qx);
+    const auto i = static_cast<long long>(k);
+    const Index here = {i, i + 1, i + 2, i + 3};
+    const Quad along[4] = {qx, qx + qy, qy, qy - qx};
+    for (std::size_t d = 0; d < 4; ++d) {
+      const Quad size = reinterpret_cast<Quad>(reinterpret_cast<Index>(along[d]) & ~reinterpret_cast<Index>(-Quad{}));
+      const Index more = size > most4[d];
+      most4[d] =
+          reinterpret_cast<Quad>((more & reinterpret_cast<Index>(size)) | (~more & reinterpret_cast<Index>(most4[d])));
+      at4[d] = (more & here) | (~more & at4[d]);
+    }
   }
-  double most[4] = {0, 0, 0, 0};
-  for (std::size_t d = 0; d < 4; ++d)
-    for (std::size_t l = 0; l < 4; ++l) most[d] = std::max(most[d], most4[d][l]);
+  double most[4] = {-1, -1, -1, -1};
+  std::size_t at[4] = {};
+  for (std::size_t d = 0; d < 4; ++d) {
+    for (std::size_t l = 0; l < 4 && whole > 0; ++l) {
+      if (most4[d][l] > most[d]) most[d] = most4[d][l], at[d] = static_cast<std::size_t>(at4[d][l]);
+    }
+  }
   for (std::size_t k = whole; k < n; ++k) {
-    most[0] = std::max(most[0], std::fabs(x[k]));
-    most[1] = std::max(most[1], std::fabs(x[k] + y[k]));
-    most[2] = std::max(most[2], std::fabs(y[k]));
-    most[3] = std::max(most[3], std::fabs(y[k] - x[k]));
+    const double along[4] = {x[k], x[k] + y[k], y[k], y[k] - x[k]};
+    for (std::size_t d = 0; d < 4; ++d)
+      if (std::fabs(along[d]) > most[d]) most[d] = std::fabs(along[d]), at[d] = k;
   }
   Point far[4] = {};  // in turn round the origin: along x, x+y, y, y-x, each turned to the positive side
-  bool found[4] = {};
-  for (std::size_t k = 0, left = 4; k < n && left > 0; ++k) {
+  for (std::size_t d = 0; d < 4 && n > 0; ++d) {
+    const std::size_t k = at[d];
     const double along[4] = {x[k], x[k] + y[k], y[k], y[k] - x[k]};
-    for (std::size_t d = 0; d < 4; ++d) {
-      if (found[d] || std::fabs(along[d]) != most[d]) continue;
-      far[d] = along[d] < 0 ? Point{-x[k], -y[k]} : Point{x[k], y[k]};
-      found[d] = true;
-      --left;
-    }
+    far[d] = along[d] < 0 ? Point{-x[k], -y[k]} : Point{x[k], y[k]};
   }
   // The octagon far[0..3], -far[0..3] is symmetric: four edges give its
   // distance from the origin, and four pairs of parallel edges its inside.
@@ -192,11 +197,31 @@ RotD rotd_of(std::span<const double> x, std::span<const double> y) {
   if (n == 0) return {};
   const std::vector<Point> hull = convex_hull(hull_candidates(x.first(n), y.first(n)));
   std::array<double, kAngles> peak;
+  const auto along = [&](std::size_t i, Point d) { return hull[i].x * d.x + hull[i].y * d.y; };
+  const std::size_t v = hull.size();
+  if (v < 3) {
+    for (std::size_t j = 0; j < kAngles; ++j) {
+      double most = 0.0;
+      for (std::size_t i = 0; i < v; ++i) most = std::max(most, std::fabs(along(i, directions()[j])));
+      peak[j] = most;
+    }
+    return from_peaks(peak);
+  }
+  // Round the hull (counter-clockwise) with the directions: the vertex
+  // furthest along d, and the one furthest along -d, only move forward as d
+  // turns (rotating calipers).
+  std::size_t ahead = 0, behind = 0;
+  for (std::size_t i = 1; i < v; ++i) {
+    if (along(i, directions()[0]) > along(ahead, directions()[0])) ahead = i;
+    if (along(i, directions()[0]) < along(behind, directions()[0])) behind = i;
+  }
   for (std::size_t j = 0; j < kAngles; ++j) {
     const Point d = directions()[j];
-    double most = 0.0;
-    for (const Point& v : hull) most = std::max(most, std::fabs(v.x * d.x + v.y * d.y));
-    peak[j] = most;
+    for (std::size_t steps = 0; steps < v && along((ahead + 1) % v, d) >= along(ahead, d); ++steps)
+      ahead = (ahead + 1) % v;
+    for (std::size_t steps = 0; steps < v && along((behind + 1) % v, d) <= along(behind, d); ++steps)
+      behind = (behind + 1) % v;
+    peak[j] = std::max(along(ahead, d), -along(behind, d));
   }
   return from_peaks(peak);
 }
