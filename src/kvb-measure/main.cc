@@ -27,9 +27,10 @@ const char kUsage[] =
     "                   [--periods P,P,...] [--damping D,D,...]\n"
     "                   [--short-periods exact|band-limited]\n"
     "                   [--fas-smoothing konno-ohmachi[:B]] DIR...\n"
-    "Measure the record in each DIR that kvb-split wrote (KVB-N00.txt, KVB-N90.txt,\n"
-    "KVB-UP.txt and KVB-record.json), each component's samples at their own step,\n"
-    "the whole record: PGA, PGV and PGD (trapezoidal rule from rest, no baseline\n"
+    "Measure the record in each DIR that kvb-split wrote (KVB-record.json and\n"
+    "KVB-full.csv; the component files of a folder written before it): each\n"
+    "component's own samples at the record's own step, the whole record.\n"
+    "PGA, PGV and PGD (trapezoidal rule from rest, no baseline\n"
     "correction), Arias intensity, D5-95, D5-75, CAV, Housner intensity, the\n"
     "response spectra (PSA, SA, SD, SV) and RotD50/RotD100 of the two horizontals.\n"
     "Writes DIR/spectrum.csv and DIR/fas.csv, adds \"summary\" to\n"
@@ -41,8 +42,8 @@ const char kUsage[] =
     "                       csv      accel_<unit>.csv (time_s and the components)\n"
     "                       at2      N00.AT2, N90.AT2, UP.AT2 (PEER layout, in g)\n"
     "  -u, --units UNIT   the unit of columns and csv: g (default), m/s2, cm/s2\n"
-    "  -p, --periods LIST the spectrum's periods in seconds (default: 100 from 0.01\n"
-    "                     to 10 s and the 21 of NGA-West2, 117 in all)\n"
+    "  -p, --periods LIST the spectrum's periods in seconds, 0.001 to 100 (default:\n"
+    "                     100 from 0.01 to 10 s and the 21 of NGA-West2, 117 in all)\n"
     "  -d, --damping LIST the spectra's damping ratios (default 0.05; the 5 %\n"
     "                     spectrum and RotD are always measured)\n"
     "      --short-periods exact|band-limited\n"
@@ -139,6 +140,8 @@ int parse_options(int argc, char** argv, MeasureOptions& opt, std::vector<std::s
         opt.periods = parse_numbers(optarg, positive);
         if (opt.periods.empty())
           return usage_error(std::string("--periods takes positive seconds separated by commas, not ") + optarg);
+        if (std::any_of(opt.periods.begin(), opt.periods.end(), [](double p) { return p < 0.001 || p > 100.0; }))
+          return usage_error(std::string("--periods takes periods from 0.001 to 100 s, not ") + optarg);
         break;
       case 'd':
         opt.dampings = parse_numbers(optarg, [](double d) { return d >= 0 && d < 1; });
