@@ -239,7 +239,9 @@ def title_lines(record):
     """The station and the record's start; the event, the record's name and
     'uncorrected'; what was done to the samples."""
     code, start, magnitude = _get(record, "station", "code"), _get(record, "start_time"), _get(record, "event", "magnitude")
-    first = _words(_words(_get(record, "station", "name"), code and "(%s)" % code), start and "record of %s" % start, sep=", ")
+    name = _get(record, "station", "name")
+    station = _words(name, code and "(%s)" % code) if name else code and "station %s" % code  # never "(CODE)" alone
+    first = _words(station, start and "record of %s" % start, sep=", ")
     second = _words(_words(_get(record, "event", "name"), _get(record, "event", "date")),
                     magnitude is not None and "M %g" % magnitude, _get(record, "record_id"),
                     _get(record, "processing", "level") == "uncorrected" and "uncorrected", sep=", ")

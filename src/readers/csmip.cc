@@ -225,7 +225,8 @@ void read_pairs(TextFile& file, const std::string& first, long start, Channel& c
 // What the header says of the earthquake and the record: "WHITTIER EARTHQUAKE"
 // on one of lines 2 to 4, "(ORIGIN(CIT): 10/01/87, 14:42:20.0 GMT)", "ML=6.1(CIT)",
 // "Start time:  2/13/12, 21:06:45.0 UTC" or "TRIGGER TIME: 05/02/83, 16:42:48.2 PDT",
-// and "bandpass filtered with 3 dB pts at   .30 and 40.00 cyc/sec".
+// "bandpass filtered with 3 dB pts at   .30 and 40.00 cyc/sec" and (Volume 2)
+// "Initial velocity  =      .257   cm/sec".
 void describe_record(Channel& ch) {
   const std::vector<std::string>& lines = ch.header_lines;
   for (std::size_t k = 1; k < 4 && k < lines.size() && ch.event.empty(); ++k) {
@@ -243,6 +244,7 @@ void describe_record(Channel& ch) {
   for (const char* key : {"mw=", "ml=", "ml:"}) {
     if (!ch.magnitude) ch.magnitude = plausible_magnitude(number_after_key(lines, key));
   }
+  ch.initial_velocity_cm_s = number_after_key(lines, "initial velocity");  // "Initial velocity  =   .257   cm/sec"
   for (const char* key : {"start time:", "trigger time:"}) {
     std::string text = after(lines, key);
     auto t = us_time(text);

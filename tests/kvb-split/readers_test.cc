@@ -89,7 +89,14 @@ TEST(Readers, GiveTheRecordsIdentity) {
     ReadResult r = read_as(c.format, c.bytes, c.path);
     ASSERT_EQ("", r.error);
     EXPECT_EQ(c.identity, identity(r.channels[0]));
+    EXPECT_FALSE(r.channels[0].initial_velocity_cm_s) << "none stated";
   }
+  // A CSMIP Volume 2 may start moving: its header says so.
+  std::string moving = pdt;
+  moving.replace(moving.find("TEXT HEADER LINE 21"), 19, "INITIAL VELOCITY  =   -2.482   CM/SEC");
+  ReadResult r = read_as(kCsmipV2Format, moving, "r.v2");
+  ASSERT_EQ("", r.error);
+  EXPECT_EQ(r.channels[0].initial_velocity_cm_s.value_or(0), -2.482);
 }
 
 TEST(Readers, ReadStationCoordinatesAsHeadersWriteThem) {

@@ -192,6 +192,7 @@ class Tools(unittest.TestCase):
             (head + "0.1,1,1,1\n0,1,1,1\n", 1, "bad.csv:3: not a row of a spectrum"),
             (head + "0.1,1,nan,1\n", 1, "bad.csv:2: not a row of a spectrum"),
             (head, 1, "bad.csv: no spectrum to plot"),
+            (head.replace("\n", ",RotD50_g,RotD100_g,N00_sa_g_d0.05\n") + "0.1,1,1,1,1,1\n", 1, "bad.csv:2: not a row"),
         ]:
             with self.subTest(text=text):
                 write("bad.csv", text)
@@ -199,6 +200,16 @@ class Tools(unittest.TestCase):
                 self.assertEqual(got.returncode, status, got.stderr)
                 self.assertIn(says, got.stderr)
         self.assertEqual(read("bad.png", "rb")[16:24], (1200).to_bytes(4, "big") + (800).to_bytes(4, "big"))
+        # kvb-measure's columns: RotD50 drawn with the three; a station without a name is not "(CE1)".
+        os.mkdir("rec")
+        write("rec/spectrum.csv", "period_s,N00_g,N90_g,UP_g,RotD50_g,RotD100_g,N00_sa_g_d0.05\n0.1,1,2,0,1.5,2.2,1\n1,0.5,0.4,0,0.45,0.6,0.5\n")
+        write("rec/KVB-record.json", json.dumps({"station": {"code": "CE1", "name": ""}}))
+        self.stand_in("gnuplot", 'tee "%s/script" | "%s" "$@"\n' % (self.dir, GNUPLOT))
+        got = self.run_tool("plot-psa", "rec/spectrum.csv")
+        self.assertEqual(got.returncode, 0, got.stderr)
+        script = read("script")
+        for want in ["5 % damping", "'station CE1'", "using 1:5 with lines linewidth 2 dashtype 2", "'RotD50: peak 1.500 g at 0.1 s'"]:
+            self.assertIn(want, script)
 
     # --- convert-all ------------------------------------------------------------------
     def test_own_files_refused_as_the_csv(self):
