@@ -74,7 +74,10 @@ AutoCorners auto_corners(const std::vector<double>& x, double dt, std::size_t on
   c.floor_hz = 1.0 / c.signal_seconds;
   c.ceiling_hz = std::min(kNyquistShare * nyquist, kHighestLowPassHz);
   std::vector<double> f;
-  for (double v = kLowestHz; v < nyquist; v *= std::pow(10.0, 1.0 / kFrequenciesPerDecade)) f.push_back(v);
+  // Up to just past the highest low-pass corner: what lies above is cut anyway.
+  for (double v = kLowestHz; v < std::min(nyquist, 1.1 * c.ceiling_hz);
+       v *= std::pow(10.0, 1.0 / kFrequenciesPerDecade))
+    f.push_back(v);
   const std::vector<double> s = konno_ohmachi(ss, f);
   std::vector<double> noise_level = konno_ohmachi(ns, f);
   // Stationary noise over the signal's longer window: its amplitude grows
