@@ -160,7 +160,7 @@ TEST(AutoCorners, FindTheOnsetAndTheBandAboveAKnownNoise) {
   const AutoCorners c = auto_corners(x, dt, onset);
   EXPECT_NEAR(c.low_hz, 0.19, 0.06);
   EXPECT_NEAR(c.high_hz, 23.0, 5.0);
-  EXPECT_NEAR(c.floor_hz, 1 / 100.0, 0.001);
+  EXPECT_NEAR(c.floor_hz, 1 / 40.0, 0.001) << "the noise window's longest period";
   EXPECT_EQ(c.ceiling_hz, 40.0) << "0.8 x the Nyquist frequency";
 }
 

@@ -71,7 +71,8 @@ AutoCorners auto_corners(const std::vector<double>& x, double dt, std::size_t on
   const AmplitudeSpectrum ss = amplitude_spectrum(signal, dt, length);
 
   const double nyquist = 0.5 / dt;
-  c.floor_hz = 1.0 / c.signal_seconds;
+  // The noise window says nothing of periods longer than itself.
+  c.floor_hz = 1.0 / std::min(c.signal_seconds, c.noise_seconds);
   c.ceiling_hz = std::min(kNyquistShare * nyquist, kHighestLowPassHz);
   std::vector<double> f;
   // Up to just past the highest low-pass corner: what lies above is cut anyway.

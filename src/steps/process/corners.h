@@ -32,7 +32,7 @@ struct AutoCorners {
   double high_hz = 0.0;        // low-pass corner
   double snr_low_hz = 0.0;     // where the ratio falls below kLeastSnr going down (0: it never does)
   double snr_high_hz = 0.0;    // where it falls below going up (0: it never does below the Nyquist frequency)
-  double floor_hz = 0.0;       // 1/(the signal's duration)
+  double floor_hz = 0.0;       // 1/(the shorter of the noise's and the signal's durations)
   double ceiling_hz = 0.0;     // min(kNyquistShare × Nyquist, kHighestLowPassHz)
   double peak_snr = 0.0;       // the ratio where the signal's spectrum is largest
   double noise_seconds = 0.0;  // the noise window: the samples before the onset
