@@ -5,7 +5,8 @@
 // answer; anything else that escapes, a sanitizer's report, a hang or a
 // memory blow-up is a finding. What is written must be what read-KVB holds:
 // at most 32992 samples a component, each fitting its field, a real time
-// step, and the record file valid JSON.
+// step, the record file valid JSON, and the full record (KVB-full.csv) read
+// back by kvb-measure's reader as the very samples written.
 // Input: byte 0 the options (bit 0 --resample, bit 1 --keep-interval, bit 2
 // --window auto, bit 3 --window 1:END with END = 2 + byte 2 seconds, bit 4
 // --channels with the numbers of byte 3: two bits each, 1 to 4); byte 1 the
@@ -24,11 +25,13 @@
 #include <vector>
 
 #include "readers/format.h"
+#include "readers/record_folder.h"
 #include "record/split_error.h"
 #include "split_support.h"
 #include "steps/selection.h"
 #include "steps/timing.h"
 #include "writers/component_file.h"
+#include "writers/full_record_file.h"
 #include "writers/record_file.h"
 
 using namespace kvb;
@@ -80,6 +83,10 @@ void run(const std::uint8_t* head, std::string_view files) {
     facts.components[c].file = layout::kNames[c];
   }
   if (!nlohmann::json::accept(record_json(facts))) std::abort();
+  // The full record reads back sample for sample.
+  const std::array<std::size_t, 3> counts = {facts.full.samples[0].size(), facts.full.samples[1].size(),
+                                             facts.full.samples[2].size()};
+  if (read_full_samples(full_record_text(facts.full), counts, "full") != facts.full.samples) std::abort();
 }
 
 }  // namespace

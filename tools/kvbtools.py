@@ -166,6 +166,19 @@ def discard(path):
         _temporaries.discard(path)
 
 
+def write_text(path, text):
+    """text made beside path and renamed into place, never written through a
+    link; OSError where it cannot be."""
+    fd, work = beside(path)
+    try:
+        with os.fdopen(fd, "w", encoding="utf-8", errors="surrogateescape", newline="") as f:
+            f.write(text)
+        put_in_place(work, path)
+    except OSError:
+        discard(work)
+        raise
+
+
 # KVB-record.json, as kvb-split writes it. Every key may be missing (older
 # record files) or null.
 class RecordError(Exception):

@@ -23,6 +23,7 @@
 #include "steps/selection.h"
 #include "steps/timing.h"
 #include "writers/component_file.h"
+#include "writers/full_record_file.h"
 #include "writers/output_files.h"
 #include "writers/record_file.h"
 #include "writers/signals.h"
@@ -67,7 +68,9 @@ const char kUsage[] =
     "  -h, --help            show this help and exit\n"
     "      --version         show the version and exit\n"
     "\n"
-    "Beside the component files, KVB-record.json tells what they hold and what was\n"
+    "Beside the component files, KVB-full.csv holds the record at its own step and\n"
+    "whole (time_s and the components in cm/s², for the measures), and\n"
+    "KVB-record.json tells what they hold and what was\n"
     "done: station, units, intervals, window, the CSV's real time step, peaks.\n"
     "The vertical channel goes to KVB-UP.txt, the horizontal nearer the north-south\n"
     "axis to KVB-N00.txt (the first horizontal when the file gives no azimuth), the\n"
@@ -350,6 +353,7 @@ void read_input(const std::string& path, const AgencyFormat* forced, std::vector
 int split(const Options& opt) {
   std::vector<std::string> names(layout::kNames.begin(), layout::kNames.end());
   names.push_back(kRecordFileName);
+  names.push_back(kFullRecordFileName);
   OutputDir out(opt.dir, opt.force);
   out.check_free(names);
 
@@ -382,6 +386,11 @@ int split(const Options& opt) {
   temps.push_back(out.create_temp(record));
   std::fputs(record_json(facts).c_str(), record);
   out.finish_temp(temps.back(), kRecordFileName);
+  std::FILE* whole = nullptr;
+  temps.push_back(out.create_temp(whole));
+  const std::string table = full_record_text(facts.full);
+  std::fwrite(table.data(), 1, table.size(), whole);
+  out.finish_temp(temps.back(), kFullRecordFileName);
 
   // What goes where is said before the files are placed: a run that cannot
   // say it places nothing, so that failure and placed files never go together.

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
+#include "record/full_record.h"
 #include "record/split_error.h"
 #include "writers/record_file.h"
 
@@ -82,6 +84,63 @@ std::vector<double> read_samples(std::string_view bytes, std::size_t samples, co
   return out;
 }
 
+std::array<std::vector<double>, 3> read_full_samples(std::string_view bytes, const std::array<std::size_t, 3>& counts,
+                                                     const std::string& shown) {
+  std::array<std::vector<double>, 3> out;
+  // A count is not trusted with memory: a value takes two bytes at least.
+  for (std::size_t c = 0; c < out.size(); ++c) out[c].reserve(std::min(counts[c], bytes.size() / 2));
+  const std::size_t rows = std::max({counts[0], counts[1], counts[2]});
+  std::size_t pos = bytes.find('\n'), line_number = 1;
+  if (bytes.substr(0, pos) != kFullRecordColumns)
+    throw MeasureError(shown + ": line 1 is not \"" + std::string(kFullRecordColumns) + "\"");
+  for (std::size_t row = 0; row < rows; ++row) {
+    ++line_number;
+    if (pos == std::string_view::npos || pos + 1 >= bytes.size())
+      throw MeasureError(shown + ": " + std::to_string(row) + " rows where " + kRecordFileName + " says " +
+                         std::to_string(rows));
+    const std::size_t from = pos + 1;
+    pos = bytes.find('\n', from);
+    const std::string_view line = bytes.substr(from, pos == std::string_view::npos ? pos : pos - from);
+    std::size_t cell = line.find(',');
+    for (std::size_t c = 0; c < out.size(); ++c) {
+      const std::size_t begin = cell == std::string_view::npos ? line.size() : cell + 1;
+      cell = line.find(',', begin);
+      const std::string_view text = line.substr(begin, cell == std::string_view::npos ? cell : cell - begin);
+      double value = 0.0;
+      const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+      if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        throw MeasureError(shown + ": line " + std::to_string(line_number) + ", column " + std::to_string(c + 2) +
+                           ": not a number: \"" + escaped(text) + "\"");
+      if (row < counts[c]) out[c].push_back(value);
+    }
+  }
+  return out;
+}
+
+namespace {
+
+// The full record that the record file names: its step, from its first sample.
+void read_full_record(RecordFolder& r) {
+  const std::string record_path = escaped(r.dir + "/" + kRecordFileName);
+  const ordered_json* samples = at(r.record, "/full_record/samples");
+  std::array<std::size_t, 3> counts{};
+  for (std::size_t c = 0; c < counts.size(); ++c) {
+    if (!samples || !samples->is_array() || samples->size() != counts.size() || !(*samples)[c].is_number_unsigned())
+      throw MeasureError(record_path + ": full_record.samples is not three sample counts");
+    counts[c] = (*samples)[c].get<std::size_t>();
+  }
+  r.time_step = number_or(r.record, "/full_record/time_step", 0.0);
+  if (!(r.time_step > 0.0) || !std::isfinite(r.time_step))
+    throw MeasureError(record_path + ": no positive full_record.time_step");
+  r.start = 0.0;
+  r.full = true;
+  const std::string path = r.dir + "/" + kFullRecordFileName;
+  std::array<std::vector<double>, 3> parts = read_full_samples(read_text(path), counts, escaped(path));
+  for (std::size_t c = 0; c < parts.size(); ++c) r.components[c].samples = std::move(parts[c]);
+}
+
+}  // namespace
+
 RecordFolder read_record_folder(const std::string& dir) {
   RecordFolder r;
   r.dir = dir;
@@ -104,7 +163,9 @@ RecordFolder read_record_folder(const std::string& dir) {
       throw MeasureError(escaped(record_path) + ": no sample count for " + file);
     const ordered_json* zeros = at(r.record, (where + "/zeros").c_str());
     comp.zeros = zeros && zeros->is_boolean() && zeros->get<bool>();
-    comp.samples = read_samples(read_text(path), count->get<std::size_t>(), escaped(path));
+    if (!at(r.record, "/full_record/file"))
+      comp.samples = read_samples(read_text(path), count->get<std::size_t>(), escaped(path));
   }
+  if (at(r.record, "/full_record/file")) read_full_record(r);
   return r;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "record/channel.h"
+#include "record/full_record.h"
 #include "steps/resample.h"
 
 namespace kvb {
@@ -52,6 +53,8 @@ struct RecordFacts {
     std::size_t record_samples = 0;  // before the cut
   };
   std::optional<Cut> window;
+  // The record at its own step and whole, written beside the component files.
+  FullRecord full;
   // UP is a vertical of zeros (--missing-vertical zeros on a record of two
   // horizontals): the one component without a channel of its own.
   bool vertical_zeros() const { return components[2].channel == nullptr; }

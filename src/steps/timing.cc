@@ -7,6 +7,7 @@
 
 #include "readers/text_fields.h"
 #include "record/split_error.h"
+#include "steps/full_record.h"
 
 namespace kvb {
 
@@ -213,7 +214,12 @@ void settle_interval(std::array<Channel, 3>& chosen, std::size_t count, const Ti
   const bool off_step = !shared || !same_interval(interval, kReadKvbInterval);
   if (off_step && options.interval == IntervalChoice::kRefuse)
     refuse_interval(chosen, count, shared, shared && !options.window ? window_too(chosen, count) : "");
+  // The full record at the record's own step, before any resampling; of
+  // channels at different steps, only once they are resampled to one.
+  const std::string even = facts.uneven_times ? "put on an even grid at the median step of the sample times" : "";
+  if (shared) facts.full = full_record_of(chosen, count, even);
   if (off_step && options.interval == IntervalChoice::kResample) resample_all(chosen, count, options, facts);
+  if (!shared) facts.full = full_record_of(chosen, count, "resampled to 0.005 s: the channels' own steps differ");
   for (std::size_t c = 1; c < count; ++c) {
     if (!same_interval(chosen[c].interval, chosen[0].interval))
       throw SplitError("the channels keep different intervals (" + name_of(chosen[0]) + " " +

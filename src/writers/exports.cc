@@ -69,22 +69,24 @@ std::string opensees_line(int tag, const std::string& file, const Unit& unit, do
 std::string csv_file_name(const Unit& unit) { return std::string("accel_") + unit.token + ".csv"; }
 
 std::string csv_text(const RecordFolder& r, const Unit& unit) {
+  return csv_table(r.components, r.time_step, r.start, unit);
+}
+
+std::string csv_table(const std::array<Component, 3>& components, double step, double start, const Unit& unit) {
   std::string out = "time_s";
   std::size_t rows = 0;
-  for (const Component& c : r.components) {
+  for (const Component& c : components) {
     out += "," + c.name + "_" + unit.token;
     rows = std::max(rows, c.samples.size());
   }
   out += "\n";
-  const int decimals = std::max(decimals_of(r.time_step), decimals_of(r.start));
+  out.reserve(out.size() + rows * 48);
+  const int decimals = std::max(decimals_of(step), decimals_of(start));
   char time[48];
   for (std::size_t k = 0; k < rows; ++k) {
-    std::snprintf(time, sizeof time, "%.*f", decimals, r.start + static_cast<double>(k) * r.time_step);
+    std::snprintf(time, sizeof time, "%.*f", decimals, start + static_cast<double>(k) * step);
     out += time;
-    for (const Component& c : r.components) {
-      out += ",";
-      if (k < c.samples.size()) out += shortest(c.samples[k] / unit.cm_s2);
-    }
+    for (const Component& c : components) out += "," + shortest(k < c.samples.size() ? c.samples[k] / unit.cm_s2 : 0.0);
     out += "\n";
   }
   return out;

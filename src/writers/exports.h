@@ -34,6 +34,10 @@ std::string opensees_line(int tag, const std::string& file, const Unit& unit, do
 // "accel_g.csv": time_s and the three components, a row a sample.
 std::string csv_file_name(const Unit& unit);
 std::string csv_text(const RecordFolder& r, const Unit& unit);
+// The same table of any components step seconds apart from start: the
+// header "time_s,N00_g,...", the time with as many decimals as step and start
+// need, the values in their shortest text; a shorter component ends in zeros.
+std::string csv_table(const std::array<Component, 3>& components, double step, double start, const Unit& unit);
 
 // "N00.AT2": four header lines, then the values in g, five a line as E15.7.
 std::string at2_file_name(const Component& c);

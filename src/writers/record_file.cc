@@ -119,6 +119,15 @@ std::string record_json(const RecordFacts& facts) {
   out["csv_time_step"] = facts.csv_time_step;
   out["time_column_scale"] = facts.csv_time_step / kReadKvbInterval;
   out["done"] = done_json(facts);
+  if (const FullRecord* full = &facts.full; full->step > 0) {
+    out["full_record"] = {{"file", kFullRecordFileName},
+                          {"what",
+                           "the record at its own step and whole, before any resampling or window for read-KVB's CSV; "
+                           "the measures are taken from it"},
+                          {"time_step", full->step},
+                          {"samples", {full->samples[0].size(), full->samples[1].size(), full->samples[2].size()}},
+                          {"made_even", full->how.empty() ? ordered_json(nullptr) : ordered_json(full->how)}};
+  }
   ordered_json components = ordered_json::array();
   for (const RecordComponent& c : facts.components) components.push_back(component_json(c));
   out["components"] = components;

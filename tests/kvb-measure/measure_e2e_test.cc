@@ -143,4 +143,46 @@ TEST(MeasureE2e, FailuresAndUsage) {
   }
 }
 
+// A folder with the full record is measured on it, at its own step from its
+// first sample, not on the component files (a window at 0.01 s here); a full
+// record that does not hold what the record file says fails the folder.
+TEST(MeasureE2e, MeasuresTheFullRecordWhereTheFolderHasIt) {
+  const std::string full_json =
+      R"(  "full_record": {"file": "KVB-full.csv", "time_step": 0.005, "samples": [4, 4, 4]},)";
+  const std::string header = "time_s,N00_cm_s2,N90_cm_s2,UP_cm_s2\n";
+  const struct {
+    std::string record_line, table;
+    const char* error;  // after "kvb-measure: rec/"
+  } cases[] = {
+      {full_json, header + "0,0,1,0\n0.005,-60,2,0\n0.01,30,0,0\n0.015,0,0,0\n", nullptr},
+      {full_json, "time_s,N00_g\n", "KVB-full.csv: line 1 is not \"time_s,N00_cm_s2,N90_cm_s2,UP_cm_s2\""},
+      {full_json, header + "0,0,1,0\n", "KVB-full.csv: 1 rows where KVB-record.json says 4"},
+      {full_json, header + "0,0,1,0\n0.005,nan,2,0\n", "KVB-full.csv: line 3, column 2: not a number: \"nan\""},
+      {full_json, header + "0,0,1\n", "KVB-full.csv: line 2, column 4: not a number: \"\""},
+      {R"(  "full_record": {"file": "KVB-full.csv", "time_step": 0.005, "samples": [4, 4]},)", header,
+       "KVB-record.json: full_record.samples is not three sample counts"},
+      {R"(  "full_record": {"file": "KVB-full.csv", "time_step": -1, "samples": [1, 1, 1]},)", header,
+       "KVB-record.json: no positive full_record.time_step"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    write_record(dir);
+    std::string record = kRecord;
+    record.insert(record.find("  \"done\""), c.record_line + "\n");
+    dir.write("rec/KVB-record.json", record);
+    dir.write("rec/KVB-full.csv", c.table);
+    const RunResult r = kvb_measure(dir, {"--periods", "0.1", "rec"});
+    if (c.error) {
+      EXPECT_TRUE(r.exited(1)) << r.describe();
+      EXPECT_EQ(r.err, std::string("kvb-measure: rec/") + c.error + "\n");
+      continue;
+    }
+    ASSERT_TRUE(r.exited(0)) << r.describe() << r.err;
+    const JsonDoc doc(dir.read("rec/KVB-record.json").value_or(""));
+    EXPECT_EQ(doc.number("/summary/components/0/pga_cm_s2"), 60.0);
+    EXPECT_EQ(doc.number("/summary/components/0/pga_time_s"), 0.005);
+    EXPECT_EQ(doc.number("/summary/components/1/pga_cm_s2"), 2.0);
+  }
+}
+
 }  // namespace

@@ -34,7 +34,8 @@ using test_support::RunResult;
 using test_support::TempDir;
 
 // The set a run places: the three component files and the record file.
-const std::vector<std::string> kSet = {layout::kNames[0], layout::kNames[1], layout::kNames[2], "KVB-record.json"};
+const std::vector<std::string> kSet = {layout::kNames[0], layout::kNames[1], layout::kNames[2], "KVB-full.csv",
+                                       "KVB-record.json"};
 
 std::string record(int points) {
   return volume_file({{1, "360 Deg", samples(points, 1, 100000000)},
@@ -320,7 +321,7 @@ TEST(KvbSplitHostile, ARunWaitsForTheDirectoryLockToPlaceItsSet) {
     ChildProcess child(split_options(dir, force ? std::vector<std::string>{"--force", "-o", "out", "rec0.v2"}
                                                 : std::vector<std::string>{"-o", "out", "rec0.v2"}));
     EXPECT_TRUE(child.wait_until_in_syscall(SYS_flock, -1, std::chrono::seconds(10))) << force;
-    EXPECT_EQ(4u, dir.list("out").size()) << "only the run's temporary files while it waits";
+    EXPECT_EQ(kSet.size(), dir.list("out").size()) << "only the run's temporary files while it waits";
     old_set(dir);  // what another run placed meanwhile
     close(held);
     RunResult r = child.finish();

@@ -16,6 +16,7 @@
 #include "child_process.h"
 #include "component_layout.h"
 #include "generators/csmip.h"
+#include "json_doc.h"
 #include "temp_dir.h"
 
 namespace {
@@ -27,6 +28,7 @@ using test_support::TempDir;
 
 using layout::kNames;
 const char* const kRecordFile = "KVB-record.json";
+const char* const kFullRecordFile = "KVB-full.csv";
 
 RunResult kvb_split(const TempDir& dir, std::vector<std::string> args) {
   args.insert(args.begin(), KVB_SPLIT);
@@ -144,7 +146,8 @@ void check_split(const GenOptions& opt, int points) {
       EXPECT_EQ(expected_component(ch, opt), made) << kNames[c];
     }
   }
-  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], kRecordFile}), entries(dir.file("out")));
+  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], kFullRecordFile, kRecordFile}),
+            entries(dir.file("out")));
 }
 
 TEST(KvbSplit, Volume2LowerCaseCrLfTouchingFieldsShortLastLineDosPadding) {
@@ -312,6 +315,54 @@ TEST(KvbSplit, RefusesWhatReadKvbWouldShowWrongAndWarnsOfTheRest) {
   }
 }
 
+// KVB-full.csv holds the record at its own step and whole, whatever read-KVB's
+// component files needed: every sample as read, in cm/s².
+TEST(KvbSplit, TheFullRecordKeepsEverySampleAtItsOwnStep) {
+  const struct {
+    double interval;
+    int points;
+    std::vector<std::string> args;
+    const char* first_times;
+  } cases[] = {
+      {0.02, 50, {"--resample"}, "0.00,0.02,"},
+      {0.005, 33001, {"--window", "auto"}, "0.000,0.005,"},
+      {0.01, 50, {"--keep-interval"}, "0.00,0.01,"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    GenOptions opt;
+    opt.interval = c.interval;
+    auto channels = three_channels(opt, c.points);
+    dir.write("rec.v2", volume_file(channels, opt));
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-o", "out", "rec.v2"});
+    const RunResult r = kvb_split(dir, args);
+    ASSERT_TRUE(r.exited(0)) << r.describe() << r.err;
+    const std::string table = dir.read("out/KVB-full.csv").value_or("");
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t at = 0, end; (end = table.find('\n', at)) != std::string::npos; at = end + 1) {
+      rows.emplace_back();
+      for (std::size_t from = at, comma;; from = comma + 1) {
+        comma = std::min(table.find(',', from), end);
+        rows.back().push_back(table.substr(from, comma - from));
+        if (comma == end) break;
+      }
+    }
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(c.points) + 1) << c.interval;
+    EXPECT_EQ(join({"time_s", "N00_cm_s2", "N90_cm_s2", "UP_cm_s2"}), join(rows[0]));
+    EXPECT_EQ(rows[1][0] + "," + rows[2][0] + ",", c.first_times);
+    // N00 is the file's third channel, N90 its first, UP its second.
+    for (std::size_t k = 0; k < static_cast<std::size_t>(c.points); ++k)
+      for (std::size_t col : {1u, 2u, 3u}) {
+        const GenChannel& ch = channels[col == 1 ? 2 : col == 2 ? 0 : 1];
+        ASSERT_NEAR(std::stod(rows[k + 1][col]), static_cast<double>(ch.micro[k]) * 1e-6, 1e-12) << k;
+      }
+    const JsonDoc doc(dir.read("out/KVB-record.json").value_or(""));
+    EXPECT_EQ(doc.number("/full_record/time_step"), c.interval);
+    EXPECT_EQ(doc.number("/full_record/samples/2"), c.points);
+  }
+}
+
 TEST(KvbSplit, KeepsExistingComponentFilesUnlessForced) {
   TempDir dir;
   GenOptions opt;
@@ -327,7 +378,8 @@ TEST(KvbSplit, KeepsExistingComponentFilesUnlessForced) {
   r = kvb_split(dir, {"--force", "rec.v2"});
   EXPECT_TRUE(r.exited(0)) << r.describe() << r.err;
   EXPECT_EQ(expected_component(channels[0], opt), dir.read(kNames[1]));
-  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], kRecordFile, "rec.v2"}), dir.list());
+  EXPECT_EQ((std::vector<std::string>{kNames[0], kNames[1], kNames[2], kFullRecordFile, kRecordFile, "rec.v2"}),
+            dir.list());
 }
 
 // Replaces the first occurrence of from in s.

@@ -10,7 +10,7 @@ build=$2
 
 "$cmake" --install "$build" --prefix "$tmp" >/dev/null
 check "cmake --install succeeds" [ $? -eq 0 ]
-for program in read-KVB kvb-split kvb-measure plot-accel plot-psa convert-all kvb-convert; do
+for program in read-KVB kvb-split kvb-measure plot-accel plot-psa convert-all kvb-convert kvb-suite; do
   check "bin/$program" [ -x "$tmp/bin/$program" ]
   page=$tmp/share/man/man1/$program.1
   check "man1/$program.1" [ -s "$page" ]
@@ -26,7 +26,7 @@ done
 check "the installed kvb-split runs" [ $? -eq 0 ]
 "$tmp/bin/kvb-measure" --help | grep -q '^Usage: kvb-measure'
 check "the installed kvb-measure runs" [ $? -eq 0 ]
-for tool in plot-accel plot-psa convert-all kvb-convert; do
+for tool in plot-accel plot-psa convert-all kvb-convert kvb-suite; do
   (cd / && "$tmp/bin/$tool" -h) | grep -q "^Usage: $tool"
   check "the installed $tool runs" [ $? -eq 0 ]
 done

@@ -1,0 +1,18 @@
+// The full record of the chosen channels, taken on their way to read-KVB.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+#include "record/channel.h"
+#include "record/full_record.h"
+
+namespace kvb {
+
+// The first `count` chosen channels (N00, N90 and, unless it is to be zeros,
+// UP), which share one even interval, as they are; UP of zeros as long as the
+// longer horizontal when count is 2. how: see FullRecord.
+FullRecord full_record_of(const std::array<Channel, 3>& chosen, std::size_t count, std::string how);
+
+}  // namespace kvb
