@@ -267,11 +267,15 @@ void cut_window(std::array<Channel, 3>& chosen, std::size_t count, const WindowR
 
 std::string interval_text(double seconds) { return number_text("%g s", seconds); }
 
-RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options,
-                        std::vector<std::string>& warnings) {
+RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options, std::vector<std::string>& warnings,
+                        const AtOwnStep& at_own_step) {
   const std::size_t count = options.vertical_zeros ? 2 : 3;  // channels with samples of their own
   RecordFacts facts = facts_as_read(chosen, count);
   even_out(chosen, count, options, facts);
+  if (at_own_step && at_own_step(chosen, count)) {
+    for (std::size_t c = 0; c < count; ++c)
+      facts.components[c].source_peak = peak_of(chosen[c].samples, chosen[c].interval);
+  }
   settle_interval(chosen, count, options, facts, warnings);
   const double dt = facts.csv_time_step;
 

@@ -8,7 +8,6 @@
 #include "component_layout.h"
 #include "record/split_error.h"
 #include "steps/process/filters.h"
-#include "steps/resample.h"
 
 namespace kvb {
 
@@ -24,18 +23,6 @@ bool takes(const Channel& ch, const ProcessOptions& o) {
   if (o.corners == ProcessOptions::Corners::kNone) return false;
   if (ch.processing == "uncorrected") return true;
   return ch.processing == "corrected" && o.corrected_too && o.corners == ProcessOptions::Corners::kGiven;
-}
-
-// A channel of uneven times on the even grid settle_time would give it.
-void even_out(Channel& ch, ComponentProcessing& done) {
-  if (ch.times.empty()) return;
-  const double step = even_step(ch.times);
-  if (!(step > 0.0) || even_grid_length(ch.times, step) > 2e6)
-    throw SplitError(escaped(ch.source) + ": the samples' uneven times leave no even step to filter at");
-  ch.samples = to_even_grid(ch.times, ch.samples, step);
-  ch.times.clear();
-  ch.interval = step;
-  done.evened = true;
 }
 
 void check_band(const std::string& name, double low, double high, double dt) {
@@ -83,7 +70,8 @@ std::optional<ProcessingFacts> process_record(std::array<Channel, 3>& chosen, st
   if (taken.empty()) return std::nullopt;
   facts.source_level = chosen[taken.front()].processing;
   for (std::size_t c : taken) {
-    even_out(chosen[c], facts.components[c]);
+    if (!chosen[c].times.empty())
+      throw SplitError(escaped(chosen[c].source) + ": the samples are at uneven times; put them on an even grid first");
     facts.components[c].processed = true;
     facts.components[c].interval = chosen[c].interval;
     if (std::find(facts.sources.begin(), facts.sources.end(), chosen[c].source) == facts.sources.end())

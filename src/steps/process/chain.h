@@ -31,7 +31,6 @@ bool parse_filter(const std::string& text, ProcessOptions& options, std::string&
 // What the chain did to one component.
 struct ComponentProcessing {
   bool processed = false;
-  bool evened = false;             // its uneven times were put on an even grid first
   double interval = 0.0;           // the step it was processed at
   double pre_event_seconds = 0.0;  // the mean's window; 0 for the whole record
   double mean = 0.0;               // cm/s², removed
@@ -52,8 +51,10 @@ struct ProcessingFacts {
 
 // Runs the chain on those of the first `count` chosen channels that the
 // options take (uncorrected ones unless --filter none; corrected ones only
-// with given corners and --process-corrected): their samples replaced, their
-// data lines dropped, their level "processed" and their corners stated.
+// with given corners and --process-corrected), at their even steps (uneven
+// times put on a grid first, as settle_time's at_own_step has them): their
+// samples replaced, their data lines dropped, their level "processed" and
+// their corners stated.
 // Nothing when no channel is processed. Throws SplitError where corners
 // cannot be chosen or the band is too narrow.
 std::optional<ProcessingFacts> process_record(std::array<Channel, 3>& chosen, std::size_t count,
