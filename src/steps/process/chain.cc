@@ -8,6 +8,7 @@
 #include "component_layout.h"
 #include "record/split_error.h"
 #include "steps/process/filters.h"
+#include "steps/timing.h"
 
 namespace kvb {
 
@@ -121,6 +122,10 @@ std::optional<ProcessingFacts> process_record(std::array<Channel, 3>& chosen, st
     check_band(std::string(layout::kComponents[c]), done.low_hz, done.high_hz, dt);
     cosine_taper(ch.samples, options.taper);
     const std::size_t pad = pad_samples(done.low_hz, dt, options.order);
+    if (pad > kMostRecordSamples)
+      throw SplitError(std::string(layout::kComponents[c]) + ": the filter's pads would hold " + std::to_string(pad) +
+                       " samples at each end (" + number("%g s", static_cast<double>(pad) * dt) + "), more than the " +
+                       std::to_string(kMostRecordSamples) + " kvb-split makes");
     done.pad_seconds = static_cast<double>(pad) * dt;
     zero_phase_band_pass(ch.samples, dt, done.low_hz, done.high_hz, options.order, pad);
     done.baseline = remove_baseline(ch.samples, dt);
