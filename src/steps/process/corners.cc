@@ -54,9 +54,10 @@ std::size_t onset_sample(const std::vector<double>& x) {
 }
 
 AutoCorners auto_corners(const std::vector<double>& x, double dt, std::size_t onset) {
+  onset = std::min(onset, x.size());  // the onset may come from a longer component
   AutoCorners c;
   c.noise_seconds = static_cast<double>(onset) * dt;
-  c.signal_seconds = static_cast<double>(x.size() - std::min(onset, x.size())) * dt;
+  c.signal_seconds = static_cast<double>(x.size() - onset) * dt;
   if (c.noise_seconds < kShortestNoiseSeconds)
     throw SplitError("no pre-event noise to choose the filter's corners from (the P wave begins " +
                      number("%.2f", c.noise_seconds) + " s into the record, less than " +
