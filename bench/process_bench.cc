@@ -42,7 +42,7 @@ void run(benchmark::State& state, const char* filter) {
     state.PauseTiming();
     std::array<kvb::Channel, 3> chosen = original;
     state.ResumeTiming();
-    benchmark::DoNotOptimize(kvb::process_record(chosen, 3, options));
+    benchmark::DoNotOptimize(kvb::process_record(chosen, {true, true, true}, options));
   }
 }
 

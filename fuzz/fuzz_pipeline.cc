@@ -88,10 +88,11 @@ void run(const std::uint8_t* head, std::string_view files) {
   std::array<Channel, 3> chosen = {channels[pick[kN00]], channels[pick[kN90]], channels[pick[kUp]]};
   std::vector<std::string> warnings;
   std::optional<ProcessingFacts> processed;
-  RecordFacts facts = settle_time(chosen, time_options(head), warnings, [&](auto& own, std::size_t count) {
-    processed = process_record(own, count, process_options(head));
-    return processed.has_value();
-  });
+  RecordFacts facts =
+      settle_time(chosen, time_options(head), warnings, [&](auto& placed, const std::array<bool, 3>& own) {
+        processed = process_record(placed, own, process_options(head));
+        return processed.has_value();
+      });
   facts.processing = std::move(processed);
   if (!(facts.csv_time_step > 0 && std::isfinite(facts.csv_time_step))) std::abort();
   for (std::size_t c = 0; c < 3; ++c) {

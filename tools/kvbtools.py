@@ -139,6 +139,8 @@ def finished(child):
 
 _umask = os.umask(0)
 os.umask(_umask)
+UMASK = _umask
+PNG_END = b"\0\0\0\0IEND\xaeB`\x82"  # the last chunk of a whole PNG
 
 
 def beside(target):
@@ -331,6 +333,19 @@ def record_beside(tool, path, extract):
         fail(tool, "%s: not a record file that %s can read" % (shown(name), tool))
 
 
+def ends_with(path, tail):
+    """Whether the file ends with tail (a PNG with its last chunk)."""
+    try:
+        with open(path, "rb") as f:
+            f.seek(0, os.SEEK_END)
+            if f.tell() < len(tail):
+                return False
+            f.seek(-len(tail), os.SEEK_END)
+            return f.read() == tail
+    except OSError:
+        return False
+
+
 def draw(tool, script, picture, what, size):
     """Run gnuplot on script (its terminal and output set here) into picture."""
     if not shutil.which("gnuplot"):
@@ -362,6 +377,9 @@ def draw(tool, script, picture, what, size):
     if os.path.getsize(temporary) == 0:
         discard(temporary)
         fail(tool, "gnuplot wrote no picture")
+    if not ends_with(temporary, PNG_END):  # a full disc cuts it short
+        discard(temporary)
+        fail(tool, "gnuplot wrote %s short, without its end (is the disc full?)" % shown(picture))
     try:
         put_in_place(temporary, picture)
     except OSError as e:

@@ -3,6 +3,7 @@
 // and exit statuses.
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -106,6 +107,8 @@ int parse_options(int argc, char** argv, MeasureOptions& opt, std::vector<std::s
         opt.periods = parse_periods(optarg);
         if (opt.periods.empty())
           return usage_error(std::string("--periods takes positive seconds separated by commas, not ") + optarg);
+        if (std::any_of(opt.periods.begin(), opt.periods.end(), [](double p) { return p < 0.001 || p > 100.0; }))
+          return usage_error(std::string("--periods takes periods from 0.001 to 100 s, not ") + optarg);
         break;
       case 'h': std::fputs(kUsage, stdout); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
       case 'V': std::puts("kvb-measure " KVB_VERSION); return std::fflush(stdout) == 0 ? 0 : kExitFailure;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -39,7 +40,7 @@ constexpr int kExitUsage = 2;
 constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
 
 const char kUsage[] =
-    "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90[,UP]]\n"
+    "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90[,UP]] [--borehole]\n"
     "                 [--resample[=METHOD] | --keep-interval] [--window auto|START:END]\n"
     "                 [--missing-vertical zeros] [--filter auto|none|LOW:HIGH]\n"
     "                 [--filter-order N] [--taper FRACTION] [--process-corrected] FILE...\n"
@@ -53,8 +54,14 @@ const char kUsage[] =
     "  -F, --format NAME     read every FILE as format NAME instead of recognising\n"
     "                        it from its content (names below)\n"
     "  -c, --channels A,B,C  the channels for N00, N90 and UP, numbered as in the\n"
-    "                        list kvb-split shows when there are more than three;\n"
-    "                        A,B (two horizontals) with --missing-vertical zeros\n"
+    "                        list kvb-split shows when there are more than three,\n"
+    "                        or named (the channel's number or orientation as its\n"
+    "                        file writes it, or its file's extension: NS2,EW2,UD2);\n"
+    "                        A,B (two horizontals) with --missing-vertical zeros.\n"
+    "                        Without it, of more channels than three the set at the\n"
+    "                        surface, free field or ground level is taken where\n"
+    "                        the files say which that is\n"
+    "      --borehole        take the borehole's set instead (KiK-net)\n"
     "      --resample        resample a record whose interval is not 0.005 s, or\n"
     "                        whose samples are at uneven times, to 0.005 s: linear\n"
     "                        (keeping every sample) where 0.005 s divides the\n"
@@ -67,6 +74,8 @@ const char kUsage[] =
     "      --window START:END  keep the seconds START to END from the first sample\n"
     "      --missing-vertical zeros  for a record of two horizontals, write a\n"
     "                        KVB-UP.txt of zeros\n"
+    "      --missing-horizontal zeros  for a record of one horizontal, write the\n"
+    "                        other horizontal's file of zeros\n"
     "      --filter auto     process an uncorrected record (the default): pre-event\n"
     "                        mean, cosine taper, zero-phase Butterworth band-pass\n"
     "                        with corners from its signal-to-noise ratio, baseline\n"
@@ -92,11 +101,13 @@ const char kUsage[] =
 struct Options {
   std::string dir = ".";
   bool force = false;
-  const AgencyFormat* format = nullptr;  // recognised from the content when null
-  std::vector<long> channels;            // --channels, 1-based
-  bool missing_vertical_zeros = false;   // --missing-vertical zeros: two horizontals may have an UP of zeros
-  TimeOptions time;                      // --resample, --keep-interval, --window
-  ProcessOptions process;                // --filter, --filter-order, --taper, --process-corrected
+  const AgencyFormat* format = nullptr;   // recognised from the content when null
+  std::vector<std::string> channels;      // --channels: numbers (1-based) or names
+  Sensor sensor = Sensor::kGround;        // --borehole
+  bool missing_vertical_zeros = false;    // --missing-vertical zeros: two horizontals may have an UP of zeros
+  bool missing_horizontal_zeros = false;  // --missing-horizontal zeros: one horizontal may have a second of zeros
+  TimeOptions time;                       // --resample, --keep-interval, --window
+  ProcessOptions process;                 // --filter, --filter-order, --taper, --process-corrected
   std::vector<std::string> inputs;
 };
 
@@ -106,6 +117,8 @@ enum LongOnly {
   kKeepInterval,
   kWindow,
   kMissingVertical,
+  kMissingHorizontal,
+  kBorehole,
   kFilter,
   kFilterOrder,
   kTaper,
@@ -138,23 +151,24 @@ std::optional<ResampleMethod> resample_method(const char* text) {
   return std::nullopt;
 }
 
-// "4,5,6" -> {4, 5, 6}; empty when it is not two or three positive numbers.
-std::vector<long> channel_numbers(const char* text) {
-  std::vector<long> numbers;
-  const char* p = text;
-  for (;;) {
-    if (*p < '0' || *p > '9') return {};
-    char* end = nullptr;
-    errno = 0;
-    long n = std::strtol(p, &end, 10);
-    if (errno != 0 || n < 1) return {};
-    numbers.push_back(n);
-    if (*end == '\0') break;
-    if (*end != ',') return {};
-    p = end + 1;
+// "4,5,6" -> {"4", "5", "6"}, "NS2,EW2,UD2" -> names; empty when it is not two
+// or three words of letters and digits (a number at least 1).
+std::vector<std::string> channel_words(const char* text) {
+  std::vector<std::string> words(1);
+  for (const char* p = text; *p; ++p) {
+    if (*p == ',') {
+      words.emplace_back();
+    } else if (std::isalnum(static_cast<unsigned char>(*p)) || *p == '-' || *p == '_') {
+      words.back() += *p;
+    } else {
+      return {};
+    }
   }
-  if (numbers.size() != 2 && numbers.size() != 3) return {};
-  return numbers;
+  for (const std::string& w : words) {
+    if (w.empty() || w.find_first_not_of('0') == std::string::npos || w.size() > 32) return {};
+  }
+  if (words.size() != 2 && words.size() != 3) return {};
+  return words;
 }
 
 const option kLongOptions[] = {{"output-dir", required_argument, nullptr, 'o'},
@@ -167,6 +181,8 @@ const option kLongOptions[] = {{"output-dir", required_argument, nullptr, 'o'},
                                {"keep-interval", no_argument, nullptr, kKeepInterval},
                                {"window", required_argument, nullptr, kWindow},
                                {"missing-vertical", required_argument, nullptr, kMissingVertical},
+                               {"missing-horizontal", required_argument, nullptr, kMissingHorizontal},
+                               {"borehole", no_argument, nullptr, kBorehole},
                                {"filter", required_argument, nullptr, kFilter},
                                {"filter-order", required_argument, nullptr, kFilterOrder},
                                {"taper", required_argument, nullptr, kTaper},
@@ -229,10 +245,10 @@ int take_option(int c, const std::string& arg, Options& opt) {
         return usage_error(std::string("unknown format ") + optarg + " (formats: " + format_names() + ")");
       return -1;
     case 'c':
-      opt.channels = channel_numbers(optarg);
+      opt.channels = channel_words(optarg);
       if (opt.channels.empty())
-        return usage_error(std::string("--channels takes three channel numbers, as in 4,5,6, or two ") +
-                           "horizontals, as in 4,5, not " + optarg);
+        return usage_error(std::string("--channels takes three channel numbers or names, as in 4,5,6 or ") +
+                           "NS2,EW2,UD2, or two horizontals, as in 4,5, not " + optarg);
       return -1;
     case kResample:
     case kKeepInterval: return take_interval_choice(c, opt);
@@ -242,6 +258,12 @@ int take_option(int c, const std::string& arg, Options& opt) {
       if (!opt.time.window) return usage_error(std::string("--window ") + optarg + ": " + why);
       return -1;
     }
+    case kBorehole: opt.sensor = Sensor::kBorehole; return -1;
+    case kMissingHorizontal:
+      if (std::strcmp(optarg, "zeros") != 0)
+        return usage_error(std::string("--missing-horizontal takes zeros, not ") + optarg);
+      opt.missing_horizontal_zeros = true;
+      return -1;
     case kMissingVertical:
       if (std::strcmp(optarg, "zeros") != 0)
         return usage_error(std::string("--missing-vertical takes zeros, not ") + optarg);
@@ -296,18 +318,20 @@ void warn_about(const std::array<Channel, 3>& chosen) {
 // The vertical of zeros for a record of two horizontals (--missing-vertical
 // zeros), of the station of n00; its samples come later, as many as the
 // horizontals have.
-Channel vertical_of_zeros(const Channel& n00) {
-  Channel up;
-  up.source = "zeros";
-  up.format = n00.format;
-  up.station_code = n00.station_code;
-  up.station_name = n00.station_name;
-  up.start_time = n00.start_time;
-  up.number = "UP";
-  up.orientation_text = "zeros, the record has no vertical";
-  up.orientation = {Axis::kVertical, -1};
-  up.interval = n00.times.empty() ? n00.interval : kReadKvbInterval;
-  return up;
+// The channel of zeros that stands for component c, which the record lacks,
+// beside one it has.
+Channel zeros_for(std::size_t c, const Channel& beside) {
+  Channel zeros;
+  zeros.source = "zeros";
+  zeros.format = beside.format;
+  zeros.station_code = beside.station_code;
+  zeros.station_name = beside.station_name;
+  zeros.start_time = beside.start_time;
+  zeros.number = layout::kComponents[c];
+  zeros.orientation_text = c == kUp ? "zeros, the record has no vertical" : "zeros, the record has one horizontal";
+  zeros.orientation = {c == kUp ? Axis::kVertical : Axis::kHorizontal, -1};
+  zeros.interval = beside.times.empty() ? beside.interval : kReadKvbInterval;
+  return zeros;
 }
 
 std::string peak_text(double value) {
@@ -414,21 +438,28 @@ int split(const Options& opt) {
 
   std::vector<Channel> channels;
   for (const std::string& input : opt.inputs) read_input(input, opt.format, channels);
-  auto pick = select_components(channels, opt.channels, opt.missing_vertical_zeros);
+  auto pick = select_components(channels, chosen_numbers(channels, opt.channels), opt.missing_vertical_zeros,
+                                opt.sensor, opt.missing_horizontal_zeros);
+  if (opt.channels.empty() && channels.size() > 3)
+    std::printf("the channels at %s chosen of %zu; --channels N00,N90,UP chooses others\n",
+                escaped(channels[pick[kN00]].location).c_str(), channels.size());
   TimeOptions time = opt.time;
   time.vertical_zeros = pick[kUp] == kZerosVertical;
   // The picks are distinct channels, taken over whole.
   std::array<Channel, 3> chosen;
-  if (time.vertical_zeros) chosen[kUp] = vertical_of_zeros(channels[pick[kN00]]);
+  time.horizontal_zeros = pick[kN00] == kZeros ? kN00 : pick[kN90] == kZeros ? kN90 : -1;
+  const std::size_t beside = pick[kN00] == kZeros ? pick[kN90] : pick[kN00];
   for (std::size_t c = 0; c < chosen.size(); ++c)
-    if (pick[c] != kZerosVertical) chosen[c] = std::move(channels[pick[c]]);
+    if (pick[c] == kZeros) chosen[c] = zeros_for(c, channels[beside]);
+  for (std::size_t c = 0; c < chosen.size(); ++c)
+    if (pick[c] != kZeros) chosen[c] = std::move(channels[pick[c]]);
   channels.clear();
 
   // The processing, at the record's own step (film records on their even
   // grid), so that everything written is of the processed record.
   std::optional<ProcessingFacts> processed;
-  auto process = [&](std::array<Channel, 3>& own, std::size_t count) {
-    processed = process_record(own, count, opt.process);
+  auto process = [&](std::array<Channel, 3>& placed, const std::array<bool, 3>& own) {
+    processed = process_record(placed, own, opt.process);
     return processed.has_value();
   };
   std::vector<std::string> warnings;
@@ -460,7 +491,9 @@ int split(const Options& opt) {
   for (int c : {kN00, kN90, kUp}) {
     const Channel& ch = chosen[static_cast<std::size_t>(c)];
     const RecordComponent& rc = facts.components[static_cast<std::size_t>(c)];
-    const std::string from = rc.channel ? describe(ch) : "zeros (the record has no vertical)";
+    const std::string from = rc.channel ? describe(ch)
+                             : c == kUp ? "zeros (the record has no vertical)"
+                                        : "zeros (the record has one horizontal)";
     std::printf("%s <- %s, %zu points%s%s\n", escaped(out.path(names[static_cast<std::size_t>(c)])).c_str(),
                 from.c_str(), ch.samples.size(), origin(rc, ch).c_str(), rc.channel ? conversion(ch).c_str() : "");
   }

@@ -145,7 +145,18 @@ RecordFolder read_record_folder(const std::string& dir) {
   RecordFolder r;
   r.dir = dir;
   const std::string record_path = dir + "/" + kRecordFileName;
-  r.record = ordered_json::parse(read_text(record_path), nullptr, /*allow_exceptions=*/false);
+  // A record file is a few levels deep; one nested without end is left unbuilt
+  // past kMaxDepth (writing it back would recurse as deep) and refused.
+  constexpr int kMaxDepth = 64;
+  bool too_deep = false;
+  r.record = ordered_json::parse(
+      read_text(record_path),
+      [&too_deep](int depth, ordered_json::parse_event_t, ordered_json&) {
+        too_deep = too_deep || depth > kMaxDepth;
+        return depth <= kMaxDepth;
+      },
+      /*allow_exceptions=*/false);
+  if (too_deep) throw MeasureError(escaped(record_path) + ": nested deeper than 64 levels; not a record file");
   if (!r.record.is_object()) throw MeasureError(escaped(record_path) + ": not a JSON object");
   r.time_step = number_or(r.record, "/csv_time_step", 0.0);
   if (!(r.time_step > 0.0) || !std::isfinite(r.time_step))

@@ -17,7 +17,6 @@ inline constexpr const char* kFullRecordColumns = "time_s,N00_cm_s2,N90_cm_s2,UP
 struct FullRecord {
   double step = 0.0;                           // seconds between samples
   std::array<std::vector<double>, 3> samples;  // N00, N90, UP in cm/s²; each as long as its channel
-  bool vertical_zeros = false;                 // UP is zeros: the record has no vertical
   // How the samples came to one even step: empty when the channels had one
   // already, else what was done ("put on an even grid ...", "resampled ...").
   std::string how;

@@ -11,7 +11,7 @@ namespace kvb {
 std::size_t fast_fft_length(std::size_t n) {
   for (std::size_t length = std::max<std::size_t>(n, 1);; ++length) {
     std::size_t rest = length;
-    for (std::size_t factor : {2, 3, 5})
+    for (std::size_t factor : {std::size_t{2}, std::size_t{3}, std::size_t{5}})
       while (rest % factor == 0) rest /= factor;
     if (rest == 1) return length;
   }

@@ -8,9 +8,12 @@ FullRecord full_record_of(const std::array<Channel, 3>& chosen, std::size_t coun
   FullRecord full;
   full.step = chosen[0].interval;
   full.how = std::move(how);
-  full.vertical_zeros = count < 3;
-  for (std::size_t c = 0; c < count; ++c) full.samples[c] = chosen[c].samples;
-  if (full.vertical_zeros) full.samples[2].assign(std::max(full.samples[0].size(), full.samples[1].size()), 0.0);
+  std::size_t longest = 0;
+  for (std::size_t c = 0; c < count; ++c) {
+    full.samples[c] = chosen[c].samples;
+    longest = std::max(longest, full.samples[c].size());
+  }
+  for (std::size_t c = count; c < 3; ++c) full.samples[c].assign(longest, 0.0);
   return full;
 }
 

@@ -10,9 +10,9 @@
 
 namespace kvb {
 
-// The first `count` chosen channels (N00, N90 and, unless it is to be zeros,
-// UP), which share one even interval, as they are; UP of zeros as long as the
-// longer horizontal when count is 2. how: see FullRecord.
+// The first `count` chosen channels, those with samples of their own, which
+// share one even interval, as they are; the others zeros as long as the
+// longest. how: see FullRecord.
 FullRecord full_record_of(const std::array<Channel, 3>& chosen, std::size_t count, std::string how);
 
 }  // namespace kvb

@@ -87,6 +87,19 @@ std::vector<double> resample(const std::vector<double>& x, double from, double t
   // output starts at the input's first instant.
   soxr_error_t error = soxr_oneshot(1.0 / from, 1.0 / to, 1, x.data(), x.size(), &used, y.data(), y.size(), &made, &io,
                                     &quality, nullptr);
+  if (!error && made < count && made + 1 >= count) {
+    // Its output ends at the input's length times the ratio: short of a last
+    // instant that lies on the new grid at the record's very end when the
+    // ratio is below one half. The record's last sample held for a new step
+    // brings it in.
+    std::vector<double> held = x;
+    held.resize(x.size() + static_cast<std::size_t>(std::ceil(to / from)), x.back());
+    std::vector<double> more(count + held.size());
+    error = soxr_oneshot(1.0 / from, 1.0 / to, 1, held.data(), held.size(), &used, more.data(), more.size(), &made, &io,
+                         &quality, nullptr);
+    made = std::min(made, count);
+    std::copy_n(more.begin(), made, y.begin());
+  }
   if (error) throw SplitError(std::string("resampling failed: ") + error);
   if (made != count)
     throw SplitError("band-limited resampling gave " + std::to_string(made) + " samples, not " + std::to_string(count) +

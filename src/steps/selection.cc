@@ -1,8 +1,10 @@
 #include "steps/selection.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "component_layout.h"
@@ -45,9 +47,19 @@ std::array<std::size_t, 2> in_order(const std::vector<Channel>& channels, std::s
   return {first, second};
 }
 
-std::array<std::size_t, 3> by_orientation(const std::vector<Channel>& channels, bool zeros) {
+std::array<std::size_t, 3> by_orientation(const std::vector<Channel>& channels, bool zeros,
+                                          bool horizontal_zeros = false) {
   std::vector<std::size_t> horizontal, vertical;
   for (std::size_t k = 0; k < channels.size(); ++k) (is_vertical(channels[k]) ? vertical : horizontal).push_back(k);
+  if (horizontal_zeros && horizontal.size() == 1 && vertical.size() <= 1) {
+    if (vertical.empty() && !zeros)
+      throw SplitError("the record has one horizontal channel and no vertical, " + describe(channels[horizontal[0]]) +
+                       "; --missing-vertical zeros writes a KVB-UP.txt of zeros");
+    const int azimuth = channels[horizontal[0]].orientation.azimuth;
+    const std::size_t up = vertical.empty() ? kZeros : vertical[0];
+    if (azimuth >= 0 && off_north_south(azimuth) > 45) return {kZeros, horizontal[0], up};
+    return {horizontal[0], kZeros, up};
+  }
   const bool no_vertical = vertical.empty() && horizontal.size() == 2;
   if (no_vertical) {
     if (!zeros)
@@ -63,6 +75,44 @@ std::array<std::size_t, 3> by_orientation(const std::vector<Channel>& channels, 
            channels);
   auto [n00, n90] = in_order(channels, horizontal[0], horizontal[1]);
   return {n00, n90, vertical[0]};
+}
+
+std::string folded(const std::string& text);
+constexpr std::size_t npos = std::string::npos;
+
+// The words that place a set of channels at the ground, or in a borehole.
+bool at(Sensor sensor, const std::string& location) {
+  const std::string words = " " + folded(location) + " ";
+  if (sensor == Sensor::kBorehole) return words.find(" borehole ") != npos || words.find(" downhole ") != npos;
+  for (const char* ground : {" surface ", " free field ", " freefield ", " ground level ", " ground floor "})
+    if (words.find(ground) != npos) return true;
+  return false;
+}
+
+// Of more than three channels, the one set at the sensor's location that
+// makes the components (by_orientation), or nothing.
+std::optional<std::array<std::size_t, 3>> by_location(const std::vector<Channel>& channels, bool zeros, Sensor sensor) {
+  std::optional<std::array<std::size_t, 3>> found;
+  std::vector<std::string> seen;
+  for (const Channel& ch : channels) {
+    const std::string place = folded(ch.location);
+    if (place.empty() || !at(sensor, place) || std::find(seen.begin(), seen.end(), place) != seen.end()) continue;
+    seen.push_back(place);
+    std::vector<Channel> set;
+    std::vector<std::size_t> index;
+    for (std::size_t k = 0; k < channels.size(); ++k) {
+      if (folded(channels[k].location) != place) continue;
+      set.push_back(channels[k]);
+      index.push_back(k);
+    }
+    try {
+      std::array<std::size_t, 3> pick = by_orientation(set, zeros);
+      if (found) return std::nullopt;  // two sets: the files do not tell which
+      for (std::size_t& p : pick) p = p == kZerosVertical ? p : index[p];
+      found = pick;
+    } catch (const SplitError&) {}
+  }
+  return found;
 }
 
 std::array<std::size_t, 3> by_choice(const std::vector<Channel>& channels, const std::vector<long>& chosen) {
@@ -222,17 +272,44 @@ std::string describe(const Channel& ch) {
   return text + ")";
 }
 
+std::vector<long> chosen_numbers(const std::vector<Channel>& channels, const std::vector<std::string>& names) {
+  std::vector<long> numbers;
+  for (const std::string& name : names) {
+    if (!name.empty() && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      numbers.push_back(std::strtol(name.c_str(), nullptr, 10));
+      continue;
+    }
+    long found = 0;
+    for (std::size_t k = 0; k < channels.size(); ++k) {
+      const Channel& ch = channels[k];
+      const std::size_t dot = ch.source.rfind('.');
+      const std::string extension = dot == npos ? "" : ch.source.substr(dot + 1);
+      const std::string want = folded(name);
+      if (want != folded(ch.number) && want != folded(ch.orientation_text) && want != folded(extension)) continue;
+      if (found) refuse("--channels: " + escaped(name) + " names more than one channel", channels);
+      found = static_cast<long>(k + 1);
+    }
+    if (!found) refuse("--channels: no channel is named " + escaped(name), channels);
+    numbers.push_back(found);
+  }
+  return numbers;
+}
+
 std::array<std::size_t, 3> select_components(const std::vector<Channel>& channels, const std::vector<long>& chosen,
-                                             bool zeros) {
+                                             bool zeros, Sensor sensor, bool horizontal_zeros) {
   std::array<std::size_t, 3> pick{};
   if (!chosen.empty()) {
     pick = by_choice(channels, chosen);
   } else if (channels.size() > 3) {
-    refuse("found " + std::to_string(channels.size()) +
-               " channels; choose three with --channels N00,N90,UP (numbers from this list)",
-           channels);
+    if (auto at_sensor = by_location(channels, zeros, sensor)) {
+      pick = *at_sensor;
+    } else {
+      refuse("found " + std::to_string(channels.size()) +
+                 " channels; choose three with --channels N00,N90,UP (numbers from this list)",
+             channels);
+    }
   } else {
-    pick = by_orientation(channels, zeros);
+    pick = by_orientation(channels, zeros, horizontal_zeros);
   }
   check_one_record(channels, pick);
   return pick;

@@ -76,11 +76,16 @@ void even_out(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptio
                        "), but read-KVB's time column assumes an even 0.005 s; use --resample (the "
                        "samples are put on an even grid by linear interpolation, then resampled to "
                        "0.005 s) or --keep-interval (only the even grid)");
-    const double step = ch.times.size() < 2 ? kReadKvbInterval : even_step(ch.times);
+    double step = ch.times.size() < 2 ? kReadKvbInterval : even_step(ch.times);
     check_interval(name_of(ch) + ": the median step between its sample times", step);
     // Resampled later, the grid is only on its way; kept, it is the record.
     const bool resampled_later =
         options.interval == IntervalChoice::kResample && !same_interval(step, kReadKvbInterval);
+    // On its way to 0.005 s the grid ends on the last sample, which stays in
+    // the record where it lies on the new grid: its step is the median's
+    // nearest that divides the record's span.
+    const double span = ch.times.back() - ch.times.front();
+    if (resampled_later && span > 0) step = span / std::max(1.0, std::round(span / step));
     check_length(even_grid_length(ch.times, step), step, options.window || resampled_later);
     try {
       ch.samples = to_even_grid(ch.times, ch.samples, step);
@@ -267,24 +272,27 @@ void cut_window(std::array<Channel, 3>& chosen, std::size_t count, const WindowR
 
 std::string interval_text(double seconds) { return number_text("%g s", seconds); }
 
-RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options, std::vector<std::string>& warnings,
-                        const AtOwnStep& at_own_step) {
-  const std::size_t count = options.vertical_zeros ? 2 : 3;  // channels with samples of their own
+namespace {
+
+// settle_time of the first count channels, those with samples of their own;
+// the others get zeros.
+RecordFacts settle_own(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptions& options,
+                       std::vector<std::string>& warnings, const AtOwnStep& at_own_step) {
   RecordFacts facts = facts_as_read(chosen, count);
   even_out(chosen, count, options, facts);
-  if (at_own_step && at_own_step(chosen, count)) {
+  if (at_own_step && at_own_step(chosen, {count > 0, count > 1, count > 2})) {
     for (std::size_t c = 0; c < count; ++c)
       facts.components[c].source_peak = peak_of(chosen[c].samples, chosen[c].interval);
   }
   settle_interval(chosen, count, options, facts, warnings);
   const double dt = facts.csv_time_step;
 
-  // A vertical of zeros as long as the longest horizontal.
+  // Zeros as long as the longest channel.
   std::size_t samples = 0;
   for (std::size_t c = 0; c < count; ++c) samples = std::max(samples, chosen[c].samples.size());
-  if (options.vertical_zeros) {
-    chosen[2].samples.assign(samples, 0.0);
-    chosen[2].interval = dt;
+  for (std::size_t c = count; c < 3; ++c) {
+    chosen[c].samples.assign(samples, 0.0);
+    chosen[c].interval = dt;
   }
 
   // At most what read-KVB holds, or the window asked for.
@@ -297,6 +305,45 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
     facts.components[c].peak = peak_of(chosen[c].samples, dt, start);
   }
   warn_about_peaks(chosen, facts, warnings);
+  return facts;
+}
+
+}  // namespace
+
+RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options, std::vector<std::string>& warnings,
+                        const AtOwnStep& at_own_step) {
+  // The channels with samples of their own go first, the zeros last, and
+  // back to their places after.
+  std::array<std::size_t, 3> order = {0, 1, 2};
+  if (options.horizontal_zeros == 0) order = {1, 2, 0};
+  if (options.horizontal_zeros == 1) order = {0, 2, 1};
+  if (options.horizontal_zeros >= 0 && options.vertical_zeros) order = {order[0], order[2], order[1]};
+  const std::size_t count = 3 - (options.vertical_zeros ? 1 : 0) - (options.horizontal_zeros >= 0 ? 1 : 0);
+  if (order == std::array<std::size_t, 3>{0, 1, 2}) return settle_own(chosen, count, options, warnings, at_own_step);
+  std::array<Channel, 3> own;
+  for (std::size_t k = 0; k < 3; ++k) own[k] = std::move(chosen[order[k]]);
+  // The step sees the components in their places.
+  AtOwnStep in_place;
+  if (at_own_step)
+    in_place = [&](std::array<Channel, 3>& settling, const std::array<bool, 3>&) {
+      std::array<Channel, 3> placed;
+      std::array<bool, 3> has{};
+      for (std::size_t k = 0; k < 3; ++k) {
+        placed[order[k]] = std::move(settling[k]);
+        has[order[k]] = k < count;
+      }
+      const bool changed = at_own_step(placed, has);
+      for (std::size_t k = 0; k < 3; ++k) settling[k] = std::move(placed[order[k]]);
+      return changed;
+    };
+  RecordFacts settled = settle_own(own, count, options, warnings, in_place);
+  RecordFacts facts = settled;
+  for (std::size_t k = 0; k < 3; ++k) {
+    chosen[order[k]] = std::move(own[k]);
+    facts.components[order[k]] = settled.components[k];
+    facts.components[order[k]].channel = settled.components[k].channel ? &chosen[order[k]] : nullptr;
+    facts.full.samples[order[k]] = std::move(settled.full.samples[k]);
+  }
   return facts;
 }
 

@@ -34,23 +34,26 @@ struct TimeOptions {
   std::optional<WindowRequest> window;   // --window
   bool vertical_zeros = false;           // UP is zeros (the selection's kZerosVertical): chosen[2] has no samples yet
   std::optional<ResampleMethod> method;  // --resample=METHOD; else linear where whole_multiple, band-limited elsewhere
+  int horizontal_zeros = -1;             // the horizontal (0 N00, 1 N90) that is zeros, or -1
 };
 
 // Brings the chosen channels (N00, N90, UP) to one shared interval and to at
 // most layout::kRealSamples samples: their samples, interval and times are
 // replaced, and their data lines dropped where the samples changed. With
-// vertical_zeros, chosen[2] gets as many zeros as the longest horizontal.
+// vertical_zeros, chosen[2] gets as many zeros as the longest horizontal; with
+// horizontal_zeros, that horizontal as many as the longest channel.
 // Every size is checked before it is made. Adds what the user must know to
 // warnings (a peak that changed by more than 1 %, a peak too small for the
 // CSV's three decimals) and says in the facts what was done (the caller
 // fills in the component file names). Throws SplitError with the reason and
 // the options that would help.
 //
-// at_own_step, where given, is a step on the channels with samples (the first
-// count) at their own even step, uneven times already on their grid, before
-// anything else changes them: the processing (--filter). Where it says it
-// changed them, the source peaks are of its samples.
-using AtOwnStep = std::function<bool(std::array<Channel, 3>& chosen, std::size_t count)>;
+// at_own_step, where given, is a step on the channels at their own even step,
+// uneven times already on their grid, before anything else changes them: the
+// processing (--filter). It sees the components in their places, own[c] true
+// for those with samples of their own. Where it says it changed them, the
+// source peaks are of its samples.
+using AtOwnStep = std::function<bool(std::array<Channel, 3>& chosen, const std::array<bool, 3>& own)>;
 RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options, std::vector<std::string>& warnings,
                         const AtOwnStep& at_own_step = {});
 

@@ -40,7 +40,7 @@ ordered_json or_null(const std::optional<T>& value) {
   return value ? ordered_json(*value) : ordered_json(nullptr);
 }
 
-ordered_json component_json(const RecordComponent& c) {
+ordered_json component_json(const RecordComponent& c, bool vertical) {
   ordered_json out;
   out["file"] = c.file;
   if (const Channel* ch = c.channel) {
@@ -58,7 +58,7 @@ ordered_json component_json(const RecordComponent& c) {
   } else {
     out["source"] = nullptr;
     out["zeros"] = true;
-    out["vertical"] = true;
+    out["vertical"] = vertical;
   }
   out["samples"] = c.samples;
   out["source_peak"] = c.source_peak ? peak_json(*c.source_peak) : ordered_json(nullptr);
@@ -104,6 +104,8 @@ ordered_json done_json(const RecordFacts& facts) {
     done["window"] = nullptr;
   }
   done["missing_vertical"] = facts.vertical_zeros() ? ordered_json("zeros") : ordered_json(nullptr);
+  const bool one_horizontal = !facts.components[0].channel || !facts.components[1].channel;
+  done["missing_horizontal"] = one_horizontal ? ordered_json("zeros") : ordered_json(nullptr);
   return done;
 }
 
@@ -131,7 +133,8 @@ std::string record_json(const RecordFacts& facts) {
                           {"made_even", full->how.empty() ? ordered_json(nullptr) : ordered_json(full->how)}};
   }
   ordered_json components = ordered_json::array();
-  for (const RecordComponent& c : facts.components) components.push_back(component_json(c));
+  for (std::size_t c = 0; c < facts.components.size(); ++c)
+    components.push_back(component_json(facts.components[c], c == 2));
   out["components"] = components;
   // Every text is valid UTF-8 by now; should one not be, it is replaced
   // rather than let the library's own exception speak to the user.

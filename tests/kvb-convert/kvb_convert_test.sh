@@ -9,9 +9,11 @@ export KVB_SPLIT=$2 READ_KVB=$3 KVB_MEASURE=$4
 make=$5
 . "$(dirname "$0")/../tools/checks.sh"
 cd "$tmp" || exit 1
-export PLOT_ACCEL=$tmp/no-plot PLOT_PSA=$tmp/no-plot  # no plots unless a case asks
-printf '#!/bin/sh\nexit 0\n' >"$PLOT_ACCEL"
+export PLOT_ACCEL=$tmp/no-plot PLOT_PSA=$tmp/no-plot  # a picture that is only a PNG's end
+printf '#!/bin/sh\nprintf "\\000\\000\\000\\000IEND\\256B\\140\\202" >"$2"\n' >"$PLOT_ACCEL"
 chmod +x "$PLOT_ACCEL"
+mkdir "$tmp/bin" && printf '#!/bin/sh\nexit 1\n' >"$tmp/bin/gnuplot" && chmod +x "$tmp/bin/gnuplot"
+export PATH="$tmp/bin:$PATH"  # the stand-ins draw; kvb-convert only asks that gnuplot be there
 
 has_line() {  # output, line
   printf '%s\n' "$1" | grep -qxF -- "$2" || { printf 'no line "%s" in:\n%s\n' "$2" "$1"; false; }
@@ -115,7 +117,7 @@ check "rerun: only the missing record's line" [ "$(printf '%s\n' "$out" | grep -
 check "rerun: it is the missing one" has_line "$out" \
   "ok CE33333_20240102  2024-01-02  33333  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  PGV 0.228 cm/s PGD 0.0655 cm Ia 4.6e-06 m/s D5-95 0.556 s (N00)  weak: N00 1793 levels, N90 1797 levels, UP 1795 levels"
 check "rerun: summary" has_line "$out" "kvb-convert: 3 records: 2 converted (1 before), 1 failed"
-check "rerun: records.csv keeps the record done before" grep -q '^CE22222_20240102,.*,ok,converted before$' out4/records.csv
+check "rerun: records.csv keeps the record done before" grep -q '^CE22222_20240102,.*,ok,"weak: .*; converted before"$' out4/records.csv
 out=$("$convert" --force -o out4 two)
 check "--force converts all again" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" -eq 2 ]
 
@@ -144,8 +146,8 @@ check "a closed standard output: no traceback" [ -z "$(grep Traceback err)" ]
 
 # Names from identity: one station and date at two times are two folders;
 # a PEER pair sampled at 0.004 s is resampled, its line names the method and
-# the peaks changed by more than 1 %; a lone component fails with the whole
-# reason. Names are safe for any file system.
+# the peaks changed by more than 1 %; a lone component gets zeros beside it,
+# or with --strict fails with the whole reason. Names are safe for any file system.
 mkdir same fast
 "$make" csmip same/CE55555.V2 2 55555 200
 sed 's/18:00:00.0 UTC/19:00:00.0 UTC/' same/CE55555.V2 >same/CE55555b.V2
@@ -159,13 +161,15 @@ check "resampled pair: its line" has_line "$out" "ok RSN7_Beta_Hill  Synthetic 2
 check "the full warnings in convert.log" grep -q '^kvb-split: warning: N00: the peak written, -98.642 cm/s², differs by +1.4 %' \
   out8/RSN7_Beta_Hill/convert.log
 out=$("$convert" -o out9 fast/RSN7_BETA_B000.AT2)
-check "a lone component: the reason with its channel" has_line "$out" \
+check "a lone component: zeros beside it" sh -c 'printf "%s\n" "$1" | grep -q "^ok RSN7_Beta_Hill .*PGA 0.0992 g (N00)  .*  one horizontal: zeros  no vertical: zeros$"' - "$out"
+out=$("$convert" --strict -o out10 fast/RSN7_BETA_B000.AT2)
+check "a lone component, --strict: the reason with its channel" has_line "$out" \
   'FAILED RSN7_Beta_Hill: "kvb-split: need exactly three channels, found 1: 1. fast/RSN7_BETA_B000.AT2 channel 000 (000): horizontal" (kvb-split exit status 1)'
 python3 - "$convert" <<'PYTHON' >names.txt
 import importlib.machinery, sys
 tool = importlib.machinery.SourceFileLoader("kvb_convert", sys.argv[1]).load_module()
 for text in ("Ñuñoa - Campus", "../..//x", "CON", "com1.x", "A & B_ _C", "x" * 90, "___"):
-    print(repr(tool.safe_name(text)))
+    print(repr(tool.folders.safe_name(text)))
 PYTHON
 check "safe names" [ "$(cat names.txt)" = "'Nunoa_Campus'
 'x'
@@ -183,7 +187,7 @@ check "--export columns: the OpenSees line" has_line "$out" \
   "ok CE22222_20240102  2024-01-02  22222  1.0 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  PGV 0.228 cm/s PGD 0.0655 cm Ia 4.6e-06 m/s D5-95 0.556 s (N00)  weak: N00 1793 levels, N90 1797 levels, UP 1795 levels  OpenSees: timeSeries Path 1 -dt 0.005 -filePath N00_m_s2_dt0.005.txt -factor 1 (N90, UP alike)"
 check "--export columns: records.csv names the files" \
   grep -q ',yes,N00_m_s2_dt0.005.txt; N90_m_s2_dt0.005.txt; UP_m_s2_dt0.005.txt,ok,' out10/records.csv
-printf '#!/bin/sh\necho "$@" >>%s/spectrum-calls\n: >"$2"\n' "$tmp" >plot-psa
+printf '#!/bin/sh\necho "$@" >>%s/spectrum-calls\nexec "%s" "$@"\n' "$tmp" "$PLOT_ACCEL" >plot-psa
 chmod +x plot-psa
 out=$(PLOT_PSA=$tmp/plot-psa "$convert" --export csv -o out10 two/CE22222.V2)
 check "rerun with --export csv: not converted again" [ "$(printf '%s\n' "$out" | grep -c '^ok ')" -eq 0 ]

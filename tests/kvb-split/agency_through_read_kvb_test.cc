@@ -2,6 +2,8 @@
 // converted by read-KVB: the CSV holds the generated samples in cm/s².
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -91,14 +93,21 @@ TEST(AgencyFormatsThroughReadKvb, KnetAndKiknetChannels) {
     data.push_back(counts(160 + 8 * k, k));
     files.push_back({std::string("SYN0010102030405.") + suffixes[k], knet_file(data.back(), opt)});
   }
-  // Six channels: kvb-split lists them and wants three.
-  auto [listed, none] = split_and_convert(files, {});
-  EXPECT_TRUE(listed.exited(1)) << listed.describe();
-  EXPECT_NE(std::string::npos, listed.err.find("6. SYN0010102030405.UD2 channel 6 (U-D, surface)")) << listed.err;
-
-  auto [surface, csv] = split_and_convert(files, {"--channels", "4,5,6"});
-  ASSERT_TRUE(surface.exited(0)) << surface.describe() << "\n" << surface.err;
-  EXPECT_EQ(expected_csv(gal(data[3]), gal(data[4]), gal(data[5])), csv);
+  // Six channels: the surface's by default, the borehole's when asked, any
+  // three by number or name; in any order of the files.
+  const struct {
+    std::vector<std::string> args;
+    std::size_t first;  // of data: N-S, E-W, U-D
+  } choices[] = {{{}, 3}, {{"--borehole"}, 0}, {{"--channels", "4,5,6"}, 3}, {{"--channels", "ns1,EW1,UD1"}, 0}};
+  for (const auto& c : choices) {
+    auto [run, csv] = split_and_convert(files, c.args);
+    ASSERT_TRUE(run.exited(0)) << run.describe() << "\n" << run.err;
+    EXPECT_EQ(expected_csv(gal(data[c.first]), gal(data[c.first + 1]), gal(data[c.first + 2])), csv);
+    std::reverse(files.begin(), files.end());
+  }
+  auto [unnamed, none] = split_and_convert(files, {"--channels", "NS3,EW2,UD2"});
+  EXPECT_TRUE(unnamed.exited(1)) << unnamed.describe();
+  EXPECT_NE(std::string::npos, unnamed.err.find("--channels: no channel is named NS3:")) << unnamed.err;
 
   // K-NET's three, by their directions.
   Files knet;

@@ -508,13 +508,14 @@ TEST(KvbSplit, UsageErrorsExitWithTwo) {
            {{"a.v2", "--format"}, 2, "kvb-split: option --format needs a value\n"},
            {{"--channels", "1,2,3,4", "a.v2"},
             2,
-            "kvb-split: --channels takes three channel numbers, as in 4,5,6, or two horizontals, as in 4,5, not "
+            "kvb-split: --channels takes three channel numbers or names, as in 4,5,6 or NS2,EW2,UD2, or two "
+            "horizontals, as in 4,5, not "
             "1,2,3,4\n"},
            {{"--channels", "1,2", "a.v2"},
             2,
             "kvb-split: --channels with two horizontals needs --missing-vertical zeros\n"},
            {{"--resample=cubic", "a.v2"}, 2, "kvb-split: --resample takes linear or band-limited, not cubic\n"},
-           {{"-c", "1,2,x", "a.v2"}, 2, "kvb-split: --channels takes three channel numbers"},
+           {{"-c", "1,2,x y", "a.v2"}, 2, "kvb-split: --channels takes three channel numbers"},
            {{"--help"}, 0, ""},
            {{"--version"}, 0, ""},
        }) {

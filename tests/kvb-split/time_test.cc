@@ -344,6 +344,43 @@ TEST(SettleTime, ResamplesKeepsCutsAndFillsAMissingVertical) {
   EXPECT_TRUE(burst[1].data_lines.empty());
 }
 
+// A film record's last sample stays where it lies on the 0.005-s grid,
+// although the even grid at its own median step ends before it.
+TEST(SettleTime, ResamplingUnevenTimesKeepsTheLastInstant) {
+  auto film = record_of(9, 0.0);
+  for (Channel& ch : film) {
+    ch.times = {0.0, 0.0014, 0.0028, 0.0042, 0.0056, 0.0070, 0.0084, 0.0098, 0.0100};
+    ch.samples = {0, 0, 0, 0, 0, 0, 0, 0, -54.3};
+  }
+  std::vector<std::string> warnings;
+  const RecordFacts facts =
+      settle_time(film, {IntervalChoice::kResample, std::nullopt, false, ResampleMethod::kLinear}, warnings);
+  ASSERT_EQ(3u, film[0].samples.size());  // 0, 0.005, 0.010
+  EXPECT_NEAR(-54.3, film[0].samples[2], 1e-9);
+  EXPECT_EQ(8u, facts.full.samples[0].size()) << "the grid at 0.01/7 s ends on 0.0100 s";
+}
+
+// A zeros N00 stays in its place, as long as the longest channel, and the
+// record file says the horizontal is missing.
+TEST(SettleTime, AHorizontalOfZerosKeepsItsPlace) {
+  auto record = record_of(4, 0.005);
+  record[0].samples.clear();
+  record[2].samples.assign(6, 3.0);
+  TimeOptions options;
+  options.horizontal_zeros = 0;
+  std::vector<std::string> warnings;
+  const RecordFacts facts = settle_time(record, options, warnings);
+  EXPECT_EQ(std::vector<double>(6, 0.0), record[0].samples);
+  EXPECT_EQ(std::vector<double>(4, 2.0), record[1].samples);
+  EXPECT_EQ(nullptr, facts.components[0].channel);
+  EXPECT_EQ(&record[2], facts.components[2].channel);
+  EXPECT_EQ(std::vector<double>(6, 0.0), facts.full.samples[0]);
+  EXPECT_EQ(std::vector<double>(6, 3.0), facts.full.samples[2]);
+  const JsonDoc json(record_json(facts));
+  EXPECT_EQ("zeros", json.text("/done/missing_horizontal"));
+  EXPECT_TRUE(json.is_null("/done/missing_vertical"));
+}
+
 TEST(SettleTime, ChoosesTheResamplingMethodAndWarnsOfPeaks) {
   using M = ResampleMethod;
   struct Case {

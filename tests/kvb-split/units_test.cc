@@ -141,20 +141,24 @@ TEST(ChannelHeader, FindsStationChannelAndOrientation) {
 
 // The components chosen for channels of these orientations ("012": N00 is the
 // first channel, N90 the second, UP the third; "z" an UP of zeros), or the
-// first line of the refusal.
-std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}, bool zeros = false) {
+// first line of the refusal. "Up@Roof" is a channel at the location "Roof".
+std::string pick(std::vector<std::string> words, std::vector<long> chosen = {}, bool zeros = false, bool lone = false) {
   std::vector<Channel> channels;
-  for (const std::string& w : words) {
+  for (const std::string& word : words) {
+    const std::string w = word.substr(0, word.find('@'));
     Channel ch;
     ch.source = "f";
     ch.number = std::to_string(channels.size() + 1);
     ch.orientation_text = w;
     ch.orientation = classify_orientation(w).value();
+    if (w.size() < word.size()) ch.location = word.substr(w.size() + 1);
     channels.push_back(ch);
   }
   try {
-    auto p = select_components(channels, chosen, zeros);
-    return std::to_string(p[0]) + std::to_string(p[1]) + (p[2] == kZerosVertical ? "z" : std::to_string(p[2]));
+    std::string picked;
+    for (std::size_t p : select_components(channels, chosen, zeros, Sensor::kGround, lone))
+      picked += p == kZeros ? "z" : std::to_string(p);
+    return picked;
   } catch (const SplitError& e) {
     std::string what = e.what();
     return what.substr(0, what.find('\n'));
@@ -180,9 +184,30 @@ TEST(Selection, SendsTheHorizontalNearerNorthSouthToN00) {
            {{"Up", "90 Deg"}, "need exactly three channels, found 2:"},
            {{"Up", "90 Deg", "0 Deg", "Up"},
             "found 4 channels; choose three with --channels N00,N90,UP (numbers from this list):"},
+           // More than three: the one set that its files place at the ground.
+           {{"90 Deg@Roof", "0 Deg@Roof", "Up@Roof", "90 Deg@Ground Floor", "0 Deg@Ground floor", "Up@Ground Floor"},
+            "435"},
+           {{"Up@borehole", "N-S@borehole", "E-W@borehole", "U-D@surface", "N-S@surface", "E-W@surface"}, "453"},
+           {{"90 Deg@Roof", "0 Deg@Roof", "Up@Roof", "90 Deg@3rd floor"},
+            "found 4 channels; choose three with --channels N00,N90,UP (numbers from this list):"},
+           {{"90 Deg@free field", "0 Deg@free field", "Up@free field", "90 Deg@surface", "0 Deg@surface", "Up@surface"},
+            "found 6 channels; choose three with --channels N00,N90,UP (numbers from this list):"},
        }) {
     EXPECT_EQ(c.pick, pick(c.words)) << c.words[0] << " " << c.words[1];
   }
+}
+
+// A lone horizontal, with --missing-horizontal zeros: N00 or N90 by its
+// azimuth, the other zeros (UP too, with --missing-vertical zeros).
+TEST(Selection, ALoneHorizontalTakesTheSlotNearerItsAzimuth) {
+  EXPECT_EQ("0z1", pick({"180 Deg", "Up"}, {}, false, true));
+  EXPECT_EQ("z01", pick({"270 Deg", "Up"}, {}, false, true));
+  EXPECT_EQ("0zz", pick({"S16W"}, {}, true, true));
+  EXPECT_EQ(
+      "the record has one horizontal channel and no vertical, f channel 1 (Tran); --missing-vertical zeros "
+      "writes a KVB-UP.txt of zeros",
+      pick({"Tran"}, {}, false, true));
+  EXPECT_EQ("need exactly three channels, found 1:", pick({"180 Deg"}));
 }
 
 TEST(Orientation, ReadsAzimuthsWordsAndBearings) {

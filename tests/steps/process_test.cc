@@ -176,7 +176,7 @@ TEST(Chain, GivenCornersOnTheUncorrectedOnlyAndHorizontalsShareTheirHighPass) {
   ProcessOptions o;
   std::string why;
   ASSERT_TRUE(parse_filter("0.2:20", o, why));
-  const auto facts = process_record(chosen, 3, o);
+  const auto facts = process_record(chosen, {true, true, true}, o);
   ASSERT_TRUE(facts);
   EXPECT_EQ(facts->source_level, "uncorrected");
   EXPECT_NEAR(*facts->onset_seconds, 20.0, 0.2);
@@ -193,7 +193,7 @@ TEST(Chain, GivenCornersOnTheUncorrectedOnlyAndHorizontalsShareTheirHighPass) {
   chosen[0].samples = noisy_record(0.01, 20.0, 100.0);
   chosen[1].samples = noisy_record(0.01, 20.0, 100.0, 10.0);  // weaker: its high-pass corner is higher
   chosen[0].processing = chosen[1].processing = "uncorrected";
-  const auto shared = process_record(chosen, 2, o);
+  const auto shared = process_record(chosen, {true, true, false}, o);
   ASSERT_TRUE(shared);
   EXPECT_EQ(shared->components[0].low_hz, shared->components[1].low_hz);
   EXPECT_TRUE(shared->components[0].shared_low);

@@ -122,6 +122,17 @@ class Tools(unittest.TestCase):
                 self.assertEqual(self.leftovers(), [])
                 self.assertFalse(os.path.exists("accel.png"))
 
+    def test_a_picture_cut_short_is_a_failure(self):
+        accel_csv("accel.csv")
+        spectrum_csv("spectrum.csv")
+        self.stand_in("gnuplot", '[ "$1" = -e ] && exit 0\ncat >/dev/null\nprintf "\\211PNG\\r\\n\\032\\n"\n')
+        for tool, data in [("plot-accel", "accel.csv"), ("plot-psa", "spectrum.csv")]:
+            with self.subTest(tool=tool):
+                got = self.run_tool(tool, data, "picture.png")
+                self.assertEqual(got.returncode, 1)
+                self.assertIn("gnuplot wrote picture.png short, without its end", got.stderr)
+                self.assertEqual(self.leftovers() + glob.glob("picture.png"), [])
+
     def wait_for_pids(self, pattern, count):
         for _ in range(200):
             pids = [int(read(p)) for p in glob.glob(pattern) if read(p).endswith("\n")]

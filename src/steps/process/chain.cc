@@ -61,13 +61,13 @@ bool parse_filter(const std::string& text, ProcessOptions& options, std::string&
   return true;
 }
 
-std::optional<ProcessingFacts> process_record(std::array<Channel, 3>& chosen, std::size_t count,
+std::optional<ProcessingFacts> process_record(std::array<Channel, 3>& chosen, const std::array<bool, 3>& own,
                                               const ProcessOptions& options) {
   ProcessingFacts facts;
   facts.options = options;
   std::vector<std::size_t> taken;
-  for (std::size_t c = 0; c < count; ++c)
-    if (takes(chosen[c], options)) taken.push_back(c);
+  for (std::size_t c = 0; c < 3; ++c)
+    if (own[c] && takes(chosen[c], options)) taken.push_back(c);
   if (taken.empty()) return std::nullopt;
   facts.source_level = chosen[taken.front()].processing;
   for (std::size_t c : taken) {

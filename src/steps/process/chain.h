@@ -49,15 +49,15 @@ struct ProcessingFacts {
   std::vector<std::string> sources;               // the files of the channels processed, each once
 };
 
-// Runs the chain on those of the first `count` chosen channels that the
-// options take (uncorrected ones unless --filter none; corrected ones only
+// Runs the chain on those of the chosen channels with samples of their own
+// (own[c]) that the options take (uncorrected ones unless --filter none; corrected ones only
 // with given corners and --process-corrected), at their even steps (uneven
 // times put on a grid first, as settle_time's at_own_step has them): their
 // samples replaced, their data lines dropped, their level "processed" and
 // their corners stated.
 // Nothing when no channel is processed. Throws SplitError where corners
 // cannot be chosen or the band is too narrow.
-std::optional<ProcessingFacts> process_record(std::array<Channel, 3>& chosen, std::size_t count,
+std::optional<ProcessingFacts> process_record(std::array<Channel, 3>& chosen, const std::array<bool, 3>& own,
                                               const ProcessOptions& options);
 
 // "filtered 0.12-40 Hz (auto)"; each component's corners where they differ.

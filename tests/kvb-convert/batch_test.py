@@ -1,0 +1,391 @@
+"""kvb-convert on a batch as users meet it: reruns that keep what they did
+not make, records of one station and day told apart, its own output met
+again, FIFOs, damaged archives, interrupts, output folders it cannot use,
+bad periods, hostile cells, umask. Every run has a timeout, and no output
+of any run holds a Python traceback.
+Usage: batch_test.py KVB-CONVERT KVB-SPLIT READ-KVB KVB-MEASURE MAKE-RECORD-FILE CONVERT-ALL"""
+
+import csv
+import glob
+import gzip
+import io
+import json
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+
+CONVERT, SPLIT, READ_KVB, MEASURE, MAKE, CONVERT_ALL = (os.path.abspath(a) for a in sys.argv[1:7])
+
+
+def read(path, mode="r"):
+    with open(path, mode, **({} if "b" in mode else {"encoding": "latin-1"})) as f:
+        return f.read()
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data if isinstance(data, (bytes, bytearray)) else data.encode("latin-1"))
+
+
+class Batch(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp()
+        os.chdir(self.dir)
+        os.mkdir("bin")
+        self.plot = self.script("plot", 'printf "\\000\\000\\000\\000IEND\\256B\\140\\202" >"$2"\n')
+        self.script("gnuplot", "exit 1\n")  # the stand-ins draw; kvb-convert only asks that gnuplot be there
+        self.env = dict(os.environ, KVB_SPLIT=SPLIT, READ_KVB=READ_KVB, KVB_MEASURE=MEASURE,
+                        PLOT_ACCEL=self.plot, PLOT_PSA=self.plot, PATH=self.dir + "/bin:" + os.environ["PATH"])
+
+    def tearDown(self):
+        os.chdir("/")
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def script(self, name, body):
+        path = os.path.join(self.dir, "bin", name)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write("#!/bin/sh\n" + body)
+        os.chmod(path, 0o755)
+        return path
+
+    def run_tool(self, *args, tool=CONVERT, timeout=60, env=None):
+        got = subprocess.run([tool, *args], capture_output=True, text=True, errors="replace", timeout=timeout,
+                             env=env or self.env)
+        self.assertNotIn("Traceback", got.stdout + got.stderr)
+        return got
+
+    def csmip(self, path, station, hour=18, points=200):
+        os.makedirs(os.path.dirname(path) or ".", exist_ok=True)
+        subprocess.run([MAKE, "csmip", path, "2", str(station), str(points)], check=True)
+        if hour != 18:
+            write(path, read(path).replace("18:00:00.0 UTC", "%02d:00:00.0 UTC" % hour))
+
+    def peer(self, folder, rsn, station):
+        os.makedirs(folder, exist_ok=True)
+        for c in ("000", "090", "UP"):
+            subprocess.run([MAKE, "peer", "%s/RSN%d_X_%s.AT2" % (folder, rsn, c), c, station, "40"], check=True)
+
+    @staticmethod
+    def start_of(folder):
+        return json.loads(read(os.path.join(folder, "KVB-record.json")))["start_time"]
+
+    @staticmethod
+    def rows(path="out/records.csv"):
+        with open(path, encoding="utf-8") as f:
+            return list(csv.DictReader(f))
+
+    # --- 1: a rerun replaces only what kvb-convert made -----------------------------
+    def test_rerun_keeps_what_it_did_not_make(self):
+        self.csmip("in/CE22222.V2", 22222)
+        self.assertEqual(self.run_tool("-o", "out", "in").returncode, 0)
+        write("out/CE22222_20240102/notes.txt", "mine\n")
+        for args, why in [(["--force"], "--force"), ([], "accel.csv emptied")]:
+            write("out/CE22222_20240102/accel.csv", "")
+            got = self.run_tool(*args, "-o", "out", "in")
+            self.assertEqual(got.returncode, 0, why)
+            self.assertIn("ok CE22222_20240102 ", got.stdout, why)
+            self.assertEqual(read("out/CE22222_20240102/notes.txt"), "mine\n", why)
+        # A record file edited by hand: no name in it is taken for a file to remove.
+        facts = json.loads(read("out/CE22222_20240102/KVB-record.json"))
+        facts["convert"].update(outputs=["notes.txt", "../x"], sources=5)
+        write("out/CE22222_20240102/KVB-record.json", json.dumps(facts))
+        self.assertIn("ok CE22222_20240102 ", self.run_tool("-o", "out", "in").stdout)
+        self.assertEqual(read("out/CE22222_20240102/notes.txt"), "mine\n")
+        # An input folder named as its record: refused, never written into, moved or removed.
+        self.csmip("records/CE33333_20240102/CE33333.V2", 33333)
+        got = self.run_tool("-o", "records", "records/CE33333_20240102")
+        self.assertEqual(got.returncode, 1, got.stdout + got.stderr)
+        self.assertIn("FAILED CE33333_20240102: CE33333_20240102 is an input folder of this run", got.stdout)
+        self.assertEqual(sorted(os.listdir("records")), ["CE33333_20240102", "records.csv"])
+        self.assertEqual(os.listdir("records/CE33333_20240102"), ["CE33333.V2"])
+
+    # --- 2: identity ------------------------------------------------------------------
+    def test_two_batches_of_one_station_and_day(self):
+        for hour in (1, 2, 3):
+            self.csmip("a/CE55555_%d.V2" % hour, 55555, hour)
+            self.csmip("b/CE55555_%d.V2" % hour, 55555, hour + 3)
+        for order in (["a", "b", "a", "--force b", "b"], ["b", "a", "--force a", "a b"]):
+            shutil.rmtree("out", ignore_errors=True)
+            for step in order:
+                got = self.run_tool("-o", "out", *step.split())
+                self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+            folders = sorted(glob.glob("out/CE55555_20240102*"))
+            self.assertEqual(len(folders), 6, order)
+            starts = {self.start_of(f)[11:13] for f in folders}
+            self.assertEqual(starts, {"01", "02", "03", "04", "05", "06"}, order)
+            self.assertEqual(len(self.rows()), 6)
+        names = {f: self.start_of(f) for f in folders}
+        got = self.run_tool("-o", "out", "b", "a")
+        self.assertIn("6 converted (6 before)", got.stdout)
+        self.assertEqual({f: self.start_of(f) for f in folders}, names)  # the same names every run
+        # A changed input is converted again in its own folder.
+        self.csmip("a/CE55555_2.V2", 55555, 2, points=240)
+        got = self.run_tool("-o", "out", "a")
+        self.assertEqual(got.stdout.count("\nok ") + got.stdout.startswith("ok "), 1, got.stdout)
+        changed = [f for f in folders if self.start_of(f)[11:13] == "02"][0]
+        self.assertIn("1.2 s", [l for l in got.stdout.splitlines() if l.startswith("ok " + os.path.basename(changed) + " ")][0])
+
+    # --- 3 and 29.1: its own output; records.csv lists every folder -------------------
+    def test_own_output_met_again(self):
+        self.peer("dl", 1044, "Alpha")
+        self.peer("dl", 879, "Beta")
+        os.chdir("dl")
+        first = self.run_tool("--export", "at2", ".")
+        second = self.run_tool("--export", "at2", ".")
+        os.chdir("..")
+        self.assertEqual(first.returncode, 0, first.stdout + first.stderr)
+        self.assertEqual((second.returncode, second.stdout.splitlines()[-1]),
+                         (0, "kvb-convert: 2 records: 2 converted (2 before), 0 failed"), second.stdout)
+        self.assertEqual([r["folder"] for r in self.rows("dl/records.csv")], ["RSN879_Beta", "RSN1044_Alpha"])
+        # A rerun of one record, and a run that finds nothing, keep the table whole.
+        self.assertEqual(self.run_tool("-o", "dl", "dl/RSN879_X_000.AT2", "dl/RSN879_X_090.AT2",
+                                       "dl/RSN879_X_UP.AT2").returncode, 0)
+        self.assertEqual(len(self.rows("dl/records.csv")), 2)
+        os.mkdir("empty")
+        self.assertEqual(self.run_tool("-o", "dl", "empty").returncode, 1)
+        self.assertEqual(len(self.rows("dl/records.csv")), 2)
+
+    # --- 4, 5 and 29.2: what is not a regular file; one bad input among good ones ----
+    def test_one_bad_input_costs_only_itself(self):
+        good = read(self.make_v2("CE22222.V2", 22222), "rb")
+        cases = [  # (name, what to make, exit status, words in the output)
+            ("fifo", lambda p: os.mkfifo(p), 0, "fifo: a FIFO, not a regular file"),
+            ("socket", self.socket, 0, "socket: a socket, not a regular file"),
+            ("caf\xe9.V2", None, 0, "ok CE33333_20240102"),  # a Latin-1 byte in a file name
+            ("x.tar", lambda p: self.tar(p, b"caf\xe9.V2", self.v2(33333)), 0, "ok CE33333_20240102"),
+            ("x.V2.gz", lambda p: write(p, gzip.compress(self.v2(33333))), 0, "ok CE33333_20240102"),
+            ("long.zip", lambda p: self.zip(p, "n" * 300 + ".V2", self.v2(33333)), 0, "ok CE33333_20240102"),
+            ("enc.zip", lambda p: self.zip(p, "e.V2", self.v2(33333), flags=1), 1, "enc.zip/e.V2: encrypted"),
+            ("d64.zip", lambda p: self.zip(p, "d.V2", self.v2(33333), method=9), 1, "d64.zip/d.V2: packed by method deflate64"),
+            ("bad.zip", lambda p: self.zip(p, "b.V2", self.v2(33333), damage=True), 1, "FAILED in/bad.zip/b.V2: cannot unpack"),
+            ("cut.zip", lambda p: self.zip(p, "c.V2", self.v2(33333), cut=True), 1, "FAILED in/cut.zip: cannot unpack the archive"),
+            ("docs.zip", lambda p: self.zip(p, "a.pdf", b"%PDF-1.4\n" + b"x" * 2000), 0, "not a strong-motion file (in/docs.zip/a.pdf)"),
+            ("big.zip", lambda p: self.zip(p, "big.V2", self.v2(33333), size=1 << 30), 0, "big.zip/big.V2: 1024 MiB unpacked"),
+            ("bad.xz", lambda p: write(p, b"\xfd7zXZ\0" + b"x" * 600), 1, "FAILED in/bad.xz: cannot unpack"),
+            ("bad.bz2", lambda p: write(p, b"BZh9" + b"x" * 600), 1, "FAILED in/bad.bz2: cannot unpack"),
+            ("deep.zip", self.nested, 1, "in/deep.zip/4.zip/3.zip/2.zip/1.zip: an archive nested more than 4 deep"),
+            ("gone", lambda p: os.symlink("nowhere", p), 1, "FAILED in/gone: cannot read: No such file or directory"),
+        ] + ([("locked.V2", lambda p: (write(p, "x"), os.chmod(p, 0)), 1, "FAILED in/locked.V2: cannot read: Permission denied")]
+             if os.geteuid() != 0 else [])  # nothing is unreadable to root
+        for name, make, status, says in cases:
+            with self.subTest(name=name):
+                shutil.rmtree("in", ignore_errors=True)
+                shutil.rmtree("out", ignore_errors=True)
+                os.mkdir("in")
+                write("in/CE22222.V2", good)
+                if make:
+                    make(os.path.join("in", name))
+                else:
+                    write(os.path.join("in", name).encode("latin-1"), self.v2(33333))
+                start = time.monotonic()
+                got = self.run_tool("-o", "out", "in", timeout=30)
+                self.assertLess(time.monotonic() - start, 20)
+                self.assertEqual(got.returncode, status, got.stdout + got.stderr)
+                self.assertIn(says, got.stdout)
+                self.assertIn("ok CE22222_20240102 ", got.stdout)
+                self.assertEqual(glob.glob("out/.kvb-convert-*"), [])
+
+    # --- 6: temporary space ---------------------------------------------------------
+    def test_unpacking_is_bounded_and_work_folders_of_killed_runs_go(self):
+        self.csmip("in/CE22222.V2", 22222)
+        with zipfile.ZipFile("in/bomb.zip", "w", zipfile.ZIP_DEFLATED) as z:
+            z.writestr("bomb.V2", b" " * (200 << 20))
+        dead = subprocess.Popen(["true"])
+        dead.wait()
+        os.makedirs("out/.kvb-convert-%d-x/y" % dead.pid)
+        os.makedirs("out/.kvb-convert-%d-x" % os.getpid())  # a run still going
+        got = self.run_tool("-o", "out", "in")
+        self.assertEqual(got.returncode, 1)
+        self.assertIn("FAILED in/bomb.zip: unpacks to more than 50 times its size; the rest is not unpacked", got.stdout)
+        self.assertIn("ok CE22222_20240102 ", got.stdout)
+        self.assertEqual(glob.glob("out/.kvb-convert-*"), ["out/.kvb-convert-%d-x" % os.getpid()])
+
+    # --- 7: interrupts act at once, whatever is going on -------------------------------
+    def test_interrupts_end_the_run_within_two_seconds(self):
+        self.csmip("in/CE22222.V2", 22222)
+        os.mkfifo("in/fifo")  # never opened: nothing waits on it
+        stuck = self.script("split", 'echo $$ >"%s/started.$$"\n[ "$1" = --identify ] && exec sleep 60\nexec "%s" "$@"\n'
+                            % (self.dir, SPLIT))
+        slow_measure = self.script("measure", 'echo $$ >"%s/started.$$"\nexec sleep 60\n' % self.dir)
+        for what, env, signum in [("identifying", {"KVB_SPLIT": stuck}, signal.SIGINT),
+                                  ("identifying", {"KVB_SPLIT": stuck}, signal.SIGTERM),
+                                  ("measuring", {"KVB_MEASURE": slow_measure}, signal.SIGHUP)]:
+            with self.subTest(what=what, signal=signum.name):
+                child = subprocess.Popen([CONVERT, "-o", "out", "in"], env=dict(self.env, **env),
+                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                for _ in range(400):
+                    started = glob.glob("started.*")
+                    if started:
+                        break
+                    time.sleep(0.025)
+                self.assertTrue(started)
+                for p in started:
+                    os.unlink(p)
+                time.sleep(0.2)
+                sent = time.monotonic()
+                child.send_signal(signum)
+                out, err = child.communicate(timeout=30)
+                self.assertLess(time.monotonic() - sent, 2.0)
+                self.assertEqual(child.returncode, 128 + signum)
+                self.assertEqual(err, "kvb-convert: interrupted; the record folders in place are complete\n")
+                self.assertNotIn("Traceback", out)
+                self.assertEqual(glob.glob("out/.kvb-convert-*") + glob.glob("out/CE*"), [])
+
+    # --- 8: a picture cut short by a full disc ------------------------------------------
+    def test_a_picture_cut_short_fails_the_record(self):
+        self.csmip("in/CE22222.V2", 22222)
+        short = self.script("short", 'printf "\\211PNG" >"$2"\n')
+        got = self.run_tool("-o", "out", "in", env=dict(self.env, PLOT_PSA=short))
+        self.assertEqual(got.returncode, 1)
+        self.assertIn("FAILED CE22222_20240102: no spectrum.png: ", got.stdout)
+        self.assertFalse(os.path.exists("out/CE22222_20240102"))
+        self.assertEqual(self.run_tool("-o", "out", "in").returncode, 0)
+        os.unlink("out/CE22222_20240102/accel.png")  # a folder without its picture is rebuilt
+        self.assertIn("ok CE22222_20240102 ", self.run_tool("-o", "out", "in").stdout)
+        os.mkdir("python-only")  # no gnuplot: no pictures asked, none missed
+        os.symlink(sys.executable, "python-only/python3")
+        got = self.run_tool("-o", "out3", "in", env=dict(self.env, PATH=self.dir + "/python-only"))
+        self.assertEqual(got.returncode, 0, got.stderr)
+        self.assertIn("gnuplot not found; no plots", got.stderr)
+        self.assertFalse(glob.glob("out3/*/*.png"))
+        if os.path.exists("/dev/full"):  # standard output on a full disc: said, converted all the same
+            with open("/dev/full", "w", encoding="utf-8") as full:
+                got = subprocess.run([CONVERT, "-o", "out2", "in"], stdout=full, stderr=subprocess.PIPE, text=True,
+                                     env=self.env, timeout=60, check=False)
+            self.assertEqual((got.returncode, got.stderr),
+                             (1, "kvb-convert: cannot write the standard output: No space left on device\n"))
+            self.assertTrue(os.path.isfile("out2/CE22222_20240102/accel.png"))
+
+    # --- 9: output folders it cannot use ----------------------------------------------
+    def test_output_folder_errors(self):
+        self.csmip("in/CE22222.V2", 22222)
+        write("file", "x")
+        os.symlink("nowhere", "dangling")
+        os.makedirs("table/records.csv")
+        os.mkdir("readonly", 0o555)
+        cases = [("file", "kvb-convert: file: not a folder\n"),
+                 ("dangling", "kvb-convert: dangling: a link to nothing\n"),
+                 ("table", "kvb-convert: table: records.csv there is a folder; move it away\n"),
+                 ("in/CE22222.V2/x", "kvb-convert: in/CE22222.V2/x: cannot write there: Not a directory\n")]
+        if os.geteuid() != 0:  # root writes anywhere
+            cases.append(("readonly", "kvb-convert: readonly: cannot write there: Permission denied\n"))
+        for out, says in cases:
+            with self.subTest(out=out):
+                got = self.run_tool("-o", out, "in")
+                self.assertEqual((got.returncode, got.stdout, got.stderr), (2, "", says))
+
+    # --- 10: periods and record files nested without end ----------------------------
+    def test_periods_are_checked_once_and_deep_record_files_refused(self):
+        self.csmip("in/CE22222.V2", 22222)
+        for periods in ("1e-200", "1e400", "nan", "inf", "0.0009", "101", "0.1,,1"):
+            with self.subTest(periods=periods):
+                for tool in (CONVERT, MEASURE):
+                    got = self.run_tool("--periods", periods, "in", tool=tool)
+                    self.assertEqual(got.returncode, 2, got.stderr)
+                    self.assertIn("--periods takes", got.stderr)
+        self.assertEqual(self.run_tool("--periods", "0.001,100", "-o", "out", "in").returncode, 0)
+        spectrum = read("out/CE22222_20240102/spectrum.csv")
+        self.assertEqual(spectrum.count("\n"), 3)
+        self.assertNotIn("nan", spectrum.lower() + read("out/records.csv").lower())
+        path = "out/CE22222_20240102/KVB-record.json"
+        facts = read(path)
+        write(path, facts[:-2] + ', "deep": ' + "[" * 100000 + "]" * 100000 + "}\n")
+        got = self.run_tool("out/CE22222_20240102", tool=MEASURE, timeout=20)
+        self.assertEqual(got.returncode, 1)
+        self.assertIn("nested deeper than", got.stderr)
+
+    # --- 11: records.csv cells a spreadsheet would run -------------------------------
+    def test_cells_are_never_formulas(self):
+        self.peer("in", 7, "=HYPERLINK(1)")
+        self.assertEqual(self.run_tool("-o", "out", "in").returncode, 0)
+        row = self.rows()[0]
+        self.assertEqual(row["station_name"], "'=HYPERLINK(1)")
+        self.assertEqual([v for v in row.values() if v[:1] and v[:1] in "=+-@" and not v[1:].replace(".", "").isdigit()], [])
+
+    # --- 12: convert-all and a component cut short ------------------------------------
+    def test_convert_all_reports_a_component_cut_short(self):
+        self.csmip("in/CE22222.V2", 22222, points=400)
+        self.run_tool("--no-plot", "-o", "out", "in")
+        folder = "out/CE22222_20240102"
+        lines = read(folder + "/KVB-UP.txt").splitlines(True)
+        write(folder + "/KVB-UP.txt", "".join(lines[:-20]))
+        got = self.run_tool(folder, tool=CONVERT_ALL)
+        self.assertEqual(got.returncode, 1)
+        self.assertRegex(got.stdout, "^FAILED %s: KVB-UP.txt holds 2[0-9][0-9] of the 400 samples KVB-record.json gives" % folder)
+
+    # --- 29.4: the user's umask ----------------------------------------------------------
+    def test_folders_and_files_follow_the_umask(self):
+        self.csmip("in/CE22222.V2", 22222)
+        for umask, folder, file in [(0o022, 0o755, 0o644), (0o077, 0o700, 0o600)]:
+            with self.subTest(umask=oct(umask)):
+                shutil.rmtree("out", ignore_errors=True)
+                old = os.umask(umask)
+                try:
+                    self.run_tool("-o", "out", "in")
+                finally:
+                    os.umask(old)
+                self.assertEqual(os.stat("out/CE22222_20240102").st_mode & 0o777, folder)
+                modes = {os.stat(p).st_mode & 0o777 for p in glob.glob("out/CE22222_20240102/*") + ["out/records.csv"]}
+                self.assertEqual(modes, {file})
+
+    def v2(self, station):
+        return read(self.make_v2("s%d.V2" % station, station), "rb")
+
+    def make_v2(self, name, station):
+        path = os.path.join(self.dir, "gen", name)
+        if not os.path.exists(path):
+            self.csmip(path, station)
+        return path
+
+    @staticmethod
+    def socket(path):
+        with socket.socket(socket.AF_UNIX) as s:
+            s.bind(path)
+
+    @staticmethod
+    def tar(path, name, data):
+        import tarfile
+        with tarfile.open(path, "w", format=tarfile.GNU_FORMAT, encoding="latin-1") as t:
+            info = tarfile.TarInfo(name.decode("latin-1"))
+            info.size = len(data)
+            t.addfile(info, io.BytesIO(data))
+
+    @staticmethod
+    def zip(path, name, data, flags=0, method=None, damage=False, cut=False, size=None):
+        """A zip of one member, as a tool that wrote it wrongly would leave it."""
+        buf = io.BytesIO()
+        with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as z:
+            z.writestr(name, data)
+        raw = bytearray(buf.getvalue())
+        local, central = raw.find(b"PK\x03\x04"), raw.find(b"PK\x01\x02")
+        raw[local + 6] |= flags
+        raw[central + 8] |= flags
+        if method is not None:
+            raw[local + 8], raw[central + 10] = method, method
+        if size is not None:
+            raw[central + 24:central + 28] = size.to_bytes(4, "little")
+        if damage:
+            start = local + 30 + len(name)
+            raw[start + 50:start + 90] = b"\xff" * 40
+        write(path, raw[:len(raw) // 2] if cut else raw)
+
+    def nested(self, path):
+        """deep.zip holds 4.zip, which holds 3.zip, ... 1.zip holds a record."""
+        data, inner = self.v2(33333), "s.V2"
+        for k in range(1, 6):
+            buf = io.BytesIO()
+            with zipfile.ZipFile(buf, "w") as z:
+                z.writestr(inner, data)
+            data, inner = buf.getvalue(), "%d.zip" % k
+        write(path, data)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=1)

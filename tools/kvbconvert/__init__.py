@@ -1,0 +1,2 @@
+"""kvb-convert's parts: inputs (what is read: files, folders, archives) and
+folders (the record folders: names, what is up to date, placing, records.csv)."""
