@@ -104,6 +104,23 @@ TEST(KvbSplitProcess, TheChainItsLineAndItsRecord) {
   }
 }
 
+// The channels with samples go first through settle_time and back to their
+// places after: the processing must still see one horizontal as N90, not N00.
+TEST(KvbSplitProcess, OneHorizontalIsProcessedInItsPlace) {
+  TempDir dir;
+  GenOptions opt;
+  opt.volume = 1;
+  dir.write("rec.v", volume_file({{1, "90 Deg", burst(20.0, 1)}, {2, "Up", burst(20.0, 2)}}, opt));
+  const RunResult r = test_support::run_in(
+      dir.path(), {KVB_SPLIT, "--missing-horizontal", "zeros", "--filter", "0.2:20", "-o", "out", "rec.v"});
+  ASSERT_TRUE(r.exited(0)) << r.describe() << r.err;
+  const JsonDoc doc(dir.read("out/KVB-record.json").value_or(""));
+  EXPECT_TRUE(doc.is_null("/processing/components/N00"));
+  EXPECT_EQ(doc.number("/processing/components/N90/high_pass_hz"), 0.2);
+  EXPECT_EQ(doc.number("/processing/components/UP/high_pass_hz"), 0.2);
+  EXPECT_NEAR(std::fabs(doc.number("/components/1/peak/value")), 1.05 * 0.05 * kGal, 0.05 * 0.05 * kGal);
+}
+
 TEST(KvbSplitProcess, RefusalsAndUsageErrors) {
   struct Case {
     std::vector<std::string> args;
