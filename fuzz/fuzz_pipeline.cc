@@ -9,7 +9,8 @@
 // back by kvb-measure's reader as the very samples written.
 // Input: byte 0 the options (bit 0 --resample, bit 1 --keep-interval, bit 2
 // --window auto, bit 3 --window 1:END with END = 2 + byte 2 seconds, bit 4
-// --channels with the numbers of byte 3: two bits each, 1 to 4); byte 1 the
+// --channels with the numbers of byte 3: two bits each, 1 to 4; bits 5 and 6
+// --filter none, auto, 0.1:20, 0.1:20 with --process-corrected); byte 1 the
 // reader, as byte 0 of fuzz_split; then the input files, each ended by the
 // line kFileEnd (the last one by the end of the input).
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,7 @@
 #include "readers/record_folder.h"
 #include "record/split_error.h"
 #include "split_support.h"
+#include "steps/process/chain.h"
 #include "steps/selection.h"
 #include "steps/timing.h"
 #include "writers/component_file.h"
@@ -48,6 +51,15 @@ TimeOptions time_options(const std::uint8_t* head) {
   if (head[0] & 4) time.window = parse_window("auto", why);
   if (head[0] & 8) time.window = parse_window("1:" + std::to_string(2 + head[2]), why);
   return time;
+}
+
+ProcessOptions process_options(const std::uint8_t* head) {
+  ProcessOptions process;
+  std::string why;
+  const int mode = head[0] >> 5 & 3;
+  parse_filter(mode == 0 ? "none" : mode == 1 ? "auto" : "0.1:20", process, why);
+  process.corrected_too = mode == 3;
+  return process;
 }
 
 std::vector<long> channel_numbers(const std::uint8_t* head) {
@@ -75,7 +87,13 @@ void run(const std::uint8_t* head, std::string_view files) {
   auto pick = select_components(channels, channel_numbers(head));
   std::array<Channel, 3> chosen = {channels[pick[kN00]], channels[pick[kN90]], channels[pick[kUp]]};
   std::vector<std::string> warnings;
-  RecordFacts facts = settle_time(chosen, time_options(head), warnings);
+  std::optional<ProcessingFacts> processed;
+  RecordFacts facts =
+      settle_time(chosen, time_options(head), warnings, [&](auto& placed, const std::array<bool, 3>& own) {
+        processed = process_record(placed, own, process_options(head));
+        return processed.has_value();
+      });
+  facts.processing = std::move(processed);
   if (!(facts.csv_time_step > 0 && std::isfinite(facts.csv_time_step))) std::abort();
   for (std::size_t c = 0; c < 3; ++c) {
     if (chosen[c].samples.size() > layout::kRealSamples) std::abort();

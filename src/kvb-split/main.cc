@@ -21,6 +21,7 @@
 #include "component_layout.h"
 #include "readers/format.h"
 #include "readers/identify.h"
+#include "steps/process/chain.h"
 #include "steps/selection.h"
 #include "steps/timing.h"
 #include "writers/component_file.h"
@@ -41,7 +42,8 @@ constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
 const char kUsage[] =
     "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90[,UP]] [--borehole]\n"
     "                 [--resample[=METHOD] | --keep-interval] [--window auto|START:END]\n"
-    "                 [--missing-vertical zeros] FILE...\n"
+    "                 [--missing-vertical zeros] [--filter auto|none|LOW:HIGH]\n"
+    "                 [--filter-order N] [--taper FRACTION] [--process-corrected] FILE...\n"
     "Split the strong-motion files of one record (one file with all channels, or a\n"
     "file per channel) into KVB-N00.txt, KVB-N90.txt and KVB-UP.txt for read-KVB,\n"
     "with the acceleration in cm/s².\n"
@@ -74,6 +76,14 @@ const char kUsage[] =
     "                        KVB-UP.txt of zeros\n"
     "      --missing-horizontal zeros  for a record of one horizontal, write the\n"
     "                        other horizontal's file of zeros\n"
+    "      --filter auto     process an uncorrected record (the default): pre-event\n"
+    "                        mean, cosine taper, zero-phase Butterworth band-pass\n"
+    "                        with corners from its signal-to-noise ratio, baseline\n"
+    "      --filter LOW:HIGH  the same with the corners LOW and HIGH Hz\n"
+    "      --filter none     keep an uncorrected record as recorded\n"
+    "      --filter-order N  the band-pass's order a pass (default 4)\n"
+    "      --taper FRACTION  the share tapered at each end (default 0.05)\n"
+    "      --process-corrected  process a corrected record too (with LOW:HIGH)\n"
     "  -h, --help            show this help and exit\n"
     "      --version         show the version and exit\n"
     "\n"
@@ -97,11 +107,23 @@ struct Options {
   bool missing_vertical_zeros = false;    // --missing-vertical zeros: two horizontals may have an UP of zeros
   bool missing_horizontal_zeros = false;  // --missing-horizontal zeros: one horizontal may have a second of zeros
   TimeOptions time;                       // --resample, --keep-interval, --window
+  ProcessOptions process;                 // --filter, --filter-order, --taper, --process-corrected
   std::vector<std::string> inputs;
 };
 
 // Long options without a letter of their own.
-enum LongOnly { kResample = 256, kKeepInterval, kWindow, kMissingVertical, kMissingHorizontal, kBorehole };
+enum LongOnly {
+  kResample = 256,
+  kKeepInterval,
+  kWindow,
+  kMissingVertical,
+  kMissingHorizontal,
+  kBorehole,
+  kFilter,
+  kFilterOrder,
+  kTaper,
+  kProcessCorrected
+};
 
 int usage_error(const std::string& what) {
   std::fprintf(stderr, "kvb-split: %s\nTry 'kvb-split --help' for more information.\n", escaped(what).c_str());
@@ -161,6 +183,10 @@ const option kLongOptions[] = {{"output-dir", required_argument, nullptr, 'o'},
                                {"missing-vertical", required_argument, nullptr, kMissingVertical},
                                {"missing-horizontal", required_argument, nullptr, kMissingHorizontal},
                                {"borehole", no_argument, nullptr, kBorehole},
+                               {"filter", required_argument, nullptr, kFilter},
+                               {"filter-order", required_argument, nullptr, kFilterOrder},
+                               {"taper", required_argument, nullptr, kTaper},
+                               {"process-corrected", no_argument, nullptr, kProcessCorrected},
                                {nullptr, 0, nullptr, 0}};
 
 // --resample[=METHOD] or --keep-interval, as c says; -1 when the run should
@@ -175,6 +201,31 @@ int take_interval_choice(int c, Options& opt) {
     if (!opt.time.method) return usage_error(std::string("--resample takes linear or band-limited, not ") + optarg);
   }
   return -1;
+}
+
+// --filter, --filter-order, --taper or --process-corrected, as c says; -1
+// when the run should go on, else the exit status.
+int take_processing(int c, ProcessOptions& process) {
+  std::string why;
+  char* end = nullptr;
+  switch (c) {
+    case kFilter:
+      if (!parse_filter(optarg, process, why)) return usage_error(std::string("--filter ") + why + ", not " + optarg);
+      return -1;
+    case kFilterOrder: {
+      const long order = std::strtol(optarg, &end, 10);
+      if (end == optarg || *end != '\0' || order < 1 || order > 8)
+        return usage_error(std::string("--filter-order takes a whole number from 1 to 8, not ") + optarg);
+      process.order = static_cast<int>(order);
+      return -1;
+    }
+    case kTaper:
+      process.taper = std::strtod(optarg, &end);
+      if (end == optarg || *end != '\0' || !(process.taper >= 0 && process.taper <= 0.5))
+        return usage_error(std::string("--taper takes a fraction from 0 to 0.5, not ") + optarg);
+      return -1;
+    default: process.corrected_too = true; return -1;
+  }
 }
 
 // One option as getopt_long gives it (c, with optarg), arg as the user wrote
@@ -218,6 +269,10 @@ int take_option(int c, const std::string& arg, Options& opt) {
         return usage_error(std::string("--missing-vertical takes zeros, not ") + optarg);
       opt.missing_vertical_zeros = true;
       return -1;
+    case kFilter:
+    case kFilterOrder:
+    case kTaper:
+    case kProcessCorrected: return take_processing(c, opt.process);
     case 'h': print_usage(); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
     case 'V': std::puts("kvb-split " KVB_VERSION); return std::fflush(stdout) == 0 ? 0 : kExitFailure;
     case ':':
@@ -242,6 +297,8 @@ int parse_options(int argc, char** argv, Options& opt) {
   }
   for (int k = optind; k < argc; ++k) opt.inputs.push_back(argv[k]);
   if (opt.inputs.empty()) return usage_error("no input file");
+  if (opt.process.corrected_too && opt.process.corners != ProcessOptions::Corners::kGiven)
+    return usage_error("--process-corrected needs the corners: --filter LOW:HIGH");
   if (opt.channels.size() == 2 && !opt.missing_vertical_zeros)
     return usage_error("--channels with two horizontals needs --missing-vertical zeros");
   return -1;
@@ -398,8 +455,16 @@ int split(const Options& opt) {
     if (pick[c] != kZeros) chosen[c] = std::move(channels[pick[c]]);
   channels.clear();
 
+  // The processing, at the record's own step (film records on their even
+  // grid), so that everything written is of the processed record.
+  std::optional<ProcessingFacts> processed;
+  auto process = [&](std::array<Channel, 3>& placed, const std::array<bool, 3>& own) {
+    processed = process_record(placed, own, opt.process);
+    return processed.has_value();
+  };
   std::vector<std::string> warnings;
-  RecordFacts facts = settle_time(chosen, time, warnings);
+  RecordFacts facts = settle_time(chosen, time, warnings, process);
+  facts.processing = std::move(processed);
   for (const std::string& w : warnings) warn(w);
   warn_about(chosen);
   std::vector<std::size_t> temps;
@@ -433,6 +498,7 @@ int split(const Options& opt) {
                 from.c_str(), ch.samples.size(), origin(rc, ch).c_str(), rc.channel ? conversion(ch).c_str() : "");
   }
   if (facts.resampled) std::printf("%s\n", resampling_line(facts).c_str());
+  if (facts.processing) std::printf("%s\n", filtered_text(*facts.processing).c_str());
   if (uncorrected(chosen))
     std::puts(
         "uncorrected (Volume 1): the accelerations as recorded, without the baseline correction and "

@@ -56,16 +56,23 @@ AmplitudeSpectrum amplitude_spectrum(std::span<const double> samples, double dt,
 std::vector<double> konno_ohmachi(const AmplitudeSpectrum& spectrum, std::span<const double> fc, double b) {
   const std::vector<double>& f = spectrum.frequency;
   const double reach = std::pow(10.0, std::numbers::pi / b);  // the window's first zeros: fc/reach, fc·reach
+  // b·log10(f) of every frequency once, rather than a logarithm a weight.
+  std::vector<double> scaled_log(f.size(), 0.0);
+  for (std::size_t k = 0; k < f.size(); ++k)
+    if (f[k] > 0.0) scaled_log[k] = b * std::log10(f[k]);
   std::vector<double> smoothed;
   smoothed.reserve(fc.size());
   for (double centre : fc) {
     const auto first = std::upper_bound(f.begin(), f.end(), std::max(centre / reach, 0.0));
     const auto last = std::lower_bound(first, f.end(), centre * reach);
+    const double centre_log = b * std::log10(centre);
     double sum = 0.0, weights = 0.0;
-    for (auto it = first; it != last; ++it) {
-      const double x = b * std::log10(*it / centre);
-      const double w = x == 0.0 ? 1.0 : std::pow(std::sin(x) / x, 4);
-      sum += w * spectrum.amplitude[static_cast<std::size_t>(it - f.begin())];
+    for (auto k = static_cast<std::size_t>(first - f.begin()); k < static_cast<std::size_t>(last - f.begin()); ++k) {
+      const double x = scaled_log[k] - centre_log;
+      double w = x == 0.0 ? 1.0 : std::sin(x) / x;
+      w *= w;
+      w *= w;
+      sum += w * spectrum.amplitude[k];
       weights += w;
     }
     smoothed.push_back(weights > 0.0 ? sum / weights : 0.0);

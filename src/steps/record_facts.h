@@ -10,6 +10,7 @@
 
 #include "record/channel.h"
 #include "record/full_record.h"
+#include "steps/process/chain.h"
 #include "steps/resample.h"
 
 namespace kvb {
@@ -55,6 +56,8 @@ struct RecordFacts {
   std::optional<Cut> window;
   // The record at its own step and whole, written beside the component files.
   FullRecord full;
+  // What the processing chain did (--filter); nothing for a record as recorded.
+  std::optional<ProcessingFacts> processing;
   // UP is a vertical of zeros (--missing-vertical zeros on a record of two
   // horizontals): the one component without a channel of its own.
   bool vertical_zeros() const { return components[2].channel == nullptr; }

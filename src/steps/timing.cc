@@ -277,9 +277,13 @@ namespace {
 // settle_time of the first count channels, those with samples of their own;
 // the others get zeros.
 RecordFacts settle_own(std::array<Channel, 3>& chosen, std::size_t count, const TimeOptions& options,
-                       std::vector<std::string>& warnings) {
+                       std::vector<std::string>& warnings, const AtOwnStep& at_own_step) {
   RecordFacts facts = facts_as_read(chosen, count);
   even_out(chosen, count, options, facts);
+  if (at_own_step && at_own_step(chosen, {count > 0, count > 1, count > 2})) {
+    for (std::size_t c = 0; c < count; ++c)
+      facts.components[c].source_peak = peak_of(chosen[c].samples, chosen[c].interval);
+  }
   settle_interval(chosen, count, options, facts, warnings);
   const double dt = facts.csv_time_step;
 
@@ -306,8 +310,8 @@ RecordFacts settle_own(std::array<Channel, 3>& chosen, std::size_t count, const 
 
 }  // namespace
 
-RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options,
-                        std::vector<std::string>& warnings) {
+RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options, std::vector<std::string>& warnings,
+                        const AtOwnStep& at_own_step) {
   // The channels with samples of their own go first, the zeros last, and
   // back to their places after.
   std::array<std::size_t, 3> order = {0, 1, 2};
@@ -315,10 +319,24 @@ RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& optio
   if (options.horizontal_zeros == 1) order = {0, 2, 1};
   if (options.horizontal_zeros >= 0 && options.vertical_zeros) order = {order[0], order[2], order[1]};
   const std::size_t count = 3 - (options.vertical_zeros ? 1 : 0) - (options.horizontal_zeros >= 0 ? 1 : 0);
-  if (order == std::array<std::size_t, 3>{0, 1, 2}) return settle_own(chosen, count, options, warnings);
+  if (order == std::array<std::size_t, 3>{0, 1, 2}) return settle_own(chosen, count, options, warnings, at_own_step);
   std::array<Channel, 3> own;
   for (std::size_t k = 0; k < 3; ++k) own[k] = std::move(chosen[order[k]]);
-  RecordFacts settled = settle_own(own, count, options, warnings);
+  // The step sees the components in their places.
+  AtOwnStep in_place;
+  if (at_own_step)
+    in_place = [&](std::array<Channel, 3>& settling, const std::array<bool, 3>&) {
+      std::array<Channel, 3> placed;
+      std::array<bool, 3> has{};
+      for (std::size_t k = 0; k < 3; ++k) {
+        placed[order[k]] = std::move(settling[k]);
+        has[order[k]] = k < count;
+      }
+      const bool changed = at_own_step(placed, has);
+      for (std::size_t k = 0; k < 3; ++k) settling[k] = std::move(placed[order[k]]);
+      return changed;
+    };
+  RecordFacts settled = settle_own(own, count, options, warnings, in_place);
   RecordFacts facts = settled;
   for (std::size_t k = 0; k < 3; ++k) {
     chosen[order[k]] = std::move(own[k]);

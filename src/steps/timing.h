@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,7 +47,15 @@ struct TimeOptions {
 // CSV's three decimals) and says in the facts what was done (the caller
 // fills in the component file names). Throws SplitError with the reason and
 // the options that would help.
-RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options, std::vector<std::string>& warnings);
+//
+// at_own_step, where given, is a step on the channels at their own even step,
+// uneven times already on their grid, before anything else changes them: the
+// processing (--filter). It sees the components in their places, own[c] true
+// for those with samples of their own. Where it says it changed them, the
+// source peaks are of its samples.
+using AtOwnStep = std::function<bool(std::array<Channel, 3>& chosen, const std::array<bool, 3>& own)>;
+RecordFacts settle_time(std::array<Channel, 3>& chosen, const TimeOptions& options, std::vector<std::string>& warnings,
+                        const AtOwnStep& at_own_step = {});
 
 // "0.02 s", "0.005 s": an interval as messages show it.
 std::string interval_text(double seconds);

@@ -5,6 +5,7 @@
 #include "record/split_error.h"
 #include "record/utf8.h"
 #include "steps/timing.h"
+#include "writers/processing_json.h"
 
 namespace kvb {
 
@@ -124,6 +125,7 @@ std::string record_json(const RecordFacts& facts) {
   out["event"] = event_json(facts);
   out["record_id"] = stated(facts, &Channel::record_id);
   out["processing"] = processing_json(facts);
+  if (facts.processing) add_processing_json(out["processing"], *facts.processing);
   out["csv_time_step"] = facts.csv_time_step;
   out["time_column_scale"] = facts.csv_time_step / kReadKvbInterval;
   out["done"] = done_json(facts);

@@ -42,12 +42,13 @@ inline std::string expected_csv(const std::vector<double>& n00, const std::vecto
   return csv_after_split(held(n00), held(n90), held(up));
 }
 
-// Writes the files, runs kvb-split on them with the options, then read-KVB on
-// the component files; the kvb-split run, and the CSV when it succeeded.
+// Writes the files, runs kvb-split on them with the options (uncorrected
+// records kept as recorded: --filter none), then read-KVB on the component
+// files; the kvb-split run, and the CSV when it succeeded.
 inline std::pair<test_support::RunResult, std::string> split_and_convert(const Files& files,
                                                                          std::vector<std::string> options) {
   test_support::TempDir dir;
-  std::vector<std::string> split = {KVB_SPLIT, "-o", "rec"};
+  std::vector<std::string> split = {KVB_SPLIT, "-o", "rec", "--filter", "none"};
   split.insert(split.end(), options.begin(), options.end());
   for (const auto& [name, bytes] : files) {
     dir.write(name, bytes);

@@ -69,7 +69,7 @@ void split_and_convert(const GenOptions& opt, const std::vector<GenChannel>& cha
     EXPECT_TRUE(refused.exited(1)) << refused.describe();
     EXPECT_EQ(0u, refused.err.find("kvb-split: rec.v channel 3: the samples are at uneven times")) << refused.err;
   }
-  RunResult split = run_in(dir.path(), {KVB_SPLIT, "-o", "rec", "--keep-interval", "rec.v"});
+  RunResult split = run_in(dir.path(), {KVB_SPLIT, "-o", "rec", "--keep-interval", "--filter", "none", "rec.v"});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   if (opt.pairs) {
     EXPECT_EQ("", split.err);  // the grid's step is the median step, 0.005 s

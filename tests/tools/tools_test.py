@@ -183,6 +183,22 @@ class Tools(unittest.TestCase):
         self.assertIn("<text>A&amp;B_1^2{x}@y\\x1b[31m (CE1)", svg)
 
     @unittest.skipUnless(GNUPLOT, "gnuplot is not installed")
+    def test_processed_record_adds_velocity_and_displacement(self):
+        os.mkdir("rec")
+        write("rec/accel.csv", "".join("%7.3f,%10.3f,%10.3f,%10.3f\n" % (i * 0.005, 100, -100 * (i > 0), 0) for i in range(201)))
+        write("rec/KVB-record.json", json.dumps({"processing": {"level": "processed"}, "csv_time_step": 0.01,
+                                                 "components": [{}, {}, {}]}))
+        self.stand_in("gnuplot", 'tee "%s/script" | "%s" "$@"\n' % (self.dir, GNUPLOT))
+        got = self.run_tool("plot-accel", "rec/accel.csv")
+        self.assertEqual(got.returncode, 0, got.stderr)
+        script = read("script")
+        for want in ["set multiplot layout 5,1", "set ylabel 'velocity (cm/s)'", "set ylabel 'displacement (cm)'",
+                     # 2 s at 100 cm/s² from rest, at the record's real step: 200 cm/s and 200 cm; the
+                     # second column's first step a trapezoid from 0 to -100.
+                     "\n  1.000,200,-199.5,0,200,-199.002,0\n"]:
+            self.assertIn(want, script)
+
+    @unittest.skipUnless(GNUPLOT, "gnuplot is not installed")
     def test_spectrum_rows(self):
         spectrum_csv("good.csv")
         head = "period_s,N00_g,N90_g,UP_g\n"
