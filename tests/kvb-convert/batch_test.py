@@ -335,6 +335,38 @@ class Batch(unittest.TestCase):
                 modes = {os.stat(p).st_mode & 0o777 for p in glob.glob("out/CE22222_20240102/*") + ["out/records.csv"]}
                 self.assertEqual(modes, {file})
 
+    # --- 29.5: a KiK-net recording's six files, loose or zipped -----------------------
+    def kiknet(self, folder, station, packed=False):
+        os.makedirs(folder, exist_ok=True)
+        for k, ext in enumerate(("NS1", "EW1", "UD1", "NS2", "EW2", "UD2"), 1):
+            subprocess.run([MAKE, "knet", "%s/%s0102030405.%s" % (folder, station, ext), str(k), station, "400"], check=True)
+        if packed:
+            with zipfile.ZipFile(folder + ".zip", "w") as z:
+                for name in sorted(os.listdir(folder)):
+                    z.write(os.path.join(folder, name), name)
+            shutil.rmtree(folder)
+
+    def test_kiknet_sets_in_a_batch(self):
+        self.kiknet("in/a", "KKN001")
+        self.kiknet("in/b", "KKN002", packed=True)
+        for args, status, says in [  # (options, exit status, words every record's line holds)
+                ([], 0, "surface set of 6 channels"),
+                (["--borehole"], 0, "borehole set of 6 channels"),
+                (["--channels", "ns1,EW1,UD1"], 0, "OpenSees"),  # names hold in every record
+                (["--channels", "1,2,3"], 2, "--channels by number is for one record; the inputs hold 2")]:
+            with self.subTest(args=args):
+                got = self.run_tool("--no-plot", "--force", "--export", "columns", "-o", "out", "in", *args)
+                self.assertEqual(got.returncode, status, got.stdout + got.stderr)
+                if status:
+                    self.assertIn(says, got.stderr)
+                    continue
+                lines = [l for l in got.stdout.splitlines() if l.startswith("ok ")]
+                self.assertEqual(len(lines), 2, got.stdout)
+                self.assertTrue(all(says in l for l in lines), lines)
+        # The borehole's channels were taken last: their record file says so.
+        self.assertEqual([c["location"] for c in json.loads(read(glob.glob("out/KKN001_*/KVB-record.json")[0]))["components"]],
+                         ["borehole"] * 3)
+
     def v2(self, station):
         return read(self.make_v2("s%d.V2" % station, station), "rb")
 
