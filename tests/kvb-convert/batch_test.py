@@ -367,6 +367,25 @@ class Batch(unittest.TestCase):
         self.assertEqual([c["location"] for c in json.loads(read(glob.glob("out/KKN001_*/KVB-record.json")[0]))["components"]],
                          ["borehole"] * 3)
 
+    # --- 29.3: what a changed option asks is made again, and said -------------------------
+    def test_changed_measures_are_made_again(self):
+        self.csmip("in/CE22222.V2", 22222)
+        self.env["PLOT_PSA"] = self.script("psa", 'cat "$1" >"$2"; printf "\\000\\000\\000\\000IEND\\256B\\140\\202" >>"$2"\n')
+        folder = "out/CE22222_20240102/"
+        for args, periods, says in [([], 22, None), (["--periods", "0.1,1"], 3, "measured again"),
+                                    (["--export", "at2"], 22, "measured again"), ([], 22, None)]:
+            with self.subTest(args=args):
+                got = self.run_tool("-o", "out", "in", *args)
+                self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+                spectrum = read(folder + "spectrum.csv")
+                self.assertEqual(spectrum.count("\n"), periods)
+                self.assertTrue(read(folder + "spectrum.png").startswith(spectrum))  # the picture of these periods
+                if says:
+                    self.assertRegex(got.stdout, "ok CE22222_20240102 .*  %s\n" % says)
+                    self.assertIn("(1 before)", got.stdout)
+        self.assertTrue(os.path.isfile(folder + "N00.AT2"))
+        self.assertEqual(self.rows()[0]["exports"], "N00.AT2; N90.AT2; UP.AT2")
+
     def v2(self, station):
         return read(self.make_v2("s%d.V2" % station, station), "rb")
 
