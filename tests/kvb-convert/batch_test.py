@@ -367,6 +367,23 @@ class Batch(unittest.TestCase):
         self.assertEqual([c["location"] for c in json.loads(read(glob.glob("out/KKN001_*/KVB-record.json")[0]))["components"]],
                          ["borehole"] * 3)
 
+    # --- 29.6 and 29.10: what a row is ---------------------------------------------------
+    def test_rows_say_what_they_are(self):
+        self.csmip("in/CE22222.V2", 22222)  # a bridge: along and across the deck, at an abutment
+        text = read("in/CE22222.V2").replace("Chan  1: 360 Deg", "Chan  1: Long").replace("Chan  3: 90 Deg", "Chan  3: Tran")
+        write("in/CE22222.V2", text.replace("Text header line 17", "Location: Abutment 1"))
+        self.peer("in", 5, "Beta")
+        self.assertEqual(self.run_tool("--no-plot", "-o", "out", "in").returncode, 0)
+        bridge, peer = self.rows()
+        self.assertEqual([bridge[k] for k in ("source_N00", "source_N90", "source_UP", "axes", "event_date_from")],
+                         ["Long (Abutment 1)", "Tran (Abutment 1)", "Up (Abutment 1)", "structural", "record start"])
+        self.assertEqual(bridge["event_date"], bridge["start_time"][:10])
+        self.assertEqual([peer[k] for k in ("source_N00", "source_N90", "axes")], ["000", "090", "geographic"])
+        for row in (bridge, peer):  # at least 4 significant figures of every PGA in cm/s²
+            for c in ("N00", "N90", "UP"):
+                digits = row["pga_%s_cm_s2" % c].replace(".", "").replace("-", "").lstrip("0").split("e")[0]
+                self.assertGreaterEqual(len(digits), 4, row["pga_%s_cm_s2" % c])
+
     # --- 29.3: what a changed option asks is made again, and said -------------------------
     def test_changed_measures_are_made_again(self):
         self.csmip("in/CE22222.V2", 22222)

@@ -81,7 +81,7 @@ zip_of event.zip CE11111.zip
 out=$("$convert" -o out2 event.zip)
 check "CESMD zip: the line says Volume 2 was taken" has_line "$out" \
   "ok CE11111_20240102  2024-01-02  11111  1.5 s  PGA 0.000918 g (N00) 0.000918 g (N90) 0.000918 g (UP)  PGV 0.228 cm/s PGD 0.0684 cm Ia 5.1e-06 m/s D5-95 0.675 s (N00)  corrected (Volume 2) used, CE11111.V1 set aside  weak: N00 1793 levels, N90 1797 levels, UP 1795 levels"
-check "CESMD zip: records.csv row" grep -qxF 'CE11111_20240102,11111,Synthetic Creek,,,2024-01-02T18:00:00.000Z,event.zip/CE11111.zip/CE11111.V2,csmip-v2,corrected,0.005,0.005,1.500,,,0.0009177,0.0009177,0.0009177,0.900,0.900,0.900,0.000,0.000,0.000,0.2278,0.2503,0.2425,0.06843,0.1008,0.08497,5.095e-06,5.384e-06,5.178e-06,0.6748,1.108,0.739,yes,,ok,"corrected (Volume 2) used, CE11111.V1 set aside; weak: N00 1793 levels, N90 1797 levels, UP 1795 levels"' out2/records.csv
+check "CESMD zip: records.csv row" grep -qxF 'CE11111_20240102,11111,Synthetic Creek,,2024-01-02,2024-01-02T18:00:00.000Z,event.zip/CE11111.zip/CE11111.V2,csmip-v2,corrected,0.005,0.005,1.500,,,record start,,360 Deg,90 Deg,Up,geographic,0.0009177,0.0009177,0.0009177,0.9000,0.9000,0.9000,0.000,0.000,0.000,0.2278,0.2503,0.2425,0.06843,0.1008,0.08497,5.095e-06,5.384e-06,5.178e-06,0.6748,1.108,0.739,yes,,ok,"corrected (Volume 2) used, CE11111.V1 set aside; weak: N00 1793 levels, N90 1797 levels, UP 1795 levels"' out2/records.csv
 out=$("$convert" --uncorrected -o out3 event.zip)
 check "--uncorrected takes Volume 1" has_line "$out" \
   "ok CE11111_20240102  2024-01-02  11111  1.5 s  PGA 0.09 g (N00) 0.09 g (N90) 0.09 g (UP)  Ia 0.0623 m/s D5-95 1.36 s (N00)  uncorrected (Volume 1) used, CE11111.V2 set aside; PGV, PGD not meaningful"
