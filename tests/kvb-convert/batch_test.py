@@ -403,6 +403,22 @@ class Batch(unittest.TestCase):
         self.assertTrue(os.path.isfile(folder + "N00.AT2"))
         self.assertEqual(self.rows()[0]["exports"], "N00.AT2; N90.AT2; UP.AT2")
 
+    # --- 29.11 and 29.13: skipped files named; small faults ----------------------------------
+    def test_skipped_files_are_named_and_words_fit(self):
+        self.csmip("in/CE22222.V2", 22222)
+        shutil.copy("in/CE22222.V2", "in/copy.V2")
+        write("in/CE22222.V3", "Response spectra of CE22222\nline 2\nline 3\n")
+        write("in/RSN5_X.VT2", "PEER NGA STRONG MOTION DATABASE RECORD\nX\nVELOCITY TIME SERIES IN UNITS OF CM/S\n")
+        got = self.run_tool("--no-plot", "-o", "out", "in")
+        self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+        last = got.stdout.splitlines()[-1]
+        self.assertTrue(last.startswith("kvb-convert: 1 records: 1 converted, 0 failed; files skipped: 2 companions ("), last)
+        self.assertIn("1 duplicate (in/copy.V2: the same contents as in/CE22222.V2); the list: skipped.csv", last)
+        self.assertEqual(sorted(tuple(r.values()) for r in self.rows("out/skipped.csv")),
+                         [("in/CE22222.V3", "spectra (Volume 3), not acceleration"),
+                          ("in/RSN5_X.VT2", "velocity, not acceleration"),
+                          ("in/copy.V2", "the same contents as in/CE22222.V2")])
+
     def v2(self, station):
         return read(self.make_v2("s%d.V2" % station, station), "rb")
 
