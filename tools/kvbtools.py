@@ -16,6 +16,16 @@ COMPONENTS = ("N00", "N90", "UP")
 COMPONENT_FILES = tuple("KVB-%s.txt" % c for c in COMPONENTS)
 RECORD_FILE = "KVB-record.json"
 G = 980.665  # cm/s² in one g
+# The version every tool prints (--version); the C++ programs print CMake's
+# project version (CMakeLists.txt), which tests/tools/tools_test.py holds to this one.
+VERSION = "1.0.0"
+
+
+def print_version(tool, argv):
+    """TOOL VERSION on standard output and exit 0, where argv asks for it."""
+    if argv[:1] == ["--version"]:
+        print("%s %s" % (tool, VERSION))
+        sys.exit(0)
 
 for stream in (sys.stdout, sys.stderr):
     stream.reconfigure(errors="backslashreplace")
@@ -285,6 +295,7 @@ def plot_arguments(tool, usage, argv, flags=()):
         if arg in ("-h", "--help"):
             print(usage)
             sys.exit(0)
+        print_version(tool, [arg])
         if arg in flags:
             given.add(arg)
         elif arg.startswith("-") and arg != "-":

@@ -409,15 +409,22 @@ class Batch(unittest.TestCase):
         shutil.copy("in/CE22222.V2", "in/copy.V2")
         write("in/CE22222.V3", "Response spectra of CE22222\nline 2\nline 3\n")
         write("in/RSN5_X.VT2", "PEER NGA STRONG MOTION DATABASE RECORD\nX\nVELOCITY TIME SERIES IN UNITS OF CM/S\n")
-        got = self.run_tool("--no-plot", "-o", "out", "in")
+        got = self.run_tool("--no-plot", "--units", "gal", "--export", "csv", "-o", "out", "in")
         self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
         last = got.stdout.splitlines()[-1]
-        self.assertTrue(last.startswith("kvb-convert: 1 records: 1 converted, 0 failed; files skipped: 2 companions ("), last)
+        self.assertTrue(last.startswith("kvb-convert: 1 record: 1 converted, 0 failed; files skipped: 2 companions ("), last)
         self.assertIn("1 duplicate (in/copy.V2: the same contents as in/CE22222.V2); the list: skipped.csv", last)
         self.assertEqual(sorted(tuple(r.values()) for r in self.rows("out/skipped.csv")),
                          [("in/CE22222.V3", "spectra (Volume 3), not acceleration"),
                           ("in/RSN5_X.VT2", "velocity, not acceleration"),
                           ("in/copy.V2", "the same contents as in/CE22222.V2")])
+        self.assertIn("cm/s2", json.loads(read("out/CE22222_20240102/KVB-record.json"))["exports"]["csv"]["unit"])
+        # Under --strict, kvb-split's advice is in kvb-convert's words.
+        self.peer("two", 9, "Gamma")
+        os.unlink("two/RSN9_X_UP.AT2")
+        got = self.run_tool("--strict", "-o", "out2", "two")
+        self.assertIn("without --strict kvb-convert writes a KVB-UP.txt of zeros", got.stdout)
+        self.assertNotIn("--missing-vertical", got.stdout)
 
     def v2(self, station):
         return read(self.make_v2("s%d.V2" % station, station), "rb")

@@ -41,7 +41,7 @@ out=$("$convert" -o out1 PEERNGARecords_Unscaled.zip)
 check "PEER zip: exit status 0 (got $?)" [ $? -eq 0 ]
 check "PEER zip: the record's line" has_line "$out" \
   "ok RSN5_Alpha_Hill  Synthetic 2024-01-02  Alpha Hill  2.0 s  PGA 0.0992 g (N00) 0.0992 g (N90) 0.0992 g (UP)  PGV 11.2 cm/s PGD 10.7 cm Ia 0.0617 m/s D5-95 1.69 s (N00)"
-check "PEER zip: summary" has_line "$out" "kvb-convert: 1 records: 1 converted, 0 failed; files skipped: 3 companions (PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.DT2: displacement, not acceleration, PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.VT2: velocity, not acceleration, PEERNGARecords_Unscaled.zip/_SearchResults.csv: a table, not a record); the list: skipped.csv"
+check "PEER zip: summary" has_line "$out" "kvb-convert: 1 record: 1 converted, 0 failed; files skipped: 3 companions (PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.DT2: displacement, not acceleration, PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.VT2: velocity, not acceleration, PEERNGARecords_Unscaled.zip/_SearchResults.csv: a table, not a record); the list: skipped.csv"
 check "PEER zip: one complete folder" complete out1/RSN5_Alpha_Hill
 check "PEER zip: the record file names the files in the zip" \
   grep -q '"source": "PEERNGARecords_Unscaled.zip/RSN5_ALPHA_A000.AT2"' out1/RSN5_Alpha_Hill/KVB-record.json
@@ -66,7 +66,7 @@ with zipfile.ZipFile("hostile.zip", "w") as z:
     link = zipfile.ZipInfo("link.AT2"); link.external_attr = 0o120777 << 16
     z.writestr(link, "/etc/passwd")'
 out=$("$convert" -o out7 hostile.zip)
-check "hostile zip: one record from the three members" has_line "$out" "kvb-convert: 1 records: 1 converted, 0 failed"
+check "hostile zip: one record from the three members" has_line "$out" "kvb-convert: 1 record: 1 converted, 0 failed"
 check "hostile zip: nothing written outside" [ ! -e ../x ] && [ ! -e x ]
 check "hostile zip: the names as inside" \
   grep -q '"source": "hostile.zip/x/RSN5_ALPHA_A000.AT2"' out7/RSN5_Alpha_Hill/KVB-record.json

@@ -75,6 +75,13 @@ class Tools(unittest.TestCase):
         return [p for p in glob.glob(folder + "/**/*.tmp", recursive=True)] + os.listdir("tmp")
 
     # --- plot-accel and plot-psa -------------------------------------------------
+    def test_every_tool_prints_the_project_version(self):
+        project = read(os.path.join(TOOLS, "..", "CMakeLists.txt"))
+        version = project.split("project(read_kvb VERSION ", 1)[1].split()[0]
+        for tool in ("kvb-convert", "plot-accel", "plot-psa", "convert-all", "kvb-suite"):
+            got = subprocess.run([os.path.join(TOOLS, tool), "--version"], capture_output=True, text=True, timeout=30)
+            self.assertEqual((got.returncode, got.stdout, got.stderr), (0, "%s %s\n" % (tool, version), ""), tool)
+
     def test_picture_names_refused(self):
         accel_csv("accel.csv")
         spectrum_csv("spectrum.csv")
