@@ -426,6 +426,26 @@ class Batch(unittest.TestCase):
         self.assertIn("without --strict kvb-convert writes a KVB-UP.txt of zeros", got.stdout)
         self.assertNotIn("--missing-vertical", got.stdout)
 
+    # --- 29.14: shares of a batch, merged by copying --------------------------------------
+    def test_shards_merge_by_copying(self):
+        for hour in (1, 2, 3):
+            self.csmip("in/CE55555_%d.V2" % hour, 55555, hour)  # one folder name, three records
+        for station in range(60001, 60007):
+            self.csmip("in/CE%d.V2" % station, station)
+        self.run_tool("--no-plot", "-o", "whole", "in")
+        os.mkdir("all")
+        for k in (1, 2, 3):
+            got = self.run_tool("--no-plot", "--shard", "%d/3" % k, "-o", "s%d" % k, "in")
+            self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+            for name in os.listdir("s%d" % k):
+                if os.path.isdir("s%d/%s" % (k, name)):
+                    shutil.copytree("s%d/%s" % (k, name), "all/" + name)  # no name made by two shards
+        self.assertEqual(sorted(os.listdir("all")), sorted(n for n in os.listdir("whole") if not n.endswith(".csv")))
+        got = self.run_tool("-o", "all", "all")
+        self.assertEqual((got.returncode, got.stdout), (0, "kvb-convert: 0 records: 0 converted, 0 failed\n"))
+        self.assertEqual([r["folder"] for r in self.rows("all/records.csv")], [r["folder"] for r in self.rows("whole/records.csv")])
+        self.assertEqual(self.run_tool("--shard", "4/3", "in").returncode, 2)
+
     def v2(self, station):
         return read(self.make_v2("s%d.V2" % station, station), "rb")
 

@@ -123,6 +123,7 @@ class Inputs:
         self.temp = None
         self.count = 0
         self.unpacked = 0
+        self.record_folders = 0  # record folders met among the inputs (outputs, not read)
         self.read_dirs = set()  # the folders holding an input read, and theirs up to /
 
     # -- the work folder
@@ -156,6 +157,7 @@ class Inputs:
             return self.failed.append((shown, "cannot read: %s" % e.strerror))
         if stat.S_ISDIR(st.st_mode):
             if os.path.isfile(os.path.join(path, RECORD_FILE)):
+                self.record_folders += 1
                 return self.skipped.append((shown, "a record folder (it holds %s); its files are outputs" % RECORD_FILE))
             self.note_folder(path)
             return self.walk(path, shown)
@@ -177,8 +179,9 @@ class Inputs:
         for folder, dirs, names in os.walk(top, onerror=failed):
             check_stop()
             own_out = os.path.realpath(folder) == self.outdir
-            dirs[:] = [d for d in sorted(dirs) if not d.startswith(WORK_PREFIX) and
-                       not os.path.isfile(os.path.join(folder, d, RECORD_FILE))]
+            outputs = [d for d in dirs if os.path.isfile(os.path.join(folder, d, RECORD_FILE))]
+            self.record_folders += len(outputs)
+            dirs[:] = [d for d in sorted(dirs) if not d.startswith(WORK_PREFIX) and d not in outputs]
             for name in sorted(names):
                 if name.startswith(WORK_PREFIX) or own_out and (name in OWN_FILES or name.startswith(OWN_FILES)):
                     continue
