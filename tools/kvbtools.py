@@ -357,14 +357,18 @@ def ends_with(path, tail):
         return False
 
 
+def terminal(size):
+    """gnuplot's commands for a PNG of size: cairo's where gnuplot has it."""
+    return ("set encoding utf8\nif (strstrt(GPVAL_TERMINALS, 'pngcairo') > 0) {\n"
+            "  set terminal pngcairo noenhanced size %d,%d\n} else {\n  set terminal png noenhanced size %d,%d\n}\n"
+            % (size * 2))
+
+
 def draw(tool, script, picture, what, size):
     """Run gnuplot on script (its terminal and output set here) into picture."""
     if not shutil.which("gnuplot"):
         fail(tool, "gnuplot not found; install it (Debian: sudo apt-get install gnuplot-nox)")
-    probe = subprocess.run(["gnuplot", "-e", "set terminal pngcairo"], stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
-    terminal = "pngcairo" if probe.returncode == 0 else "png"
-    head = "set encoding utf8\nset terminal %s noenhanced size %d,%d\n" % (terminal, *size)
+    head = terminal(size)
     try:
         fd, temporary = beside(picture)
     except OSError as e:

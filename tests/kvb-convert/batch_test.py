@@ -446,6 +446,23 @@ class Batch(unittest.TestCase):
         self.assertEqual([r["folder"] for r in self.rows("all/records.csv")], [r["folder"] for r in self.rows("whole/records.csv")])
         self.assertEqual(self.run_tool("--shard", "4/3", "in").returncode, 2)
 
+    # --- 29.15: one gnuplot a worker draws every picture -------------------------------
+    @unittest.skipUnless(shutil.which("gnuplot"), "no gnuplot")
+    def test_one_gnuplot_a_worker(self):
+        for station in (22222, 33333, 44444):
+            self.csmip("in/CE%d.V2" % station, station, points=3000)
+        self.script("gnuplot", 'echo x >>"%s/starts"\nexec "%s" "$@"\n' % (self.dir, shutil.which("gnuplot")))
+        env = {k: v for k, v in self.env.items() if k not in ("PLOT_ACCEL", "PLOT_PSA")}
+        got = self.run_tool("-j", "1", "-o", "out", "in", env=env)
+        self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+        self.assertEqual(read("starts").count("x"), 1)
+        pictures = glob.glob("out/*/accel.png") + glob.glob("out/*/spectrum.png")
+        self.assertEqual(len(pictures), 6)
+        self.assertTrue(all(read(p, "rb").endswith(b"IEND\xaeB`\x82") for p in pictures))
+        self.assertEqual(glob.glob("out/.kvb-convert-*"), [])
+        os.unlink("out/CE33333_20240102/accel.png")  # a picture drawn again alone
+        self.assertIn("ok CE33333_20240102 ", self.run_tool("-o", "out", "in", env=env).stdout)
+
     def v2(self, station):
         return read(self.make_v2("s%d.V2" % station, station), "rb")
 

@@ -75,6 +75,25 @@ class Tools(unittest.TestCase):
         return [p for p in glob.glob(folder + "/**/*.tmp", recursive=True)] + os.listdir("tmp")
 
     # --- plot-accel and plot-psa -------------------------------------------------
+    def test_long_traces_are_drawn_from_each_columns_extremes(self):
+        import importlib.machinery
+        import importlib.util
+        sys.dont_write_bytecode = True  # nothing written beside the tools
+        loader = importlib.machinery.SourceFileLoader("plot_accel", os.path.join(TOOLS, "plot-accel"))
+        accel = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
+        loader.exec_module(accel)
+        for samples, spike in [(33000, 16001), (33000, 32999), (2000, 7)]:  # (CSV lines, the one sample of the peak)
+            with self.subTest(samples=samples, spike=spike):
+                write("accel.csv", "".join("%7.3f,%10.3f,%10.3f,%10.3f\n" % (i * 0.005, 999.5 if i == spike else math.sin(i),
+                                                                             -2.0 if i == spike else 0.5, 0.0)
+                                           for i in range(samples)))
+                script = accel.script("accel.csv", "accel.png")
+                blocks = script.split("EOD\n")
+                n00 = blocks[1].splitlines()
+                self.assertLessEqual(len(n00), max(samples, 2 * accel.COLUMNS))
+                self.assertIn("999.5", blocks[1])  # the one sample of the peak is drawn
+                self.assertIn("-2.0", blocks[3])
+
     def test_every_tool_prints_the_project_version(self):
         project = read(os.path.join(TOOLS, "..", "CMakeLists.txt"))
         version = project.split("project(read_kvb VERSION ", 1)[1].split()[0]
