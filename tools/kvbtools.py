@@ -16,6 +16,16 @@ COMPONENTS = ("N00", "N90", "UP")
 COMPONENT_FILES = tuple("KVB-%s.txt" % c for c in COMPONENTS)
 RECORD_FILE = "KVB-record.json"
 G = 980.665  # cm/s² in one g
+# The version every tool prints (--version); the C++ programs print CMake's
+# project version (CMakeLists.txt), which tests/tools/tools_test.py holds to this one.
+VERSION = "1.0.0"
+
+
+def print_version(tool, argv):
+    """TOOL VERSION on standard output and exit 0, where argv asks for it."""
+    if argv[:1] == ["--version"]:
+        print("%s %s" % (tool, VERSION))
+        sys.exit(0)
 
 for stream in (sys.stdout, sys.stderr):
     stream.reconfigure(errors="backslashreplace")
@@ -287,6 +297,7 @@ def plot_arguments(tool, usage, argv, flags=()):
         if arg in ("-h", "--help"):
             print(usage)
             sys.exit(0)
+        print_version(tool, [arg])
         if arg in flags:
             given.add(arg)
         elif arg.startswith("-") and arg != "-":
@@ -348,14 +359,18 @@ def ends_with(path, tail):
         return False
 
 
+def terminal(size):
+    """gnuplot's commands for a PNG of size: cairo's where gnuplot has it."""
+    return ("set encoding utf8\nif (strstrt(GPVAL_TERMINALS, 'pngcairo') > 0) {\n"
+            "  set terminal pngcairo noenhanced size %d,%d\n} else {\n  set terminal png noenhanced size %d,%d\n}\n"
+            % (size * 2))
+
+
 def draw(tool, script, picture, what, size):
     """Run gnuplot on script (its terminal and output set here) into picture."""
     if not shutil.which("gnuplot"):
         fail(tool, "gnuplot not found; install it (Debian: sudo apt-get install gnuplot-nox)")
-    probe = subprocess.run(["gnuplot", "-e", "set terminal pngcairo"], stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
-    terminal = "pngcairo" if probe.returncode == 0 else "png"
-    head = "set encoding utf8\nset terminal %s noenhanced size %d,%d\n" % (terminal, *size)
+    head = terminal(size)
     try:
         fd, temporary = beside(picture)
     except OSError as e:

@@ -335,6 +335,136 @@ class Batch(unittest.TestCase):
                 modes = {os.stat(p).st_mode & 0o777 for p in glob.glob("out/CE22222_20240102/*") + ["out/records.csv"]}
                 self.assertEqual(modes, {file})
 
+    # --- 29.5: a KiK-net recording's six files, loose or zipped -----------------------
+    def kiknet(self, folder, station, packed=False):
+        os.makedirs(folder, exist_ok=True)
+        for k, ext in enumerate(("NS1", "EW1", "UD1", "NS2", "EW2", "UD2"), 1):
+            subprocess.run([MAKE, "knet", "%s/%s0102030405.%s" % (folder, station, ext), str(k), station, "400"], check=True)
+        if packed:
+            with zipfile.ZipFile(folder + ".zip", "w") as z:
+                for name in sorted(os.listdir(folder)):
+                    z.write(os.path.join(folder, name), name)
+            shutil.rmtree(folder)
+
+    def test_kiknet_sets_in_a_batch(self):
+        self.kiknet("in/a", "KKN001")
+        self.kiknet("in/b", "KKN002", packed=True)
+        for args, status, says in [  # (options, exit status, words every record's line holds)
+                # K-NET's records start 15 s before the trigger, but these short synthetic ones
+                # have no pre-event noise: the default processing keeps them as recorded, and says so.
+                ([], 0, "surface set of 6 channels  not processed (N00: no pre-event noise"),
+                (["--borehole"], 0, "borehole set of 6 channels"),
+                (["--channels", "ns1,EW1,UD1"], 0, "OpenSees"),  # names hold in every record
+                (["--channels", "1,2,3"], 2, "--channels by number is for one record; the inputs hold 2")]:
+            with self.subTest(args=args):
+                got = self.run_tool("--no-plot", "--force", "--export", "columns", "-o", "out", "in", *args)
+                self.assertEqual(got.returncode, status, got.stdout + got.stderr)
+                if status:
+                    self.assertIn(says, got.stderr)
+                    continue
+                lines = [l for l in got.stdout.splitlines() if l.startswith("ok ")]
+                self.assertEqual(len(lines), 2, got.stdout)
+                self.assertTrue(all(says in l for l in lines), lines)
+        # The borehole's channels were taken last: their record file says so.
+        self.assertEqual([c["location"] for c in json.loads(read(glob.glob("out/KKN001_*/KVB-record.json")[0]))["components"]],
+                         ["borehole"] * 3)
+
+    # --- 29.6 and 29.10: what a row is ---------------------------------------------------
+    def test_rows_say_what_they_are(self):
+        self.csmip("in/CE22222.V2", 22222)  # a bridge: along and across the deck, at an abutment
+        text = read("in/CE22222.V2").replace("Chan  1: 360 Deg", "Chan  1: Long").replace("Chan  3: 90 Deg", "Chan  3: Tran")
+        write("in/CE22222.V2", text.replace("Text header line 17", "Location: Abutment 1"))
+        self.peer("in", 5, "Beta")
+        self.assertEqual(self.run_tool("--no-plot", "-o", "out", "in").returncode, 0)
+        bridge, peer = self.rows()
+        self.assertEqual([bridge[k] for k in ("source_N00", "source_N90", "source_UP", "axes", "event_date_from")],
+                         ["Long (Abutment 1)", "Tran (Abutment 1)", "Up (Abutment 1)", "structural", "record start"])
+        self.assertEqual(bridge["event_date"], bridge["start_time"][:10])
+        self.assertEqual([peer[k] for k in ("source_N00", "source_N90", "axes")], ["000", "090", "geographic"])
+        for row in (bridge, peer):  # at least 4 significant figures of every PGA in cm/s²
+            for c in ("N00", "N90", "UP"):
+                digits = row["pga_%s_cm_s2" % c].replace(".", "").replace("-", "").lstrip("0").split("e")[0]
+                self.assertGreaterEqual(len(digits), 4, row["pga_%s_cm_s2" % c])
+
+    # --- 29.3: what a changed option asks is made again, and said -------------------------
+    def test_changed_measures_are_made_again(self):
+        self.csmip("in/CE22222.V2", 22222)
+        self.env["PLOT_PSA"] = self.script("psa", 'cat "$1" >"$2"; printf "\\000\\000\\000\\000IEND\\256B\\140\\202" >>"$2"\n')
+        folder = "out/CE22222_20240102/"
+        for args, periods, says in [([], 118, None), (["--periods", "0.1,1"], 3, "measured again"),
+                                    (["--export", "at2"], 118, "measured again"), ([], 118, None)]:
+            with self.subTest(args=args):
+                got = self.run_tool("-o", "out", "in", *args)
+                self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+                spectrum = read(folder + "spectrum.csv")
+                self.assertEqual(spectrum.count("\n"), periods)
+                self.assertTrue(read(folder + "spectrum.png").startswith(spectrum))  # the picture of these periods
+                if says:
+                    self.assertRegex(got.stdout, "ok CE22222_20240102 .*  %s\n" % says)
+                    self.assertIn("(1 before)", got.stdout)
+        self.assertTrue(os.path.isfile(folder + "N00.AT2"))
+        self.assertEqual(self.rows()[0]["exports"], "N00.AT2; N90.AT2; UP.AT2")
+
+    # --- 29.11 and 29.13: skipped files named; small faults ----------------------------------
+    def test_skipped_files_are_named_and_words_fit(self):
+        self.csmip("in/CE22222.V2", 22222)
+        shutil.copy("in/CE22222.V2", "in/copy.V2")
+        write("in/CE22222.V3", "Response spectra of CE22222\nline 2\nline 3\n")
+        write("in/RSN5_X.VT2", "PEER NGA STRONG MOTION DATABASE RECORD\nX\nVELOCITY TIME SERIES IN UNITS OF CM/S\n")
+        got = self.run_tool("--no-plot", "--units", "gal", "--export", "csv", "-o", "out", "in")
+        self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+        last = got.stdout.splitlines()[-1]
+        self.assertTrue(last.startswith("kvb-convert: 1 record: 1 converted, 0 failed; files skipped: 2 companions ("), last)
+        self.assertIn("1 duplicate (in/copy.V2: the same contents as in/CE22222.V2); the list: skipped.csv", last)
+        self.assertEqual(sorted(tuple(r.values()) for r in self.rows("out/skipped.csv")),
+                         [("in/CE22222.V3", "spectra (Volume 3), not acceleration"),
+                          ("in/RSN5_X.VT2", "velocity, not acceleration"),
+                          ("in/copy.V2", "the same contents as in/CE22222.V2")])
+        self.assertIn("cm/s2", json.loads(read("out/CE22222_20240102/KVB-record.json"))["exports"]["csv"]["unit"])
+        # Under --strict, kvb-split's advice is in kvb-convert's words.
+        self.peer("two", 9, "Gamma")
+        os.unlink("two/RSN9_X_UP.AT2")
+        got = self.run_tool("--strict", "-o", "out2", "two")
+        self.assertIn("without --strict kvb-convert writes a KVB-UP.txt of zeros", got.stdout)
+        self.assertNotIn("--missing-vertical", got.stdout)
+
+    # --- 29.14: shares of a batch, merged by copying --------------------------------------
+    def test_shards_merge_by_copying(self):
+        for hour in (1, 2, 3):
+            self.csmip("in/CE55555_%d.V2" % hour, 55555, hour)  # one folder name, three records
+        for station in range(60001, 60007):
+            self.csmip("in/CE%d.V2" % station, station)
+        self.run_tool("--no-plot", "-o", "whole", "in")
+        os.mkdir("all")
+        for k in (1, 2, 3):
+            got = self.run_tool("--no-plot", "--shard", "%d/3" % k, "-o", "s%d" % k, "in")
+            self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+            for name in os.listdir("s%d" % k):
+                if os.path.isdir("s%d/%s" % (k, name)):
+                    shutil.copytree("s%d/%s" % (k, name), "all/" + name)  # no name made by two shards
+        self.assertEqual(sorted(os.listdir("all")), sorted(n for n in os.listdir("whole") if not n.endswith(".csv")))
+        got = self.run_tool("-o", "all", "all")
+        self.assertEqual((got.returncode, got.stdout), (0, "kvb-convert: 0 records: 0 converted, 0 failed\n"))
+        self.assertEqual([r["folder"] for r in self.rows("all/records.csv")], [r["folder"] for r in self.rows("whole/records.csv")])
+        self.assertEqual(self.run_tool("--shard", "4/3", "in").returncode, 2)
+
+    # --- 29.15: one gnuplot a worker draws every picture -------------------------------
+    @unittest.skipUnless(shutil.which("gnuplot"), "no gnuplot")
+    def test_one_gnuplot_a_worker(self):
+        for station in (22222, 33333, 44444):
+            self.csmip("in/CE%d.V2" % station, station, points=3000)
+        self.script("gnuplot", 'echo x >>"%s/starts"\nexec "%s" "$@"\n' % (self.dir, shutil.which("gnuplot")))
+        env = {k: v for k, v in self.env.items() if k not in ("PLOT_ACCEL", "PLOT_PSA")}
+        got = self.run_tool("-j", "1", "-o", "out", "in", env=env)
+        self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+        self.assertEqual(read("starts").count("x"), 1)
+        pictures = glob.glob("out/*/accel.png") + glob.glob("out/*/spectrum.png")
+        self.assertEqual(len(pictures), 6)
+        self.assertTrue(all(read(p, "rb").endswith(b"IEND\xaeB`\x82") for p in pictures))
+        self.assertEqual(glob.glob("out/.kvb-convert-*"), [])
+        os.unlink("out/CE33333_20240102/accel.png")  # a picture drawn again alone
+        self.assertIn("ok CE33333_20240102 ", self.run_tool("-o", "out", "in", env=env).stdout)
+
     def v2(self, station):
         return read(self.make_v2("s%d.V2" % station, station), "rb")
 

@@ -2,6 +2,7 @@
 // generators of the kvb-split tests:
 //   make_record_file peer FILE COMPONENT STATION POINTS
 //   make_record_file csmip FILE VOLUME STATION POINTS   (three channels)
+//   make_record_file knet FILE DIRECTION STATION POINTS (K-NET N-S..., KiK-net 1 to 6)
 // STATION names the PEER station or numbers the CSMIP one (five digits).
 #include <cmath>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "generators/csmip.h"
+#include "generators/knet.h"
 #include "generators/peer.h"
 
 namespace {
@@ -40,16 +42,26 @@ std::string csmip(int volume, const std::string& station, int points) {
   return replaced(kvb_test::volume_file(channels, opt), "12345", station);
 }
 
+std::string knet(const char* direction, const std::string& station, int points) {
+  std::vector<long> counts;
+  for (int k = 0; k < points; ++k) counts.push_back(std::lround(2000 * std::sin(0.07 * k) * (1 + k % 5)));
+  kvb_test::KnetOptions opt;
+  opt.direction = direction;
+  opt.rate = 200;
+  return replaced(kvb_test::knet_file(counts, opt), "SYN001", station);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 6) {
-    std::fputs("usage: make_record_file peer|csmip FILE COMPONENT|VOLUME STATION POINTS\n", stderr);
+    std::fputs("usage: make_record_file peer|csmip|knet FILE COMPONENT|VOLUME STATION POINTS\n", stderr);
     return 2;
   }
   const int points = std::atoi(argv[5]);
-  const std::string text =
-      std::strcmp(argv[1], "peer") == 0 ? peer(argv[3], argv[4], points) : csmip(std::atoi(argv[3]), argv[4], points);
+  const std::string text = std::strcmp(argv[1], "peer") == 0   ? peer(argv[3], argv[4], points)
+                           : std::strcmp(argv[1], "knet") == 0 ? knet(argv[3], argv[4], points)
+                                                               : csmip(std::atoi(argv[3]), argv[4], points);
   std::FILE* out = std::fopen(argv[2], "wb");
   if (!out || std::fputs(text.c_str(), out) < 0 || std::fclose(out) != 0) {
     std::perror(argv[2]);

@@ -26,7 +26,7 @@ done
 check "the installed kvb-split runs" [ $? -eq 0 ]
 "$tmp/bin/kvb-measure" --help | grep -q '^Usage: kvb-measure'
 check "the installed kvb-measure runs" [ $? -eq 0 ]
-for module in kvbtools.py kvbconvert/inputs.py kvbconvert/folders.py; do
+for module in kvbtools.py kvbconvert/inputs.py kvbconvert/folders.py kvbconvert/skipped.py kvbconvert/shard.py kvbconvert/pictures.py; do
   check "share/read-KVB/$module" [ -s "$tmp/share/read-KVB/$module" ]
 done
 for tool in plot-accel plot-psa convert-all kvb-convert kvb-suite; do

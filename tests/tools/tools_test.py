@@ -75,6 +75,32 @@ class Tools(unittest.TestCase):
         return [p for p in glob.glob(folder + "/**/*.tmp", recursive=True)] + os.listdir("tmp")
 
     # --- plot-accel and plot-psa -------------------------------------------------
+    def test_long_traces_are_drawn_from_each_columns_extremes(self):
+        import importlib.machinery
+        import importlib.util
+        sys.dont_write_bytecode = True  # nothing written beside the tools
+        loader = importlib.machinery.SourceFileLoader("plot_accel", os.path.join(TOOLS, "plot-accel"))
+        accel = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
+        loader.exec_module(accel)
+        for samples, spike in [(33000, 16001), (33000, 32999), (2000, 7)]:  # (CSV lines, the one sample of the peak)
+            with self.subTest(samples=samples, spike=spike):
+                write("accel.csv", "".join("%7.3f,%10.3f,%10.3f,%10.3f\n" % (i * 0.005, 999.5 if i == spike else math.sin(i),
+                                                                             -2.0 if i == spike else 0.5, 0.0)
+                                           for i in range(samples)))
+                script = accel.script("accel.csv", "accel.png")
+                blocks = script.split("EOD\n")
+                n00 = blocks[1].splitlines()
+                self.assertLessEqual(len(n00), max(samples, 2 * accel.COLUMNS))
+                self.assertIn("999.5", blocks[1])  # the one sample of the peak is drawn
+                self.assertIn("-2.0", blocks[3])
+
+    def test_every_tool_prints_the_project_version(self):
+        project = read(os.path.join(TOOLS, "..", "CMakeLists.txt"))
+        version = project.split("project(read_kvb VERSION ", 1)[1].split()[0]
+        for tool in ("kvb-convert", "plot-accel", "plot-psa", "convert-all", "kvb-suite"):
+            got = subprocess.run([os.path.join(TOOLS, tool), "--version"], capture_output=True, text=True, timeout=30)
+            self.assertEqual((got.returncode, got.stdout, got.stderr), (0, "%s %s\n" % (tool, version), ""), tool)
+
     def test_picture_names_refused(self):
         accel_csv("accel.csv")
         spectrum_csv("spectrum.csv")
@@ -195,7 +221,8 @@ class Tools(unittest.TestCase):
         for want in ["set multiplot layout 5,1", "set ylabel 'velocity (cm/s)'", "set ylabel 'displacement (cm)'",
                      # 2 s at 100 cm/s² from rest, at the record's real step: 200 cm/s and 200 cm; the
                      # second column's first step a trapezoid from 0 to -100.
-                     "\n  1.000,200,-199.5,0,200,-199.002,0\n"]:
+                     "$motion00 << EOD\n", "\n  1.000,200.0\nEOD\n$motion10", "\n  1.000,200.00000000000003\nEOD",
+                     "\n  1.000,-199.5\nEOD", "\n  1.000,-199.0025\nEOD"]:
             self.assertIn(want, script)
 
     @unittest.skipUnless(GNUPLOT, "gnuplot is not installed")

@@ -23,6 +23,7 @@ import kvbtools as kt
 RECORD_FILE = kt.RECORD_FILE
 WORK_PREFIX = ".kvb-convert-"  # a work folder of kvb-convert in OUTDIR
 TABLE_NAME = "records.csv"
+OWN_FILES = (TABLE_NAME, "skipped.csv")  # kvb-convert's files in OUTDIR, beside the record folders
 # Unpacking is bounded: a member larger than kvb-split reads is left packed;
 # an archive stops where it has unpacked more than RATIO times its own size
 # (at least RATIO_FLOOR), and the run where all the archives have unpacked
@@ -115,11 +116,14 @@ class Inputs:
         self.files, self.shown, self.digest = [], {}, {}
         self.failed, self.skipped, self.duplicates = [], [], []
         self.strangers = []  # members not unpacked: binary, no strong-motion file
+        self.reasons = {}  # a skipped file's name: why, where more than its kind says
+        self.first = {}  # a digest: the name of the first file of those contents
         self.seen = set()
         self.outdir = os.path.realpath(outdir)
         self.temp = None
         self.count = 0
         self.unpacked = 0
+        self.record_folders = 0  # record folders met among the inputs (outputs, not read)
         self.read_dirs = set()  # the folders holding an input read, and theirs up to /
 
     # -- the work folder
@@ -153,6 +157,7 @@ class Inputs:
             return self.failed.append((shown, "cannot read: %s" % e.strerror))
         if stat.S_ISDIR(st.st_mode):
             if os.path.isfile(os.path.join(path, RECORD_FILE)):
+                self.record_folders += 1
                 return self.skipped.append((shown, "a record folder (it holds %s); its files are outputs" % RECORD_FILE))
             self.note_folder(path)
             return self.walk(path, shown)
@@ -174,10 +179,11 @@ class Inputs:
         for folder, dirs, names in os.walk(top, onerror=failed):
             check_stop()
             own_out = os.path.realpath(folder) == self.outdir
-            dirs[:] = [d for d in sorted(dirs) if not d.startswith(WORK_PREFIX) and
-                       not os.path.isfile(os.path.join(folder, d, RECORD_FILE))]
+            outputs = [d for d in dirs if os.path.isfile(os.path.join(folder, d, RECORD_FILE))]
+            self.record_folders += len(outputs)
+            dirs[:] = [d for d in sorted(dirs) if not d.startswith(WORK_PREFIX) and d not in outputs]
             for name in sorted(names):
-                if name.startswith(WORK_PREFIX) or own_out and (name == TABLE_NAME or name.startswith(TABLE_NAME + ".")):
+                if name.startswith(WORK_PREFIX) or own_out and (name in OWN_FILES or name.startswith(OWN_FILES)):
                     continue
                 full = os.path.join(folder, name)
                 rel = kt.shown(os.path.join(shown, os.path.relpath(full, top)))
@@ -231,8 +237,10 @@ class Inputs:
 
     def take(self, path, shown, digest):
         if digest in self.seen:
+            self.reasons[shown] = "the same contents as %s" % self.first[digest]
             return self.duplicates.append(shown)
         self.seen.add(digest)
+        self.first[digest] = shown
         self.files.append(path)
         self.shown[path] = shown
         self.digest[path] = digest
