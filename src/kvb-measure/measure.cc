@@ -61,7 +61,6 @@ struct Measured {
   std::vector<std::vector<ResponsePeaks>> spectra;  // [damping][period], in cm/s², cm/s, cm
   double si = 0.0;                                  // cm
   std::optional<std::string> not_meaningful;        // why PGV and PGD are not, per component
-  bool initial = false;                             // integrated from the header's initial velocity and displacement
 };
 
 // RotD of the two horizontals, or why there is none.
@@ -92,12 +91,6 @@ std::vector<std::vector<ResponsePeaks>> spectra_of(const std::vector<double>& a,
 const ordered_json* at(const ordered_json& doc, const std::string& pointer) {
   const ordered_json::json_pointer where(pointer);
   return doc.contains(where) ? &doc.at(where) : nullptr;
-}
-
-// The record file's number at pointer, or otherwise.
-double number_at(const ordered_json& doc, const std::string& pointer, double otherwise) {
-  const ordered_json::json_pointer where(pointer);
-  return doc.contains(where) && doc.at(where).is_number() ? doc.at(where).get<double>() : otherwise;
 }
 
 std::string text_at(const ordered_json& doc, const std::string& pointer) {
@@ -150,16 +143,16 @@ Horizontal horizontal_of(const RecordFolder& r, const Measures& m) {
   return h;
 }
 
-// Why a component's PGV and PGD by integration (from rest, or from the
-// agency's initial velocity and displacement) are not the ground's, or nothing.
-// unapplied_v0: the header's initial velocity where the samples measured do
-// not start at the record's first (the component files of an older folder).
-std::optional<std::string> not_meaningful(const std::string& level, const Motion& mo, double unapplied_v0) {
+// Why a component's PGV and PGD by integration from rest are not the
+// ground's, or nothing: initial_velocity is the agency's (cm/s), where stated.
+std::optional<std::string> not_meaningful(const std::string& level, const Motion& mo,
+                                          const ordered_json* initial_velocity) {
   if (level == "uncorrected") return "uncorrected data";
   if (level != "corrected" && level != "processed")
     return level.empty() ? "the processing level is not stated" : "processing level \"" + level + "\"";
-  if (unapplied_v0 != 0)
-    return "the record starts at " + number_text("%.3g", unapplied_v0) + " cm/s (its header), not from rest";
+  if (initial_velocity && initial_velocity->is_number() && initial_velocity->get<double>() != 0)
+    return "the record starts at " + number_text("%.3g", initial_velocity->get<double>()) +
+           " cm/s (its header), not from rest";
   if (std::fabs(mo.final_velocity) > kVelocityLeft * mo.pgv)
     return "the velocity from rest ends at " + number_text("%.3g", mo.final_velocity) + " cm/s, " +
            number_text("%.0f", 100 * std::fabs(mo.final_velocity) / mo.pgv) +
@@ -178,22 +171,15 @@ Measures measures_of(const RecordFolder& r, const MeasureOptions& opt) {
   for (std::size_t c = 0; c < m.components.size(); ++c) {
     const Component& comp = r.components[c];
     Measured& out = m.components[c];
-    // A corrected record's velocity and displacement start where its header
-    // says, as the agency's own integration does; others from rest. Only the
-    // full record starts at the record's first sample.
-    const std::string where = "/components/" + std::to_string(c);
-    const double stated_v0 = number_at(r.record, where + "/initial_velocity_cm_s", 0.0);
-    const double v0 = r.full ? stated_v0 : 0.0;
-    const double d0 = r.full ? number_at(r.record, where + "/initial_displacement_cm", 0.0) : 0.0;
-    out.motion = motion_of(comp.samples, r.time_step, v0, d0);
-    out.initial = v0 != 0 || d0 != 0;
+    out.motion = motion_of(comp.samples, r.time_step);
     if (comp.zeros) {
       out.spectra.assign(m.dampings.size(), std::vector<ResponsePeaks>(opt.periods.size()));
       continue;
     }
     out.spectra = spectra_of(comp.samples, r.time_step, m);
     out.si = housner_intensity(comp.samples, r.time_step);
-    out.not_meaningful = not_meaningful(level, out.motion, r.full ? 0.0 : stated_v0);
+    out.not_meaningful =
+        not_meaningful(level, out.motion, at(r.record, "/components/" + std::to_string(c) + "/initial_velocity_cm_s"));
   }
   m.rotd = horizontal_of(r, m);
   return m;
@@ -314,9 +300,7 @@ ordered_json values_of(const std::vector<ResponsePeaks>& peaks, double ResponseP
 ordered_json method_json(const RecordFolder& r, const MeasureOptions& opt, const Measures& m) {
   const std::string step = shortest(r.time_step) + " s";
   return {
-      {"integration",
-       "trapezoidal rule, from rest, or from the initial velocity and displacement that a corrected record's header "
-       "states (as the agency integrates it)"},
+      {"integration", "trapezoidal rule, from rest"},
       {"baseline_correction", "none applied"},
       {"arias", "trapezoidal rule; D5-95 between 5 % and 95 % of it, linear between samples"},
       {"spectrum",
@@ -352,8 +336,8 @@ ordered_json method_json(const RecordFolder& r, const MeasureOptions& opt, const
                                                         ") at 50 frequencies a decade"
                                                   : ", unsmoothed at every frequency of the transform")},
       {"pgv_pgd",
-       "meaningful only for corrected or processed records whose integration starts where the record does (from "
-       "rest, or from the initial velocity and displacement its header states) and whose velocity is back within " +
+       "meaningful only for corrected or processed records that start from rest: no initial velocity in the "
+       "agency's header, and the velocity from rest back within " +
            shortest(100 * kVelocityLeft) + " % of the PGV at the record's end"}};
 }
 
@@ -394,7 +378,7 @@ ordered_json summary_json(const RecordFolder& r, const MeasureOptions& opt, cons
   s["pgv_pgd_note"] = meaningful ? ordered_json(nullptr)
                       : common && *common == "uncorrected data"
                           ? ordered_json("uncorrected data: PGV and PGD by integration are not meaningful")
-                          : ordered_json("PGV and PGD by integration are not meaningful: " + why);
+                          : ordered_json("PGV and PGD by integration from rest are not meaningful: " + why);
   s["spectrum_file"] = kSpectrumFile;
   s["periods_s"] = opt.periods;
   ordered_json components = ordered_json::array();
@@ -421,7 +405,6 @@ ordered_json summary_json(const RecordFolder& r, const MeasureOptions& opt, cons
                           {"psa_g", values_of(mc.spectra[m.five], &ResponsePeaks::psa, 1 / kStandardGravity)},
                           {"pgv_pgd_meaningful", zeros ? ordered_json(nullptr) : ordered_json(!mc.not_meaningful)},
                           {"pgv_pgd_note", or_null(mc.not_meaningful)},
-                          {"integrated_from", mc.initial ? "the header's initial velocity and displacement" : "rest"},
                           {"velocity_at_end_cm_s", mo.final_velocity},
                           {"d5_75_s", mo.d5_75 ? ordered_json(*mo.d5_75) : ordered_json(nullptr)},
                           {"cav_cm_s", mo.cav},

@@ -244,9 +244,7 @@ void describe_record(Channel& ch) {
   for (const char* key : {"mw=", "ml=", "ml:"}) {
     if (!ch.magnitude) ch.magnitude = plausible_magnitude(number_after_key(lines, key));
   }
-  // "Initial velocity  =   .257   cm/sec;   initial displacement =   -.018   cm"
-  ch.initial_velocity_cm_s = number_after_key(lines, "initial velocity");
-  ch.initial_displacement_cm = number_after_key(lines, "initial displacement");
+  ch.initial_velocity_cm_s = number_after_key(lines, "initial velocity");  // "Initial velocity  =   .257   cm/sec"
   for (const char* key : {"start time:", "trigger time:"}) {
     std::string text = after(lines, key);
     auto t = us_time(text);

@@ -29,12 +29,11 @@ struct Channel {
   std::string processing;               // "uncorrected" (Volume 1 and its kind) or "corrected" (Volume 2 and its kind)
   std::optional<double> filter_low_hz;  // a corrected record's band-pass corners, where the header gives them
   std::optional<double> filter_high_hz;
-  std::optional<double> initial_velocity_cm_s;    // a corrected record's velocity at its first sample, where stated
-  std::optional<double> initial_displacement_cm;  // and its displacement
-  std::string number;                             // channel number or name as the file gives it: "1", "HNE", "4"
-  std::string location;                           // sensor location where stated: "Ground level", "surface", "borehole"
-  std::string orientation_text;                   // as written: "360 Deg", "Up", "N-S", "S16W"
-  Orientation orientation;                        // classified from the text or the file's code
+  std::optional<double> initial_velocity_cm_s;  // a corrected record's velocity at its first sample, where stated
+  std::string number;                           // channel number or name as the file gives it: "1", "HNE", "4"
+  std::string location;                         // sensor location where stated: "Ground level", "surface", "borehole"
+  std::string orientation_text;                 // as written: "360 Deg", "Up", "N-S", "S16W"
+  Orientation orientation;                      // classified from the text or the file's code
 
   // Time: an even interval, or (film-era pairs) each sample's own time.
   double interval = 0.0;      // seconds between samples; 0 when times holds them

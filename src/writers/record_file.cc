@@ -56,7 +56,6 @@ ordered_json component_json(const RecordComponent& c, bool vertical) {
     out["source_interval"] = c.source_interval > 0 ? ordered_json(c.source_interval) : ordered_json(nullptr);
     out["source_samples"] = c.source_samples;
     out["initial_velocity_cm_s"] = or_null(ch->initial_velocity_cm_s);
-    out["initial_displacement_cm"] = or_null(ch->initial_displacement_cm);
   } else {
     out["source"] = nullptr;
     out["zeros"] = true;

@@ -25,12 +25,10 @@ double area_of_magnitude(double a0, double a1) {
 
 }  // namespace
 
-Motion motion_of(const std::vector<double>& accel, double dt, double v0, double d0) {
+Motion motion_of(const std::vector<double>& accel, double dt) {
   Motion m;
   std::vector<double> husid(accel.size(), 0.0);  // ∫a² dt so far, (cm/s²)² s
-  double v = v0, d = d0;
-  m.pgv = std::fabs(v0);
-  m.pgd = std::fabs(d0);
+  double v = 0.0, d = 0.0;
   for (std::size_t k = 0; k < accel.size(); ++k) {
     if (std::fabs(accel[k]) > m.pga) {
       m.pga = std::fabs(accel[k]);

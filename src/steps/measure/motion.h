@@ -17,7 +17,7 @@ struct Motion {
   std::optional<double> d5_95;  // s; none without shaking
   std::optional<double> d5_75;  // s; none without shaking
   double cav = 0.0;             // cm/s, ∫|a| dt
-  double final_velocity = 0.0;  // cm/s, the velocity at the last sample
+  double final_velocity = 0.0;  // cm/s, the velocity from rest at the last sample
 };
 
 // Of samples dt apart in cm/s². Velocity and displacement come from the
@@ -26,9 +26,7 @@ struct Motion {
 // and 95 % of its whole (linear between samples), D5-75 to 75 %. CAV is
 // the integral of |a| for a linear between samples (exact where a changes
 // sign between two samples).
-// The velocity and displacement start from v0 (cm/s) and d0 (cm): rest, or a
-// corrected record's stated initial velocity and displacement.
-Motion motion_of(const std::vector<double>& accel, double dt, double v0 = 0.0, double d0 = 0.0);
+Motion motion_of(const std::vector<double>& accel, double dt);
 
 // The velocity at each sample by the trapezoidal rule, from rest.
 std::vector<double> velocity_of(std::span<const double> accel, double dt);
