@@ -13,6 +13,7 @@
 
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
+#include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
 #include "generators/peer.h"
@@ -211,6 +212,26 @@ void knet_seeds() {
   record("knet-rate-1e9", files(fast), {kResample, kKeep});
 }
 
+void esm_seeds() {
+  auto files = [](EsmOptions opt) {
+    std::vector<std::string> three;
+    for (const char* stream : {"HNE", "HNN", "HNZ"}) {
+      opt.stream = stream;
+      three.push_back(esm_file(wave(40, 30), opt));
+    }
+    return three;
+  };
+  EsmOptions esm, crlf, tiny, huge;
+  crlf.eol = "\r\n";
+  crlf.processing = "none";
+  tiny.interval = "1e-12";
+  huge.count = "1E+300";
+  record("esm", files(esm), {0, kAuto});
+  record("esm-crlf-unprocessed", files(crlf));
+  record("esm-interval-tiny", files(tiny), {kResample, kKeep});
+  record("esm-ndata-1e300", files(huge));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -226,5 +247,6 @@ int main(int argc, char** argv) {
   smc_seeds();
   geonet_seeds();
   knet_seeds();
+  esm_seeds();
   return 0;
 }

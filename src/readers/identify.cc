@@ -9,6 +9,7 @@
 #include "readers/format.h"
 #include "readers/line_reader.h"
 #include "readers/numbers.h"
+#include "readers/text_fields.h"
 #include "record/split_error.h"
 
 namespace kvb {
@@ -36,6 +37,10 @@ std::vector<std::string> head_of(const std::string& path) {
 // table (a search result).
 bool companion(const std::string& path, const std::vector<std::string>& head) {
   if (lowered(path).ends_with(".csv")) return true;
+  // ESM names what it holds on a line of its own: "DATA_TYPE: VELOCITY".
+  for (const std::string& line : head)
+    if (starts_with_nocase(line, "DATA_TYPE:") && lowered(trim(std::string_view(line).substr(10))) != "acceleration")
+      return true;
   for (std::size_t k = 0; k < head.size() && k < 3; ++k) {
     const std::string line = lowered(head[k]);
     for (const char* word : {"velocity", "displacement", "spectra", "spectrum", "fourier", "counts"})
@@ -63,7 +68,8 @@ ordered_json channel_json(std::size_t index, const Channel& ch) {
           {"processing", text_or_null(ch.processing)},
           {"interval", ch.interval},
           {"samples", ch.samples.size()},
-          {"location", text_or_null(ch.location)}};
+          {"location", text_or_null(ch.location)},
+          {"network", text_or_null(ch.network)}};
 }
 
 ordered_json file_json(const std::string& path, const ReadInput& read) {

@@ -3,6 +3,7 @@
 #include "readers/cosmos.h"
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
+#include "readers/esm.h"
 #include "readers/format.h"
 #include "readers/geonet.h"
 #include "readers/knet.h"
@@ -15,7 +16,7 @@ namespace kvb {
 const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<AgencyFormat> all = {
-      kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format,
+      kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format, kEsmFormat,
   };
   return all;
 }

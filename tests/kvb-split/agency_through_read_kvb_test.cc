@@ -1,4 +1,4 @@
-// Generated SMC, GeoNet and K-NET/KiK-net files, split by kvb-split and
+// Generated SMC, GeoNet, K-NET/KiK-net and ESM files, split by kvb-split and
 // converted by read-KVB: the CSV holds the generated samples in cm/s².
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
 #include "generators/smc.h"
@@ -59,6 +60,20 @@ TEST(AgencyFormatsThroughReadKvb, GeonetThreeComponentsOneFile) {
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_NE(std::string::npos, split.err.find("warning: the sample interval 0.02 s is kept")) << split.err;
   // S16W (16 degrees off north-south) is N00, S74E N90.
+  EXPECT_EQ(expected_csv(cm[2], cm[0], cm[1]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, EsmOneFilePerStream) {
+  Files files;
+  std::vector<std::vector<double>> cm;
+  for (const char* stream : {"HNE", "HNZ", "HNN"}) {
+    EsmOptions opt;
+    opt.stream = stream;
+    cm.push_back(smc_samples(211, static_cast<int>(cm.size())));
+    files.push_back({std::string("XX.SYN1..") + stream + ".D.20240102.180000.C.ACC.ASC", esm_file(cm.back(), opt)});
+  }
+  auto [split, csv] = split_and_convert(files, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ(expected_csv(cm[2], cm[0], cm[1]), csv);
 }
 

@@ -8,6 +8,7 @@
 
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
+#include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
 #include "generators/peer.h"
@@ -16,6 +17,7 @@
 #include "readers/cosmos.h"
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
+#include "readers/esm.h"
 #include "readers/geonet.h"
 #include "readers/knet.h"
 #include "readers/peer.h"
@@ -82,6 +84,9 @@ TEST(Readers, GiveTheRecordsIdentity) {
             "0.250000-24.500000"},
            {"k-net", kKnetFormat, knet_file({1, 2, 3}, knet), "SYN0010203.NS",
             "SYN001|||2001-02-02|5.000000|2001-02-03T04:05:05.000+09:00||uncorrected|---"},
+           {"esm", kEsmFormat, esm_file(g, {}), "XX.SYN1..HNE.D.20240102.180000.C.ACC.ASC",
+            "SYN1|Town Hall,Synthetic|SYNTHETIC|2024-01-02|4.600000|2024-01-02T18:00:05.250Z||corrected|"
+            "0.100000-30.000000"},
        }) {
     SCOPED_TRACE(c.name);
     ReadResult r = read_as(c.format, c.bytes, c.path);
@@ -180,6 +185,8 @@ TEST(Readers, RefuseHeaderNumbersTheyCannotUse) {
            {"smc count past the data", kSmcFormat, smc_file({1, 2, 3}, smc),
             replace("\n         3    -32768", "\n      1000    -32768"),
             "rec:29: the header counts 1000 values, the data end after 3"},
+           {"esm NDATA past the file's size", kEsmFormat, esm_file(g, {}), replace("NDATA: 3", "NDATA: 99999999"),
+            "rec:30: the sample count NDATA 99999999 is not a whole number from 1 to 1668"},
            {"peer DT 1E-12", kPeerFormat, peer_file(g, tiny), nullptr,
             "rec:4: the sample interval 1e-12 s is not between 1 µs and 10 s"},
            {"peer DT 1000", kPeerFormat, peer_file(g, huge), nullptr,
