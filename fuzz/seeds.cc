@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "generators/afad.h"
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
 #include "generators/esm.h"
@@ -232,6 +233,20 @@ void esm_seeds() {
   record("esm-ndata-1e300", files(huge));
 }
 
+void afad_seeds() {
+  const std::vector<std::vector<double>> columns = {wave(40, 13), wave(40, 12), wave(40, 9)};
+  AfadOptions afad, lf, tiny, huge;
+  lf.eol = "\n";
+  lf.interval = "0.005";
+  lf.components = {"U-D", "N-S", "E-W"};
+  tiny.interval = "1e-12";
+  huge.count = "1E+300";
+  record("afad", {afad_file(columns, afad)}, {kResample, kKeep, kResample | kAuto});
+  record("afad-lf-0.005s", {afad_file(columns, lf)}, {0, kAuto});
+  record("afad-interval-tiny", {afad_file(columns, tiny)}, {kResample, kKeep});
+  record("afad-count-1e300", {afad_file(columns, huge)}, {kKeep});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -248,5 +263,6 @@ int main(int argc, char** argv) {
   geonet_seeds();
   knet_seeds();
   esm_seeds();
+  afad_seeds();
   return 0;
 }

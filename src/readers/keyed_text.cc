@@ -43,7 +43,7 @@ bool read_words(std::string_view line, std::vector<double>& values, std::string&
   return true;
 }
 
-void read_columns(TextFile& file, std::vector<std::vector<double>>& columns) {
+void read_columns(TextFile& file, std::vector<std::vector<double>>& columns, std::vector<long>* lines) {
   std::string_view line;
   std::string why;
   std::vector<double> values;
@@ -56,6 +56,7 @@ void read_columns(TextFile& file, std::vector<std::vector<double>>& columns) {
                 " columns");
     }
     for (std::size_t k = 0; k < values.size(); ++k) columns[k].push_back(values[k]);
+    if (lines) lines->push_back(file.line_number());
   }
 }
 

@@ -35,8 +35,9 @@ bool read_words(std::string_view line, std::vector<double>& values, std::string&
 
 // Reads the rest of the file as lines of columns.size() numbers, appending
 // each to its column; blank lines are skipped. Fails naming the line for a
-// word that is not a number or a line of another count.
-void read_columns(TextFile& file, std::vector<std::vector<double>>& columns);
+// word that is not a number or a line of another count. lines, when not
+// null, gets the line number of each row.
+void read_columns(TextFile& file, std::vector<std::vector<double>>& columns, std::vector<long>* lines = nullptr);
 
 // The count a header states, checked against what the data hold: fails at
 // the header's line when they differ.

@@ -1,4 +1,4 @@
-// Generated SMC, GeoNet, K-NET/KiK-net and ESM files, split by kvb-split and
+// Generated SMC, GeoNet, K-NET/KiK-net, ESM and AFAD files, split by kvb-split and
 // converted by read-KVB: the CSV holds the generated samples in cm/s².
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "generators/afad.h"
 #include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
@@ -75,6 +76,16 @@ TEST(AgencyFormatsThroughReadKvb, EsmOneFilePerStream) {
   auto [split, csv] = split_and_convert(files, {});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ(expected_csv(cm[2], cm[0], cm[1]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, AfadThreeColumnsOneFile) {
+  AfadOptions opt;
+  opt.interval = "0.005";
+  opt.components = {"U-D", "E-W", "N-S"};
+  std::vector<std::vector<double>> cm = {smc_samples(199, 1), smc_samples(199, 2), smc_samples(199, 3)};
+  auto [split, csv] = split_and_convert({{"20240102180000_0921.txt", afad_file(cm, opt)}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[2], cm[1], cm[0]), csv);
 }
 
 // Counts about an offset; with A/B = 1/1000 the samples are whole thousandths of a gal.

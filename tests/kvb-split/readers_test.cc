@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "generators/afad.h"
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
 #include "generators/esm.h"
@@ -14,6 +15,7 @@
 #include "generators/peer.h"
 #include "generators/smc.h"
 #include "read_format.h"
+#include "readers/afad.h"
 #include "readers/cosmos.h"
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
@@ -87,6 +89,8 @@ TEST(Readers, GiveTheRecordsIdentity) {
            {"esm", kEsmFormat, esm_file(g, {}), "XX.SYN1..HNE.D.20240102.180000.C.ACC.ASC",
             "SYN1|Town Hall,Synthetic|SYNTHETIC|2024-01-02|4.600000|2024-01-02T18:00:05.250Z||corrected|"
             "0.100000-30.000000"},
+           {"afad", kAfadFormat, afad_file({g, g, g}, {}), "20240102180000_0921.txt",
+            "0921|SYNTHETIC DEVLET HASTANESI||2024-01-02|6.500000|2024-01-02T18:00:05.250Z||uncorrected|---"},
        }) {
     SCOPED_TRACE(c.name);
     ReadResult r = read_as(c.format, c.bytes, c.path);
