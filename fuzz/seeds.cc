@@ -14,6 +14,7 @@
 #include "generators/afad.h"
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
+#include "generators/cwb.h"
 #include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
@@ -247,6 +248,19 @@ void afad_seeds() {
   record("afad-count-1e300", {afad_file(columns, huge)}, {kKeep});
 }
 
+void cwb_seeds() {
+  const std::vector<std::vector<double>> columns = {wave(40, 0.6), wave(40, 2.2), wave(40, 1.0)};
+  CwbOptions cwb, fast, huge, steps;
+  fast.rate = "200";
+  fast.eol = "\r\n";
+  huge.rate = "1e12";
+  steps.time_step = 0.0199;
+  record("cwb", {cwb_file(columns, cwb)}, {kResample, kKeep, kResample | kAuto});
+  record("cwb-200hz-crlf", {cwb_file(columns, fast)}, {0, kAuto});
+  record("cwb-rate-1e12", {cwb_file(columns, huge)}, {kResample, kKeep});
+  record("cwb-time-steps", {cwb_file(columns, steps)}, {kKeep});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -264,5 +278,6 @@ int main(int argc, char** argv) {
   knet_seeds();
   esm_seeds();
   afad_seeds();
+  cwb_seeds();
   return 0;
 }

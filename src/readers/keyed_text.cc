@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "readers/field_format.h"
 #include "readers/numbers.h"
 #include "readers/text.h"
 
@@ -43,13 +44,15 @@ bool read_words(std::string_view line, std::vector<double>& values, std::string&
   return true;
 }
 
-void read_columns(TextFile& file, std::vector<std::vector<double>>& columns, std::vector<long>* lines) {
+void read_columns(TextFile& file, std::vector<std::vector<double>>& columns, std::vector<long>* lines,
+                  std::size_t width) {
   std::string_view line;
   std::string why;
   std::vector<double> values;
   while (file.next(line)) {
     values.clear();
-    if (!read_words(line, values, why)) file.fail(why);
+    if (width > 0 ? read_fields(line, width, columns.size(), values, why) < 0 : !read_words(line, values, why))
+      file.fail(why);
     if (values.empty()) continue;
     if (values.size() != columns.size()) {
       file.fail(std::to_string(values.size()) + " numbers on a data line of " + std::to_string(columns.size()) +
@@ -58,6 +61,11 @@ void read_columns(TextFile& file, std::vector<std::vector<double>>& columns, std
     for (std::size_t k = 0; k < values.size(); ++k) columns[k].push_back(values[k]);
     if (lines) lines->push_back(file.line_number());
   }
+}
+
+std::size_t stated_width(std::string_view layout, std::size_t per_line) {
+  std::optional<FieldLayout> f = parse_field_format("(" + std::string(trim(layout)) + ")");
+  return f && f->per_line == per_line ? f->width : 0;
 }
 
 void check_stated_count(const TextFile& file, long line, std::size_t stated, std::size_t read) {

@@ -36,8 +36,14 @@ bool read_words(std::string_view line, std::vector<double>& values, std::string&
 // Reads the rest of the file as lines of columns.size() numbers, appending
 // each to its column; blank lines are skipped. Fails naming the line for a
 // word that is not a number or a line of another count. lines, when not
-// null, gets the line number of each row.
-void read_columns(TextFile& file, std::vector<std::vector<double>>& columns, std::vector<long>* lines = nullptr);
+// null, gets the line number of each row. With a width, the numbers are
+// fields of that many columns (which may touch) instead of words.
+void read_columns(TextFile& file, std::vector<std::vector<double>>& columns, std::vector<long>* lines = nullptr,
+                  std::size_t width = 0);
+
+// The field width of a data layout stated without parentheses ("4F10.3")
+// when it has per_line fields a line; 0 (read words) for anything else.
+std::size_t stated_width(std::string_view layout, std::size_t per_line);
 
 // The count a header states, checked against what the data hold: fails at
 // the header's line when they differ.

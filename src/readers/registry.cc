@@ -4,6 +4,7 @@
 #include "readers/cosmos.h"
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
+#include "readers/cwb.h"
 #include "readers/esm.h"
 #include "readers/format.h"
 #include "readers/geonet.h"
@@ -18,7 +19,7 @@ const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<AgencyFormat> all = {
       kSmcFormat,     kCosmosFormat,  kKnetFormat, kPeerFormat, kGeonetFormat,
-      kCsmipV2Format, kCsmipV1Format, kEsmFormat,  kAfadFormat,
+      kCsmipV2Format, kCsmipV1Format, kEsmFormat,  kAfadFormat, kCwbFormat,
   };
   return all;
 }

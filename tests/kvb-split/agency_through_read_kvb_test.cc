@@ -1,7 +1,8 @@
-// Generated SMC, GeoNet, K-NET/KiK-net, ESM and AFAD files, split by kvb-split and
+// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD and CWB files, split by kvb-split and
 // converted by read-KVB: the CSV holds the generated samples in cm/s².
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "generators/afad.h"
+#include "generators/cwb.h"
 #include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
@@ -86,6 +88,17 @@ TEST(AgencyFormatsThroughReadKvb, AfadThreeColumnsOneFile) {
   auto [split, csv] = split_and_convert({{"20240102180000_0921.txt", afad_file(cm, opt)}}, {});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ(expected_csv(cm[2], cm[1], cm[0]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, CwbTimeAndThreeColumns) {
+  CwbOptions opt;
+  opt.rate = "200";
+  std::vector<std::vector<double>> cm = {smc_samples(187, 4), smc_samples(187, 5), smc_samples(187, 6)};
+  for (auto& column : cm)
+    for (double& v : column) v = std::round(v * 1000) / 1000;  // 10.3 fields
+  auto [split, csv] = split_and_convert({{"1-SYN.dat", cwb_file(cm, opt)}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
 }
 
 // Counts about an offset; with A/B = 1/1000 the samples are whole thousandths of a gal.

@@ -9,6 +9,7 @@
 #include "generators/afad.h"
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
+#include "generators/cwb.h"
 #include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
@@ -19,6 +20,7 @@
 #include "readers/cosmos.h"
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
+#include "readers/cwb.h"
 #include "readers/esm.h"
 #include "readers/geonet.h"
 #include "readers/knet.h"
@@ -89,6 +91,8 @@ TEST(Readers, GiveTheRecordsIdentity) {
            {"esm", kEsmFormat, esm_file(g, {}), "XX.SYN1..HNE.D.20240102.180000.C.ACC.ASC",
             "SYN1|Town Hall,Synthetic|SYNTHETIC|2024-01-02|4.600000|2024-01-02T18:00:05.250Z||corrected|"
             "0.100000-30.000000"},
+           {"cwb", kCwbFormat, cwb_file({g, g, g}, {}), "1-SYN.dat",
+            "SYN|Synthetic||2024-01-02|6.000000|2024-01-03T02:00:05.250+08:00||uncorrected|---"},
            {"afad", kAfadFormat, afad_file({g, g, g}, {}), "20240102180000_0921.txt",
             "0921|SYNTHETIC DEVLET HASTANESI||2024-01-02|6.500000|2024-01-02T18:00:05.250Z||uncorrected|---"},
        }) {
