@@ -20,6 +20,7 @@
 #include "generators/knet.h"
 #include "generators/peer.h"
 #include "generators/smc.h"
+#include "generators/unam.h"
 
 namespace {
 
@@ -261,6 +262,20 @@ void cwb_seeds() {
   record("cwb-time-steps", {cwb_file(columns, steps)}, {kKeep});
 }
 
+void unam_seeds() {
+  const std::vector<std::vector<double>> columns = {wave(40, 25), wave(40, 58), wave(40, 42)};
+  UnamOptions unam, midnight, tiny, huge;
+  midnight.eol = "\n";
+  midnight.origin_time = "23:59:58", midnight.first_sample = "00:00:02";
+  midnight.directions = {"N10W", "S80W", "V"};
+  tiny.interval = "1e-12";
+  huge.count = "1E+300";
+  record("unam", {unam_file(columns, unam)}, {0, kAuto});
+  record("unam-lf-midnight", {unam_file(columns, midnight)});
+  record("unam-interval-tiny", {unam_file(columns, tiny)}, {kResample, kKeep});
+  record("unam-count-1e300", {unam_file(columns, huge)});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -279,5 +294,6 @@ int main(int argc, char** argv) {
   esm_seeds();
   afad_seeds();
   cwb_seeds();
+  unam_seeds();
   return 0;
 }

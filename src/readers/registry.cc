@@ -12,14 +12,15 @@
 #include "readers/line_reader.h"
 #include "readers/peer.h"
 #include "readers/smc.h"
+#include "readers/unam.h"
 
 namespace kvb {
 
 const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<AgencyFormat> all = {
-      kSmcFormat,     kCosmosFormat,  kKnetFormat, kPeerFormat, kGeonetFormat,
-      kCsmipV2Format, kCsmipV1Format, kEsmFormat,  kAfadFormat, kCwbFormat,
+      kSmcFormat,     kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format,
+      kCsmipV1Format, kEsmFormat,    kAfadFormat, kCwbFormat,  kUnamFormat,
   };
   return all;
 }

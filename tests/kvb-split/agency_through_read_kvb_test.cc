@@ -1,4 +1,4 @@
-// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD and CWB files, split by kvb-split and
+// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD, CWB and UNAM files, split by kvb-split and
 // converted by read-KVB: the CSV holds the generated samples in cm/s².
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "generators/geonet.h"
 #include "generators/knet.h"
 #include "generators/smc.h"
+#include "generators/unam.h"
 #include "through_read_kvb.h"
 
 namespace {
@@ -97,6 +98,13 @@ TEST(AgencyFormatsThroughReadKvb, CwbTimeAndThreeColumns) {
   for (auto& column : cm)
     for (double& v : column) v = std::round(v * 1000) / 1000;  // 10.3 fields
   auto [split, csv] = split_and_convert({{"1-SYN.dat", cwb_file(cm, opt)}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, UnamChannelsInColumns) {
+  std::vector<std::vector<double>> cm = {smc_samples(173, 7), smc_samples(173, 8), smc_samples(173, 9)};
+  auto [split, csv] = split_and_convert({{"SYNT2401.021", unam_file(cm, {})}}, {});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
 }

@@ -15,6 +15,7 @@
 #include "generators/knet.h"
 #include "generators/peer.h"
 #include "generators/smc.h"
+#include "generators/unam.h"
 #include "read_format.h"
 #include "readers/afad.h"
 #include "readers/cosmos.h"
@@ -26,6 +27,7 @@
 #include "readers/knet.h"
 #include "readers/peer.h"
 #include "readers/smc.h"
+#include "readers/unam.h"
 
 using namespace kvb;
 
@@ -93,6 +95,8 @@ TEST(Readers, GiveTheRecordsIdentity) {
             "0.100000-30.000000"},
            {"cwb", kCwbFormat, cwb_file({g, g, g}, {}), "1-SYN.dat",
             "SYN|Synthetic||2024-01-02|6.000000|2024-01-03T02:00:05.250+08:00||uncorrected|---"},
+           {"unam", kUnamFormat, unam_file({g, g, g}, {}), "SYNT2401.021",
+            "SYNT|SYNTHETIC CENTRO||2024-01-02|7.100000|2024-01-02T18:14:18.000Z||uncorrected|---"},
            {"afad", kAfadFormat, afad_file({g, g, g}, {}), "20240102180000_0921.txt",
             "0921|SYNTHETIC DEVLET HASTANESI||2024-01-02|6.500000|2024-01-02T18:00:05.250Z||uncorrected|---"},
        }) {
