@@ -19,6 +19,7 @@
 #include "generators/geonet.h"
 #include "generators/knet.h"
 #include "generators/peer.h"
+#include "generators/sac.h"
 #include "generators/smc.h"
 #include "generators/unam.h"
 
@@ -276,6 +277,31 @@ void unam_seeds() {
   record("unam-count-1e300", {unam_file(columns, huge)});
 }
 
+void sac_seeds() {
+  auto files = [](SacOptions opt) {
+    std::vector<std::string> three;
+    for (const char* channel : {"HNE", "HNN", "HNZ"}) {
+      opt.channel = channel;
+      std::vector<float> nm;
+      for (double v : wave(40, 3e8)) nm.push_back(static_cast<float>(v));
+      three.push_back(sac_file(nm, opt));
+    }
+    return three;
+  };
+  SacOptions little, big, v7, many, tiny;
+  big.big_endian = true;
+  big.delta = 0.005f;
+  v7.version = 7;
+  v7.trailing = std::string(176, '\0');
+  many.points = 1000000000;
+  tiny.delta = 1e-12f;
+  record("sac", files(little), {kResample, kKeep, kResample | kAuto});
+  record("sac-big-endian-0.005s", files(big), {0, kAuto});
+  record("sac-v7-footer", files(v7), {kResample});
+  record("sac-npts-1e9", files(many), {kKeep});
+  record("sac-delta-tiny", files(tiny), {kResample, kKeep});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -295,5 +321,6 @@ int main(int argc, char** argv) {
   afad_seeds();
   cwb_seeds();
   unam_seeds();
+  sac_seeds();
   return 0;
 }

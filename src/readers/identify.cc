@@ -20,15 +20,15 @@ using nlohmann::ordered_json;
 
 ordered_json text_or_null(const std::string& text) { return text.empty() ? ordered_json(nullptr) : ordered_json(text); }
 
-// The file's first lines, as the readers' recognisers see them; none when it
-// cannot be read.
-std::vector<std::string> head_of(const std::string& path) {
+// The file's first bytes, as many as the readers' recognisers look at; none
+// when it cannot be read.
+std::string head_of(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!in) return {};
   // The head's lines are within their longest: a file of any size is read no further.
   std::string bytes(kHeadLines * (LineReader::kMaxLine + 1), '\0');
   bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
-  return head_lines(bytes);
+  return bytes;
 }
 
 // A file that the readers refuse is one that the agencies hand out beside
@@ -78,8 +78,9 @@ ordered_json file_json(const std::string& path, const ReadInput& read) {
   try {
     read(path, channels);
   } catch (const std::exception& e) {
-    const std::vector<std::string> head = head_of(path);
-    if (const AgencyFormat* f = recognised(head)) file["format"] = std::string(f->name);
+    const std::string bytes = head_of(path);
+    const std::vector<std::string> head = head_lines(bytes);
+    if (const AgencyFormat* f = recognised(bytes)) file["format"] = std::string(f->name);
     file["kind"] = companion(path, head) ? "companion" : "unknown";
     file["error"] = e.what();
     file["channels"] = ordered_json::array();

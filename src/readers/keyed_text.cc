@@ -108,8 +108,9 @@ std::optional<StatedTime> clock_time(std::string_view text, std::string_view ord
 
 void set_start(Channel& ch, const StatedTime& t) {
   const long millis = std::lround(t.second * 1000);
-  ch.start_time = civil_time(t.year, t.month, t.day, t.hour, t.minute, static_cast<int>(millis / 1000),
-                             static_cast<int>(millis % 1000));
+  const long seconds = millis >= 0 ? millis / 1000 : -((999 - millis) / 1000);  // rounded down
+  ch.start_time = civil_time(t.year, t.month, t.day, t.hour, t.minute, static_cast<int>(seconds),
+                             static_cast<int>(millis - seconds * 1000));
   ch.start_iso = iso_time(t);
 }
 

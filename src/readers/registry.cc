@@ -11,6 +11,7 @@
 #include "readers/knet.h"
 #include "readers/line_reader.h"
 #include "readers/peer.h"
+#include "readers/sac.h"
 #include "readers/smc.h"
 #include "readers/unam.h"
 
@@ -20,7 +21,7 @@ const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<AgencyFormat> all = {
       kSmcFormat,     kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format,
-      kCsmipV1Format, kEsmFormat,    kAfadFormat, kCwbFormat,  kUnamFormat,
+      kCsmipV1Format, kEsmFormat,    kAfadFormat, kCwbFormat,  kUnamFormat,   kSacFormat,
   };
   return all;
 }
@@ -31,6 +32,11 @@ std::vector<std::string> head_lines(std::string_view text) {
   std::string line;
   while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
   return head;
+}
+
+const AgencyFormat* recognised(std::string_view bytes) {
+  if (is_sac(bytes)) return &kSacFormat;
+  return recognised(head_lines(bytes));
 }
 
 const AgencyFormat* recognised(const std::vector<std::string>& head) {

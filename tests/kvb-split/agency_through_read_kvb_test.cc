@@ -1,4 +1,4 @@
-// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD, CWB and UNAM files, split by kvb-split and
+// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD, CWB, UNAM and SAC files, split by kvb-split and
 // converted by read-KVB: the CSV holds the generated samples in cm/s².
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
+#include "generators/sac.h"
 #include "generators/smc.h"
 #include "generators/unam.h"
 #include "through_read_kvb.h"
@@ -105,6 +106,27 @@ TEST(AgencyFormatsThroughReadKvb, CwbTimeAndThreeColumns) {
 TEST(AgencyFormatsThroughReadKvb, UnamChannelsInColumns) {
   std::vector<std::vector<double>> cm = {smc_samples(173, 7), smc_samples(173, 8), smc_samples(173, 9)};
   auto [split, csv] = split_and_convert({{"SYNT2401.021", unam_file(cm, {})}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, SacBothByteOrders) {
+  Files files;
+  std::vector<std::vector<double>> cm;
+  for (const char* channel : {"HNZ", "HNN", "HNE"}) {
+    SacOptions opt;
+    opt.channel = channel;
+    opt.delta = 0.005f;
+    opt.big_endian = channel[2] == 'N';
+    std::vector<float> nm;
+    cm.emplace_back();
+    for (double v : smc_samples(151, static_cast<int>(files.size()))) {
+      nm.push_back(static_cast<float>(v * 1e7));
+      cm.back().push_back(static_cast<double>(nm.back()) * 1e-7);
+    }
+    files.push_back({std::string("XX.SYN1.00.") + channel + ".sac", sac_file(nm, opt)});
+  }
+  auto [split, csv] = split_and_convert(files, {});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
 }

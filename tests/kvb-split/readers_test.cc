@@ -14,6 +14,7 @@
 #include "generators/geonet.h"
 #include "generators/knet.h"
 #include "generators/peer.h"
+#include "generators/sac.h"
 #include "generators/smc.h"
 #include "generators/unam.h"
 #include "read_format.h"
@@ -26,6 +27,7 @@
 #include "readers/geonet.h"
 #include "readers/knet.h"
 #include "readers/peer.h"
+#include "readers/sac.h"
 #include "readers/smc.h"
 #include "readers/unam.h"
 
@@ -97,6 +99,8 @@ TEST(Readers, GiveTheRecordsIdentity) {
             "SYN|Synthetic||2024-01-02|6.000000|2024-01-03T02:00:05.250+08:00||uncorrected|---"},
            {"unam", kUnamFormat, unam_file({g, g, g}, {}), "SYNT2401.021",
             "SYNT|SYNTHETIC CENTRO||2024-01-02|7.100000|2024-01-02T18:14:18.000Z||uncorrected|---"},
+           {"sac", kSacFormat, sac_file({1e7f, -2e7f}, {}), "XX.SYN1.00.HNE.sac",
+            "SYN1||SYNTHETIC EVENT|2024-01-02|5.500000|2024-01-02T18:00:05.250Z||uncorrected|---"},
            {"afad", kAfadFormat, afad_file({g, g, g}, {}), "20240102180000_0921.txt",
             "0921|SYNTHETIC DEVLET HASTANESI||2024-01-02|6.500000|2024-01-02T18:00:05.250Z||uncorrected|---"},
        }) {
