@@ -126,6 +126,15 @@ void cosmos_seeds() {
   huge.interval_ms = 1e6;
   record("cosmos-interval-tiny", {cosmos_file(channels, tiny)}, {kResample, kKeep});
   record("cosmos-interval-huge", {cosmos_file(channels, huge)}, {kResample, kKeep});
+  CosmosOptions v0, no_sensitivity;
+  v0.raw_counts = true;
+  no_sensitivity.raw_counts = true;
+  no_sensitivity.sensitivity = -999;
+  auto counts = channels;
+  for (auto& ch : counts)
+    for (double& v : ch.values) v = std::round(v * 5000 - 160000);
+  record("cosmos-v0", {cosmos_file(counts, v0)}, {0, kAuto});
+  record("cosmos-v0-no-sensitivity", {cosmos_file(counts, no_sensitivity)});
 }
 
 void peer_seeds() {

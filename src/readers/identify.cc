@@ -69,7 +69,8 @@ ordered_json channel_json(std::size_t index, const Channel& ch) {
           {"interval", ch.interval},
           {"samples", ch.samples.size()},
           {"location", text_or_null(ch.location)},
-          {"network", text_or_null(ch.network)}};
+          {"network", text_or_null(ch.network)},
+          {"unit", text_or_null(ch.unit)}};
 }
 
 ordered_json file_json(const std::string& path, const ReadInput& read) {
