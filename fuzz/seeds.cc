@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "generators/afad.h"
+#include "generators/bhrc.h"
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
 #include "generators/cwb.h"
@@ -311,6 +312,19 @@ void sac_seeds() {
   record("sac-delta-tiny", files(tiny), {kResample, kKeep});
 }
 
+void bhrc_seeds() {
+  const std::vector<BhrcChannel> channels = {{"L1", wave(40, 0.15)}, {"V2", wave(40, 0.07)}, {"T3", wave(40, 0.12)}};
+  BhrcOptions bhrc, lf, tiny, huge;
+  lf.eol = "\n";
+  lf.azimuths = "";
+  tiny.duration = "1e-12";
+  huge.points = "1E+300";
+  record("bhrc", {bhrc_file(channels, bhrc)}, {0, kAuto});
+  record("bhrc-lf-no-azimuths", {bhrc_file(channels, lf)});
+  record("bhrc-duration-tiny", {bhrc_file(channels, tiny)}, {kResample, kKeep});
+  record("bhrc-points-1e300", {bhrc_file(channels, huge)});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -331,5 +345,6 @@ int main(int argc, char** argv) {
   cwb_seeds();
   unam_seeds();
   sac_seeds();
+  bhrc_seeds();
   return 0;
 }

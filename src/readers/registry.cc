@@ -1,6 +1,7 @@
 // Every format kvb-split reads, in the order they are tried: look-alikes
 // that begin the same way are told apart by the more particular test first.
 #include "readers/afad.h"
+#include "readers/bhrc.h"
 #include "readers/cosmos.h"
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
@@ -20,8 +21,8 @@ namespace kvb {
 const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<AgencyFormat> all = {
-      kSmcFormat,     kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format,
-      kCsmipV1Format, kEsmFormat,    kAfadFormat, kCwbFormat,  kUnamFormat,   kSacFormat,
+      kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format,
+      kEsmFormat, kAfadFormat,   kCwbFormat,  kUnamFormat, kSacFormat,    kBhrcFormat,
   };
   return all;
 }

@@ -1,4 +1,4 @@
-// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD, CWB, UNAM and SAC files, split by kvb-split and
+// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD, CWB, UNAM, SAC and BHRC files, split by kvb-split and
 // converted by read-KVB: the CSV holds the generated samples in cm/s².
 #include <gtest/gtest.h>
 
@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "generators/afad.h"
+#include "generators/bhrc.h"
 #include "generators/cwb.h"
 #include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
 #include "generators/sac.h"
 #include "generators/smc.h"
+#include "generators/text.h"
 #include "generators/unam.h"
 #include "through_read_kvb.h"
 
@@ -129,6 +131,21 @@ TEST(AgencyFormatsThroughReadKvb, SacBothByteOrders) {
   auto [split, csv] = split_and_convert(files, {});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, BhrcChannelsOneAfterAnother) {
+  std::vector<BhrcChannel> channels = {{"L1", {}}, {"V2", {}}, {"T3", {}}};
+  std::vector<std::vector<double>> cm(3);
+  for (std::size_t c = 0; c < 3; ++c)
+    for (double v : smc_samples(143, static_cast<int>(c))) {
+      channels[c].g10.push_back(v / 98.0665);
+      cm[c].push_back(std::stod(format("%12.6E", v / 98.0665)) * 98.0665);
+    }
+  BhrcOptions north;
+  north.azimuths = "Azimuth L 0   T 90";
+  auto [split, csv] = split_and_convert({{"9999-1.V1", bhrc_file(channels, north)}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[0], cm[2], cm[1]), csv);
 }
 
 // Counts about an offset; with A/B = 1/1000 the samples are whole thousandths of a gal.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "generators/afad.h"
+#include "generators/bhrc.h"
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
 #include "generators/cwb.h"
@@ -19,6 +20,7 @@
 #include "generators/unam.h"
 #include "read_format.h"
 #include "readers/afad.h"
+#include "readers/bhrc.h"
 #include "readers/cosmos.h"
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
@@ -101,6 +103,8 @@ TEST(Readers, GiveTheRecordsIdentity) {
             "SYNT|SYNTHETIC CENTRO||2024-01-02|7.100000|2024-01-02T18:14:18.000Z||uncorrected|---"},
            {"sac", kSacFormat, sac_file({1e7f, -2e7f}, {}), "XX.SYN1.00.HNE.sac",
             "SYN1||SYNTHETIC EVENT|2024-01-02|5.500000|2024-01-02T18:00:05.250Z||uncorrected|---"},
+           {"bhrc", kBhrcFormat, bhrc_file({{"L1", g}}, {}), "9999-1.V1",
+            "|Synthetic Town||2024-01-02|6.100000||9999/01|uncorrected|---"},
            {"afad", kAfadFormat, afad_file({g, g, g}, {}), "20240102180000_0921.txt",
             "0921|SYNTHETIC DEVLET HASTANESI||2024-01-02|6.500000|2024-01-02T18:00:05.250Z||uncorrected|---"},
        }) {
