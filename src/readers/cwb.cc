@@ -48,7 +48,7 @@ std::optional<StatedTime> zoned_time(const std::vector<std::string>& header, std
   const bool minus = !offset.empty() && offset[0] == '-';
   if (!offset.empty() && (offset[0] == '+' || offset[0] == '-')) offset.remove_prefix(1);
   std::optional<double> hours = parse_number(offset);
-  if (!offset.empty() && (!hours || *hours > 14)) return std::nullopt;
+  if (!offset.empty() && (!hours || !(*hours >= 0 && *hours <= 14))) return std::nullopt;
   t->offset_minutes = static_cast<int>(std::lround((minus ? -1 : 1) * hours.value_or(0) * 60));
   return t;
 }

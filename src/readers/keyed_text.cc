@@ -89,7 +89,7 @@ std::optional<StatedTime> clock_time(std::string_view text, std::string_view ord
     }
     if (end == at || end - at > 12) return std::nullopt;
     std::optional<double> v = parse_number(text.substr(at, end - at));
-    if (!v) return std::nullopt;
+    if (!v || *v >= 1e6) return std::nullopt;  // no field of a date or a time is larger
     const int whole = static_cast<int>(*v);
     switch (field) {
       case 'y': t.year = whole; break;

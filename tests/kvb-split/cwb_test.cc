@@ -67,6 +67,14 @@ TEST(CwbReader, RefusesWhatItCannotUse) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.error, read_as(kCwbFormat, cwb_file(kColumns, c.opt)).error);
   }
+  // A zone or a clock field out of range gives no start, and no fault.
+  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"StartTime(GMT+08)", "StartTime(GMT+-99999999999)"},
+           {"2024/01/03-02:00:05.250", "2024/01/03-99999999999:00:05.250"}}) {
+    std::string odd = cwb_file(kColumns, {});
+    odd.replace(odd.find(from), from.size(), to);
+    EXPECT_EQ("", read_as(kCwbFormat, odd).channels.at(0).start_iso) << to;
+  }
   std::string touching = cwb_file(kColumns, {});
   touching.replace(touching.rfind("     3.000"), 10, "-12345.678");
   EXPECT_EQ(-12345.678, read_as(kCwbFormat, touching).channels.at(2).samples.back());
