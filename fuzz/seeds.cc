@@ -323,6 +323,7 @@ void bhrc_seeds() {
   record("bhrc-lf-no-azimuths", {bhrc_file(channels, lf)});
   record("bhrc-duration-tiny", {bhrc_file(channels, tiny)}, {kResample, kKeep});
   record("bhrc-points-1e300", {bhrc_file(channels, huge)});
+  record("bhrc-short-comp", {replaced(bhrc_file(channels, bhrc), "COMP L1", "CO")});
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ Channel read_channel(TextFile& file, const std::string& first) {
   ch.interval = checked_interval(file, line_of(kPoints), *duration / static_cast<double>(count));
 
   // "COMP L1": the component's letter and the channel's number.
-  std::string_view component = trim(std::string_view(h[kComponent]).substr(4));
+  std::string_view component = trim(columns(h[kComponent], 5, std::string_view::npos));
   component = component.substr(0, component.find(' '));
   if (component.empty()) file.fail_at(line_of(kComponent), "no component after 'COMP'");
   ch.number = std::string(component.substr(1));
@@ -87,7 +87,8 @@ Channel read_channel(TextFile& file, const std::string& first) {
 
   ch.station_name = std::string(trim(h[kStation].substr(0, find_nocase(h[kStation], " Station"))));
   std::string_view title = h[kTitle];
-  ch.record_id = std::string(trim(title.substr(find_nocase(title, "FILE:") + 5)));
+  if (const std::size_t name = find_nocase(title, "FILE:"); name != std::string_view::npos)
+    ch.record_id = std::string(trim(title.substr(name + 5)));
   if (std::optional<KeyedLine> origin = keyed(h[kOrigin])) {
     if (auto t = clock_time(origin->value, "ymdhns")) ch.event_date = utc_date(*t);
   }

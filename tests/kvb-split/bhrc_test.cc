@@ -60,6 +60,10 @@ TEST(BhrcReader, RefusesWhatItCannotUse) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.error, read_as(kBhrcFormat, bhrc_file(kChannels, c.opt)).error);
   }
+  // A COMP line too short for a component, read as BHRC all the same.
+  std::string short_comp = bhrc_file({kChannels[0]}, {});
+  short_comp.replace(short_comp.find("COMP L1"), 7, "CO");
+  EXPECT_EQ("rec:7: no component after 'COMP'", read_as(kBhrcFormat, short_comp).error);
   std::string unended = bhrc_file({kChannels[0]}, {});
   unended.resize(unended.size() - 4);
   EXPECT_EQ("rec:29: the file ends before the channel's end line '/&'", read_as(kBhrcFormat, unended).error);
