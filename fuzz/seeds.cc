@@ -11,12 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "generators/afad.h"
+#include "generators/bhrc.h"
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
+#include "generators/cwb.h"
+#include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
 #include "generators/peer.h"
+#include "generators/sac.h"
 #include "generators/smc.h"
+#include "generators/unam.h"
 
 namespace {
 
@@ -121,6 +127,15 @@ void cosmos_seeds() {
   huge.interval_ms = 1e6;
   record("cosmos-interval-tiny", {cosmos_file(channels, tiny)}, {kResample, kKeep});
   record("cosmos-interval-huge", {cosmos_file(channels, huge)}, {kResample, kKeep});
+  CosmosOptions v0, no_sensitivity;
+  v0.raw_counts = true;
+  no_sensitivity.raw_counts = true;
+  no_sensitivity.sensitivity = -999;
+  auto counts = channels;
+  for (auto& ch : counts)
+    for (double& v : ch.values) v = std::round(v * 5000 - 160000);
+  record("cosmos-v0", {cosmos_file(counts, v0)}, {0, kAuto});
+  record("cosmos-v0-no-sensitivity", {cosmos_file(counts, no_sensitivity)});
 }
 
 void peer_seeds() {
@@ -211,6 +226,106 @@ void knet_seeds() {
   record("knet-rate-1e9", files(fast), {kResample, kKeep});
 }
 
+void esm_seeds() {
+  auto files = [](EsmOptions opt) {
+    std::vector<std::string> three;
+    for (const char* stream : {"HNE", "HNN", "HNZ"}) {
+      opt.stream = stream;
+      three.push_back(esm_file(wave(40, 30), opt));
+    }
+    return three;
+  };
+  EsmOptions esm, crlf, tiny, huge;
+  crlf.eol = "\r\n";
+  crlf.processing = "none";
+  tiny.interval = "1e-12";
+  huge.count = "1E+300";
+  record("esm", files(esm), {0, kAuto});
+  record("esm-crlf-unprocessed", files(crlf));
+  record("esm-interval-tiny", files(tiny), {kResample, kKeep});
+  record("esm-ndata-1e300", files(huge));
+}
+
+void afad_seeds() {
+  const std::vector<std::vector<double>> columns = {wave(40, 13), wave(40, 12), wave(40, 9)};
+  AfadOptions afad, lf, tiny, huge;
+  lf.eol = "\n";
+  lf.interval = "0.005";
+  lf.components = {"U-D", "N-S", "E-W"};
+  tiny.interval = "1e-12";
+  huge.count = "1E+300";
+  record("afad", {afad_file(columns, afad)}, {kResample, kKeep, kResample | kAuto});
+  record("afad-lf-0.005s", {afad_file(columns, lf)}, {0, kAuto});
+  record("afad-interval-tiny", {afad_file(columns, tiny)}, {kResample, kKeep});
+  record("afad-count-1e300", {afad_file(columns, huge)}, {kKeep});
+}
+
+void cwb_seeds() {
+  const std::vector<std::vector<double>> columns = {wave(40, 0.6), wave(40, 2.2), wave(40, 1.0)};
+  CwbOptions cwb, fast, huge, steps;
+  fast.rate = "200";
+  fast.eol = "\r\n";
+  huge.rate = "1e12";
+  steps.time_step = 0.0199;
+  record("cwb", {cwb_file(columns, cwb)}, {kResample, kKeep, kResample | kAuto});
+  record("cwb-200hz-crlf", {cwb_file(columns, fast)}, {0, kAuto});
+  record("cwb-rate-1e12", {cwb_file(columns, huge)}, {kResample, kKeep});
+  record("cwb-time-steps", {cwb_file(columns, steps)}, {kKeep});
+}
+
+void unam_seeds() {
+  const std::vector<std::vector<double>> columns = {wave(40, 25), wave(40, 58), wave(40, 42)};
+  UnamOptions unam, midnight, tiny, huge;
+  midnight.eol = "\n";
+  midnight.origin_time = "23:59:58", midnight.first_sample = "00:00:02";
+  midnight.directions = {"N10W", "S80W", "V"};
+  tiny.interval = "1e-12";
+  huge.count = "1E+300";
+  record("unam", {unam_file(columns, unam)}, {0, kAuto});
+  record("unam-lf-midnight", {unam_file(columns, midnight)});
+  record("unam-interval-tiny", {unam_file(columns, tiny)}, {kResample, kKeep});
+  record("unam-count-1e300", {unam_file(columns, huge)});
+}
+
+void sac_seeds() {
+  auto files = [](SacOptions opt) {
+    std::vector<std::string> three;
+    for (const char* channel : {"HNE", "HNN", "HNZ"}) {
+      opt.channel = channel;
+      std::vector<float> nm;
+      for (double v : wave(40, 3e8)) nm.push_back(static_cast<float>(v));
+      three.push_back(sac_file(nm, opt));
+    }
+    return three;
+  };
+  SacOptions little, big, v7, many, tiny;
+  big.big_endian = true;
+  big.delta = 0.005f;
+  v7.version = 7;
+  v7.trailing = std::string(176, '\0');
+  many.points = 1000000000;
+  tiny.delta = 1e-12f;
+  record("sac", files(little), {kResample, kKeep, kResample | kAuto});
+  record("sac-big-endian-0.005s", files(big), {0, kAuto});
+  record("sac-v7-footer", files(v7), {kResample});
+  record("sac-npts-1e9", files(many), {kKeep});
+  record("sac-delta-tiny", files(tiny), {kResample, kKeep});
+}
+
+void bhrc_seeds() {
+  const std::vector<BhrcChannel> channels = {{"L1", wave(40, 0.15)}, {"V2", wave(40, 0.07)}, {"T3", wave(40, 0.12)}};
+  BhrcOptions bhrc, lf, tiny, huge;
+  lf.eol = "\n";
+  lf.azimuths = "";
+  tiny.duration = "1e-12";
+  huge.points = "1E+300";
+  record("bhrc", {bhrc_file(channels, bhrc)}, {0, kAuto});
+  record("bhrc-lf-no-azimuths", {bhrc_file(channels, lf)});
+  record("bhrc-duration-tiny", {bhrc_file(channels, tiny)}, {kResample, kKeep});
+  record("bhrc-points-1e300", {bhrc_file(channels, huge)});
+  record("bhrc-short-comp", {replaced(bhrc_file(channels, bhrc), "COMP L1", "CO")});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -226,5 +341,11 @@ int main(int argc, char** argv) {
   smc_seeds();
   geonet_seeds();
   knet_seeds();
+  esm_seeds();
+  afad_seeds();
+  cwb_seeds();
+  unam_seeds();
+  sac_seeds();
+  bhrc_seeds();
   return 0;
 }

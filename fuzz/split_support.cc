@@ -13,16 +13,7 @@ using namespace kvb;
 const AgencyFormat* pick_format(std::uint8_t choice, std::string& bytes) {
   const std::vector<AgencyFormat>& all = formats();
   if (choice != 0) return &all[(choice - 1u) % all.size()];
-  std::vector<std::string> head;
-  if (std::FILE* in = fmemopen(bytes.data(), bytes.size(), "rb")) {
-    LineReader lines(in);
-    std::string line;
-    while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
-    std::fclose(in);
-  }
-  for (const AgencyFormat& f : all)
-    if (f.recognise(head)) return &f;
-  return nullptr;
+  return recognised(std::string_view(bytes));
 }
 
 void check_writable(const Channel& ch, bool overshoot) {

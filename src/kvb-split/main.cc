@@ -416,7 +416,7 @@ InputBytes slurp(const std::string& path) {
 }
 
 const AgencyFormat& recognise(const std::string& path, std::string_view bytes) {
-  if (const AgencyFormat* f = recognised(head_lines(bytes))) return *f;
+  if (const AgencyFormat* f = recognised(bytes)) return *f;
   throw SplitError(escaped(path) + ": not a strong-motion file of a format kvb-split knows (" + format_names() +
                    "); --format NAME reads it as one of them");
 }

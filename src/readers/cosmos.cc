@@ -85,6 +85,10 @@ std::optional<Announcement> parse_announcement(std::string_view line, std::strin
   return Announcement{*count, *lines, *layout};
 }
 
+// Volume 0: its first line's words, its units code.
+constexpr std::string_view kRawCounts = "raw acceleration counts";
+constexpr long kCountsCode = 50;
+
 // "   42000 acceleration pts, approx  210 secs, units=cm/sec2(04),Format=(1E15.6)"
 struct DataLine {
   long points = 0;
@@ -146,7 +150,8 @@ std::optional<double> slot(const std::vector<double>& values, std::size_t k) {
 // Every value of a data block, checked against the data line's count; the
 // values go to ch (in cm/s², each checked where it stands) and the lines to
 // raw, where they are given.
-void read_values(Lines& in, const DataLine& d, long data_line, Channel* ch, std::vector<std::string>* raw) {
+void read_values(Lines& in, const DataLine& d, long data_line, Channel* ch, std::vector<std::string>* raw,
+                 std::vector<double>* counts = nullptr, std::vector<long>* count_lines = nullptr) {
   TextFile& file = in.file();
   const std::string announced = "the " + std::to_string(d.points) + " " + d.kind + " values that line " +
                                 std::to_string(data_line) + " announces";
@@ -164,6 +169,10 @@ void read_values(Lines& in, const DataLine& d, long data_line, Channel* ch, std:
     }
     if (static_cast<long>(values.size()) > d.points) file.fail("more values than " + announced);
     for (std::size_t k = before; ch && k < values.size(); ++k) add_sample(*ch, values[k], file);
+    for (std::size_t k = before; counts && k < values.size(); ++k) {
+      counts->push_back(values[k]);
+      count_lines->push_back(file.line_number());
+    }
     if (raw) raw->push_back(line);
   }
 }
@@ -367,7 +376,7 @@ std::vector<std::string> read_text_header(Lines& in, const std::string& first, l
   for (long k = 1; k < *text_lines; ++k) text.push_back(in.expect("the text header"));
   std::string kind(trim(columns(first, 1, 25)));
   for (const char* other : {"raw", "velocity", "displacement", "response", "fourier"}) {
-    if (starts_with_nocase(kind, other))
+    if (starts_with_nocase(kind, other) && !starts_with_nocase(kind, kRawCounts))
       file.fail_at(channel_line, "the channel holds " + quoted(kind) + ", not acceleration");
   }
   return text;
@@ -412,7 +421,7 @@ std::vector<std::string> read_comments(Lines& in, std::vector<std::string>& head
 // The acceleration data line: count, units and the field format of the data.
 DataLine acceleration_data_line(const TextFile& file, const std::string& line) {
   std::optional<DataLine> d = parse_data_line(line);
-  if (!d || d->kind != "acceleration") {
+  if (!d || (d->kind != "acceleration" && d->kind != "raw accel.")) {
     file.fail("expected 'N acceleration pts, approx S secs, units=U(CC),Format=(F)', found " + shown(line));
   }
   if (!d->layout) file.fail("the data line states no field format ('Format=(8F10.5)')");
@@ -420,9 +429,32 @@ DataLine acceleration_data_line(const TextFile& file, const std::string& line) {
   return *d;
 }
 
+// A Volume 0 channel's counts to cm/s²: the recorder's least significant bit
+// (real 22, µV a count) over the sensor's sensitivity (real 42, V/g) and the
+// gain (real 47, 1 where unset), in g. The integer header must call the
+// channel acceleration (integer 2 is 1).
+void set_count_factor(Channel& ch, const std::vector<double>& ints, const std::vector<double>& reals,
+                      const TextFile& file) {
+  std::optional<double> type = slot(ints, 2), lsb = slot(reals, 22), sensitivity = slot(reals, 42),
+                        gain = slot(reals, 47);
+  if (type && *type != 1)
+    file.fail_at(ch.line, "counts of another quantity than acceleration (integer header value 2 is " +
+                              std::to_string(static_cast<long>(*type)) + ")");
+  if (!lsb || !sensitivity || !(*lsb > 0) || !(*sensitivity > 0) || (gain && !(*gain > 0))) {
+    file.fail_at(ch.line,
+                 "counts without a sensitivity: real header values 22 (µV a count) and 42 (V/g) must be "
+                 "set and positive, and 47 (gain) where set");
+  }
+  ch.unit = "counts";
+  ch.to_cm_s2 = *lsb * 1e-6 / *sensitivity / gain.value_or(1.0) * kStandardGravity;
+  if (!std::isfinite(ch.to_cm_s2) || ch.to_cm_s2 <= 0) file.fail_at(ch.line, "counts scale to no finite acceleration");
+}
+
 // Units: the data line's code, next to the data, unless the integer header
-// names the other acceleration unit. Returns the code, 2 (g) or 4 (cm/s²).
-long set_unit(Channel& ch, const DataLine& d, const std::vector<double>& ints, const TextFile& file) {
+// names the other acceleration unit. Returns the code, 2 (g), 4 (cm/s²) or 50
+// (counts, Volume 0).
+long set_unit(Channel& ch, const DataLine& d, const std::vector<double>& ints, const std::vector<double>& reals,
+              const TextFile& file) {
   std::optional<double> header_code = slot(ints, 3);
   auto acceleration_code = [](long code) { return code == 2 || code == 4; };
   if (header_code && d.unit_code && acceleration_code(static_cast<long>(*header_code)) &&
@@ -431,13 +463,15 @@ long set_unit(Channel& ch, const DataLine& d, const std::vector<double>& ints, c
               std::to_string(static_cast<long>(*header_code)) + ")");
   }
   long unit = d.unit_code ? *d.unit_code : header_code ? static_cast<long>(*header_code) : -1;
-  if (unit == 2) {
+  if (unit == kCountsCode) {
+    set_count_factor(ch, ints, reals, file);
+  } else if (unit == 2) {
     ch.to_cm_s2 = kStandardGravity;
     ch.unit = d.unit.empty() ? "g" : d.unit;
   } else if (unit == 4) {
     ch.unit = d.unit.empty() ? "cm/sec2" : d.unit;
   } else {
-    file.fail("units code " + std::to_string(unit) + " is neither g (2) nor cm/s² (4)");
+    file.fail("units code " + std::to_string(unit) + " is neither g (2), cm/s² (4) nor counts (50)");
   }
   return unit;
 }
@@ -485,12 +519,26 @@ Channel read_channel(Lines& in, const std::string& first) {
   const DataLine d = acceleration_data_line(file, line);
   header.push_back(line);
   const long data_line = file.line_number();
-  const long unit = set_unit(ch, d, ints, file);
+  const long unit = set_unit(ch, d, ints, reals, file);
   set_facts(ch, text, comments, ints, reals, file);
 
   if (header.size() > kKeptHeaderLines) header.resize(kKeptHeaderLines);
   ch.header_lines = std::move(header);
   std::vector<std::string> raw;
+  if (unit == kCountsCode) {
+    // Counts carry the recorder's offset: the acceleration is the scaled
+    // count less the record's mean. The stated peak is a count with it.
+    std::vector<double> counts;
+    std::vector<long> lines;
+    read_values(in, d, data_line, nullptr, nullptr, &counts, &lines);
+    double mean = 0;
+    for (double c : counts) mean += c / static_cast<double>(counts.size());
+    ch.samples.reserve(counts.size());
+    for (std::size_t k = 0; k < counts.size(); ++k) add_sample_at(ch, counts[k] - mean, file, lines[k]);
+    ch.stated_peak.reset();
+    skip_to_next_channel(in, d, data_line);
+    return ch;
+  }
   read_values(in, d, data_line, &ch, &raw);
   if (unit == 4 && copyable(raw, *d.layout)) {
     for (std::string& r : raw) r.resize(std::min<std::size_t>(r.size(), 80));
@@ -519,6 +567,6 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
 }  // namespace
 
-const AgencyFormat kCosmosFormat = {"cosmos", "COSMOS Volume 1 and 2 (.V1c, .V2c)", recognise, read};
+const AgencyFormat kCosmosFormat = {"cosmos", "COSMOS Volume 0, 1 and 2 (.V0c, .V1c, .V2c)", recognise, read};
 
 }  // namespace kvb

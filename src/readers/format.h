@@ -32,5 +32,8 @@ const std::vector<AgencyFormat>& formats();
 std::vector<std::string> head_lines(std::string_view text);
 // The first format that recognises head; null when none does.
 const AgencyFormat* recognised(const std::vector<std::string>& head);
+// The format of a file from its first bytes (all of them, or at least the
+// head's worth): a binary format by its fixed header, else by the head's lines.
+const AgencyFormat* recognised(std::string_view bytes);
 
 }  // namespace kvb

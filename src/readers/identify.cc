@@ -9,6 +9,7 @@
 #include "readers/format.h"
 #include "readers/line_reader.h"
 #include "readers/numbers.h"
+#include "readers/text_fields.h"
 #include "record/split_error.h"
 
 namespace kvb {
@@ -19,15 +20,15 @@ using nlohmann::ordered_json;
 
 ordered_json text_or_null(const std::string& text) { return text.empty() ? ordered_json(nullptr) : ordered_json(text); }
 
-// The file's first lines, as the readers' recognisers see them; none when it
-// cannot be read.
-std::vector<std::string> head_of(const std::string& path) {
+// The file's first bytes, as many as the readers' recognisers look at; none
+// when it cannot be read.
+std::string head_of(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!in) return {};
   // The head's lines are within their longest: a file of any size is read no further.
   std::string bytes(kHeadLines * (LineReader::kMaxLine + 1), '\0');
   bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
-  return head_lines(bytes);
+  return bytes;
 }
 
 // A file that the readers refuse is one that the agencies hand out beside
@@ -36,6 +37,10 @@ std::vector<std::string> head_of(const std::string& path) {
 // table (a search result).
 bool companion(const std::string& path, const std::vector<std::string>& head) {
   if (lowered(path).ends_with(".csv")) return true;
+  // ESM names what it holds on a line of its own: "DATA_TYPE: VELOCITY".
+  for (const std::string& line : head)
+    if (starts_with_nocase(line, "DATA_TYPE:") && lowered(trim(std::string_view(line).substr(10))) != "acceleration")
+      return true;
   for (std::size_t k = 0; k < head.size() && k < 3; ++k) {
     const std::string line = lowered(head[k]);
     for (const char* word : {"velocity", "displacement", "spectra", "spectrum", "fourier", "counts"})
@@ -63,7 +68,9 @@ ordered_json channel_json(std::size_t index, const Channel& ch) {
           {"processing", text_or_null(ch.processing)},
           {"interval", ch.interval},
           {"samples", ch.samples.size()},
-          {"location", text_or_null(ch.location)}};
+          {"location", text_or_null(ch.location)},
+          {"network", text_or_null(ch.network)},
+          {"unit", text_or_null(ch.unit)}};
 }
 
 ordered_json file_json(const std::string& path, const ReadInput& read) {
@@ -72,8 +79,9 @@ ordered_json file_json(const std::string& path, const ReadInput& read) {
   try {
     read(path, channels);
   } catch (const std::exception& e) {
-    const std::vector<std::string> head = head_of(path);
-    if (const AgencyFormat* f = recognised(head)) file["format"] = std::string(f->name);
+    const std::string bytes = head_of(path);
+    const std::vector<std::string> head = head_lines(bytes);
+    if (const AgencyFormat* f = recognised(bytes)) file["format"] = std::string(f->name);
     file["kind"] = companion(path, head) ? "companion" : "unknown";
     file["error"] = e.what();
     file["channels"] = ordered_json::array();

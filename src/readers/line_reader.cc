@@ -6,13 +6,13 @@ namespace {
 constexpr char kDosEnd = 0x1A;
 }
 
-LineReader::LineReader(std::string_view text) : text_(text.substr(0, text.find(kDosEnd))) {}
+LineReader::LineReader(std::string_view text) : whole_(text), text_(text.substr(0, text.find(kDosEnd))) {}
 
 LineReader::LineReader(std::FILE* in) {
   char block[1 << 16];
   std::size_t got;
   while ((got = std::fread(block, 1, sizeof block, in)) > 0) owned_.append(block, got);
-  text_ = owned_;
+  whole_ = text_ = owned_;
   const std::size_t dos_end = text_.find(kDosEnd);
   // A read that fails past the DOS end is never reached.
   read_error_ = std::ferror(in) && dos_end == std::string_view::npos;

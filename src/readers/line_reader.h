@@ -34,8 +34,12 @@ class LineReader {
   // 1-based number of the line last returned (or the one that was too long).
   long line_number() const { return number_; }
 
+  // Every byte of the input, past any DOS end too: what a binary format reads.
+  std::string_view bytes() const { return whole_; }
+
  private:
   std::string owned_;  // the stream's bytes, for a reader made from one
+  std::string_view whole_;
   std::string_view text_;
   std::size_t at_ = 0;
   long number_ = 0;

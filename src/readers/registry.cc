@@ -1,14 +1,20 @@
 // Every format kvb-split reads, in the order they are tried: look-alikes
 // that begin the same way are told apart by the more particular test first.
+#include "readers/afad.h"
+#include "readers/bhrc.h"
 #include "readers/cosmos.h"
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
+#include "readers/cwb.h"
+#include "readers/esm.h"
 #include "readers/format.h"
 #include "readers/geonet.h"
 #include "readers/knet.h"
 #include "readers/line_reader.h"
 #include "readers/peer.h"
+#include "readers/sac.h"
 #include "readers/smc.h"
+#include "readers/unam.h"
 
 namespace kvb {
 
@@ -16,6 +22,7 @@ const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<AgencyFormat> all = {
       kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format,
+      kEsmFormat, kAfadFormat,   kCwbFormat,  kUnamFormat, kSacFormat,    kBhrcFormat,
   };
   return all;
 }
@@ -26,6 +33,11 @@ std::vector<std::string> head_lines(std::string_view text) {
   std::string line;
   while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
   return head;
+}
+
+const AgencyFormat* recognised(std::string_view bytes) {
+  if (is_sac(bytes)) return &kSacFormat;
+  return recognised(head_lines(bytes));
 }
 
 const AgencyFormat* recognised(const std::vector<std::string>& head) {

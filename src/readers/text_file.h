@@ -34,6 +34,8 @@ class TextFile {
     throw SplitError(escaped(path_) + ":" + std::to_string(line) + ": " + what);
   }
   const std::string& path() const { return path_; }
+  // The file's every byte, for a binary format.
+  std::string_view bytes() const { return lines_.bytes(); }
   long line_number() const { return lines_.line_number(); }
 
   // The size in bytes of the whole text, or of a regular file read as a

@@ -17,6 +17,7 @@ struct Channel {
   std::string format;  // the reader's --format name: "csmip-v2", "peer", ...
 
   // What the file says about it; empty where the file does not say.
+  std::string network;                        // the seismic network's code where stated: "HI", "CI"
   std::string station_code;                   // "CE12345", "WPWS"
   std::string station_name;                   // "Cedar Flat"
   std::optional<double> latitude, longitude;  // the station's, degrees north and east

@@ -223,6 +223,17 @@ peer/_SearchResults.csv companion None 0 [] peer/_SearchResults.csv: not a stron
 "$KVB_SPLIT" --identify >/dev/null 2>&1
 check "--identify without a file: exit status 2" [ $? -eq 2 ]
 
+# COSMOS Volume 0 (raw counts) beside the recording's Volume 2 is a companion;
+# alone it is the record.
+mkdir v0 v0v2
+"$make" cosmos v0/NP8040.V0c 0 VZRO 400
+cp v0/NP8040.V0c v0v2/ && "$make" cosmos v0v2/NP8040.V2c 2 VZRO 400
+out=$("$convert" --no-plot -o out10 v0v2)
+check "Volume 0 beside Volume 2: skipped as a companion" \
+  has_line "$out" "kvb-convert: 1 record: 1 converted, 0 failed; files skipped: 1 companion (v0v2/NP8040.V0c); the list: skipped.csv"
+out=$("$convert" --no-plot -o out11 v0)
+check "Volume 0 alone: converted" has_line "$out" "kvb-convert: 1 record: 1 converted, 0 failed"
+
 # A name from the download with control bytes reaches the terminal escaped.
 mkdir odd
 printf 'not a record\n' >"odd/$(printf 'x\033[2Jy.txt')"

@@ -3,6 +3,7 @@
 //   make_record_file peer FILE COMPONENT STATION POINTS
 //   make_record_file csmip FILE VOLUME STATION POINTS   (three channels)
 //   make_record_file knet FILE DIRECTION STATION POINTS (K-NET N-S..., KiK-net 1 to 6)
+//   make_record_file cosmos FILE VOLUME STATION POINTS  (three channels; Volume 0 or 2)
 // STATION names the PEER station or numbers the CSMIP one (five digits).
 #include <cmath>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "generators/cosmos.h"
 #include "generators/csmip.h"
 #include "generators/knet.h"
 #include "generators/peer.h"
@@ -51,17 +53,34 @@ std::string knet(const char* direction, const std::string& station, int points) 
   return replaced(kvb_test::knet_file(counts, opt), "SYN001", station);
 }
 
+// Volume 0 counts of 1 µg (1 µV a count, 1 V/g), or Volume 2 in cm/s².
+std::string cosmos(int volume, const std::string& station, int points) {
+  std::vector<kvb_test::CosmosChannel> channels = {{360, "360 deg", "", {}},
+                                                   {90, "90 deg", "", {}},
+                                                   {400, "Up", "", {}}};
+  for (std::size_t c = 0; c < channels.size(); ++c)
+    for (int k = 0; k < points; ++k) {
+      const double cm = std::round(100 * std::sin(0.05 * k + static_cast<double>(c)) * (1 + k % 7)) / 10;
+      channels[c].values.push_back(volume == 0 ? std::round(cm / 980.665e-6) : cm);
+    }
+  kvb_test::CosmosOptions opt;
+  opt.raw_counts = volume == 0;
+  opt.lsb_uv = opt.sensitivity = 1;
+  return replaced(kvb_test::cosmos_file(channels, opt), "SYN1", station);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 6) {
-    std::fputs("usage: make_record_file peer|csmip|knet FILE COMPONENT|VOLUME STATION POINTS\n", stderr);
+    std::fputs("usage: make_record_file peer|csmip|knet|cosmos FILE COMPONENT|VOLUME STATION POINTS\n", stderr);
     return 2;
   }
   const int points = std::atoi(argv[5]);
-  const std::string text = std::strcmp(argv[1], "peer") == 0   ? peer(argv[3], argv[4], points)
-                           : std::strcmp(argv[1], "knet") == 0 ? knet(argv[3], argv[4], points)
-                                                               : csmip(std::atoi(argv[3]), argv[4], points);
+  const std::string text = std::strcmp(argv[1], "peer") == 0     ? peer(argv[3], argv[4], points)
+                           : std::strcmp(argv[1], "knet") == 0   ? knet(argv[3], argv[4], points)
+                           : std::strcmp(argv[1], "cosmos") == 0 ? cosmos(std::atoi(argv[3]), argv[4], points)
+                                                                 : csmip(std::atoi(argv[3]), argv[4], points);
   std::FILE* out = std::fopen(argv[2], "wb");
   if (!out || std::fputs(text.c_str(), out) < 0 || std::fclose(out) != 0) {
     std::perror(argv[2]);

@@ -1,18 +1,25 @@
-// Generated SMC, GeoNet and K-NET/KiK-net files, split by kvb-split and
+// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD, CWB, UNAM, SAC and BHRC files, split by kvb-split and
 // converted by read-KVB: the CSV holds the generated samples in cm/s².
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "generators/afad.h"
+#include "generators/bhrc.h"
+#include "generators/cwb.h"
+#include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
+#include "generators/sac.h"
 #include "generators/smc.h"
+#include "generators/text.h"
+#include "generators/unam.h"
 #include "through_read_kvb.h"
 
 namespace {
@@ -62,6 +69,84 @@ TEST(AgencyFormatsThroughReadKvb, GeonetThreeComponentsOneFile) {
   EXPECT_NE(std::string::npos, split.err.find("warning: the sample interval 0.02 s is kept")) << split.err;
   // S16W (16 degrees off north-south) is N00, S74E N90.
   EXPECT_EQ(expected_csv(cm[2], cm[0], cm[1]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, EsmOneFilePerStream) {
+  Files files;
+  std::vector<std::vector<double>> cm;
+  for (const char* stream : {"HNE", "HNZ", "HNN"}) {
+    EsmOptions opt;
+    opt.stream = stream;
+    cm.push_back(smc_samples(211, static_cast<int>(cm.size())));
+    files.push_back({std::string("XX.SYN1..") + stream + ".D.20240102.180000.C.ACC.ASC", esm_file(cm.back(), opt)});
+  }
+  auto [split, csv] = split_and_convert(files, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[2], cm[0], cm[1]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, AfadThreeColumnsOneFile) {
+  AfadOptions opt;
+  opt.interval = "0.005";
+  opt.components = {"U-D", "E-W", "N-S"};
+  std::vector<std::vector<double>> cm = {smc_samples(199, 1), smc_samples(199, 2), smc_samples(199, 3)};
+  auto [split, csv] = split_and_convert({{"20240102180000_0921.txt", afad_file(cm, opt)}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[2], cm[1], cm[0]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, CwbTimeAndThreeColumns) {
+  CwbOptions opt;
+  opt.rate = "200";
+  std::vector<std::vector<double>> cm = {smc_samples(187, 4), smc_samples(187, 5), smc_samples(187, 6)};
+  for (auto& column : cm)
+    for (double& v : column) v = std::round(v * 1000) / 1000;  // 10.3 fields
+  auto [split, csv] = split_and_convert({{"1-SYN.dat", cwb_file(cm, opt)}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, UnamChannelsInColumns) {
+  std::vector<std::vector<double>> cm = {smc_samples(173, 7), smc_samples(173, 8), smc_samples(173, 9)};
+  auto [split, csv] = split_and_convert({{"SYNT2401.021", unam_file(cm, {})}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, SacBothByteOrders) {
+  Files files;
+  std::vector<std::vector<double>> cm;
+  for (const char* channel : {"HNZ", "HNN", "HNE"}) {
+    SacOptions opt;
+    opt.channel = channel;
+    opt.delta = 0.005f;
+    opt.big_endian = channel[2] == 'N';
+    std::vector<float> nm;
+    cm.emplace_back();
+    for (double v : smc_samples(151, static_cast<int>(files.size()))) {
+      nm.push_back(static_cast<float>(v * 1e7));
+      cm.back().push_back(static_cast<double>(nm.back()) * 1e-7);
+    }
+    files.push_back({std::string("XX.SYN1.00.") + channel + ".sac", sac_file(nm, opt)});
+  }
+  auto [split, csv] = split_and_convert(files, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, BhrcChannelsOneAfterAnother) {
+  std::vector<BhrcChannel> channels = {{"L1", {}}, {"V2", {}}, {"T3", {}}};
+  std::vector<std::vector<double>> cm(3);
+  for (std::size_t c = 0; c < 3; ++c)
+    for (double v : smc_samples(143, static_cast<int>(c))) {
+      channels[c].g10.push_back(v / 98.0665);
+      cm[c].push_back(std::stod(format("%12.6E", v / 98.0665)) * 98.0665);
+    }
+  BhrcOptions north;
+  north.azimuths = "Azimuth L 0   T 90";
+  auto [split, csv] = split_and_convert({{"9999-1.V1", bhrc_file(channels, north)}}, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[0], cm[2], cm[1]), csv);
 }
 
 // Counts about an offset; with A/B = 1/1000 the samples are whole thousandths of a gal.

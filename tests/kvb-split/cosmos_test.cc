@@ -125,7 +125,9 @@ TEST(CosmosReader, RefusesWhatItCannotConvertFaithfully) {
   for (const Case& c : std::vector<Case>{
            {"rec:59: the data end after 10 of the 11 acceleration values that line 48 announces", fewer},
            {"rec:50: more values than the 9 acceleration values that line 48 announces", more},
-           {"rec:48: units code 50 is neither g (2) nor cm/s² (4)", counts},
+           {"rec:1: counts without a sensitivity: real header values 22 (µV a count) and 42 (V/g) must be set and "
+            "positive, and 47 (gain) where set",
+            counts},
            {"rec:1: no sample interval: real header value 62 (ms) is unset", no_interval},
            {"rec:48: units code 2 disagrees with integer header value 3 (4)", disagree},
            {"rec:1: cannot tell the channel's orientation: integer header value 54 is 2000, the text says 'Other'",
@@ -142,6 +144,47 @@ TEST(CosmosReader, RefusesWhatItCannotConvertFaithfully) {
   std::string text = cosmos_file({{360, "360 deg", "", values(4, 1)}}, {});
   text.replace(text.find("e-03"), 1, "\x1b");
   EXPECT_EQ("rec:49: not a number: '  -1.000000\\x1b-03'", read_as(kCosmosFormat, text).error);
+}
+
+// Volume 0: counts less their mean, scaled by the recorder's bit, the
+// sensor's sensitivity and the gain; refused without them or for another
+// quantity's counts.
+TEST(CosmosReader, ScalesVolumeZeroCountsBySensitivityAndGain) {
+  const std::vector<double> counts = {-160876, -160942, -150000, -170812, -160863};
+  double mean = 0;
+  for (double c : counts) mean += c / 5;
+  struct Case {
+    const char* name;
+    double lsb, sensitivity, gain;
+    std::string error;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"gain 1", 0.298024, 1.2553, 1, ""},
+           {"gain 4", 0.298024, 1.2553, 4, ""},
+           {"gain unset", 2.384, 2.5, -999, ""},
+           {"no sensitivity", 0.298024, -999, 1, "rec:1: counts without a sensitivity"},
+           {"zero bit", 0, 1.2553, 1, "rec:1: counts without a sensitivity"},
+           {"negative gain", 0.298024, 1.2553, -2, "rec:1: counts without a sensitivity"},
+       }) {
+    SCOPED_TRACE(c.name);
+    CosmosOptions opt;
+    opt.raw_counts = true, opt.lsb_uv = c.lsb, opt.sensitivity = c.sensitivity, opt.gain = c.gain;
+    ReadResult r = read_as(kCosmosFormat, cosmos_file({{90, "90 Deg", "", counts}}, opt));
+    ASSERT_EQ(c.error, r.error.substr(0, c.error.size()));
+    if (!c.error.empty()) continue;
+    const Channel& ch = r.channels.at(0);
+    const double factor = c.lsb * 1e-6 / c.sensitivity / (c.gain > 0 ? c.gain : 1) * 980.665;
+    ASSERT_EQ(counts.size(), ch.samples.size());
+    for (std::size_t k = 0; k < counts.size(); ++k) EXPECT_NEAR((counts[k] - mean) * factor, ch.samples[k], 1e-9);
+    EXPECT_EQ("counts", ch.unit);
+    EXPECT_EQ("uncorrected", ch.processing);
+  }
+  CosmosOptions velocity;
+  velocity.raw_counts = true;
+  std::string text = cosmos_file({{90, "90 Deg", "", counts}}, velocity);
+  text.replace(text.find("\n       0       1      50"), 25, "\n       0       2      50");
+  EXPECT_EQ("rec:1: counts of another quantity than acceleration (integer header value 2 is 2)",
+            read_as(kCosmosFormat, text).error);
 }
 
 }  // namespace

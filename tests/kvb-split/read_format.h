@@ -1,6 +1,8 @@
 // Runs one format's reader on bytes held in memory.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -36,6 +38,18 @@ inline std::vector<std::string> head_of(const std::string& bytes) {
   while (head.size() < kHeadLines && lines.next(line) == LineStatus::kLine) head.push_back(line);
   std::fclose(in);
   return head;
+}
+
+// A file of components in columns read as one channel a column: the
+// column's samples as written, and its azimuth (-1 for a vertical).
+inline void expect_columns(const ReadResult& r, const std::vector<std::vector<double>>& columns,
+                           const std::vector<int>& azimuths) {
+  ASSERT_EQ("", r.error);
+  ASSERT_EQ(columns.size(), r.channels.size());
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    EXPECT_EQ(columns[k], r.channels[k].samples) << "column " << k + 1;
+    EXPECT_EQ(azimuths[k], r.channels[k].orientation.azimuth) << "column " << k + 1;
+  }
 }
 
 }  // namespace kvb_test

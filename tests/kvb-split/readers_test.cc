@@ -7,21 +7,33 @@
 #include <string>
 #include <vector>
 
+#include "generators/afad.h"
+#include "generators/bhrc.h"
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
+#include "generators/cwb.h"
+#include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
 #include "generators/peer.h"
+#include "generators/sac.h"
 #include "generators/smc.h"
+#include "generators/unam.h"
 #include "read_format.h"
+#include "readers/afad.h"
+#include "readers/bhrc.h"
 #include "readers/cosmos.h"
 #include "readers/csmip_v1.h"
 #include "readers/csmip_v2.h"
+#include "readers/cwb.h"
+#include "readers/esm.h"
 #include "readers/geonet.h"
 #include "readers/identity.h"
 #include "readers/knet.h"
 #include "readers/peer.h"
+#include "readers/sac.h"
 #include "readers/smc.h"
+#include "readers/unam.h"
 
 using namespace kvb;
 
@@ -84,6 +96,19 @@ TEST(Readers, GiveTheRecordsIdentity) {
             "0.250000-24.500000|-39.943889 176.584444"},
            {"k-net", kKnetFormat, knet_file({1, 2, 3}, knet), "SYN0010203.NS",
             "SYN001|||2001-02-02|5.000000|2001-02-03T04:05:05.000+09:00||uncorrected|---|35.100000 139.100000"},
+           {"esm", kEsmFormat, esm_file(g, {}), "XX.SYN1..HNE.D.20240102.180000.C.ACC.ASC",
+            "SYN1|Town Hall,Synthetic|SYNTHETIC|2024-01-02|4.600000|2024-01-02T18:00:05.250Z||corrected|"
+            "0.100000-30.000000|- -"},
+           {"cwb", kCwbFormat, cwb_file({g, g, g}, {}), "1-SYN.dat",
+            "SYN|Synthetic||2024-01-02|6.000000|2024-01-03T02:00:05.250+08:00||uncorrected|---|- -"},
+           {"unam", kUnamFormat, unam_file({g, g, g}, {}), "SYNT2401.021",
+            "SYNT|SYNTHETIC CENTRO||2024-01-02|7.100000|2024-01-02T18:14:18.000Z||uncorrected|---|- -"},
+           {"sac", kSacFormat, sac_file({1e7f, -2e7f}, {}), "XX.SYN1.00.HNE.sac",
+            "SYN1||SYNTHETIC EVENT|2024-01-02|5.500000|2024-01-02T18:00:05.250Z||uncorrected|---|- -"},
+           {"bhrc", kBhrcFormat, bhrc_file({{"L1", g}}, {}), "9999-1.V1",
+            "|Synthetic Town||2024-01-02|6.100000||9999/01|uncorrected|---|- -"},
+           {"afad", kAfadFormat, afad_file({g, g, g}, {}), "20240102180000_0921.txt",
+            "0921|SYNTHETIC DEVLET HASTANESI||2024-01-02|6.500000|2024-01-02T18:00:05.250Z||uncorrected|---|- -"},
        }) {
     SCOPED_TRACE(c.name);
     ReadResult r = read_as(c.format, c.bytes, c.path);
@@ -214,6 +239,8 @@ TEST(Readers, RefuseHeaderNumbersTheyCannotUse) {
            {"smc count past the data", kSmcFormat, smc_file({1, 2, 3}, smc),
             replace("\n         3    -32768", "\n      1000    -32768"),
             "rec:29: the header counts 1000 values, the data end after 3"},
+           {"esm NDATA past the file's size", kEsmFormat, esm_file(g, {}), replace("NDATA: 3", "NDATA: 99999999"),
+            "rec:30: the sample count NDATA 99999999 is not a whole number from 1 to 1668"},
            {"peer DT 1E-12", kPeerFormat, peer_file(g, tiny), nullptr,
             "rec:4: the sample interval 1e-12 s is not between 1 µs and 10 s"},
            {"peer DT 1000", kPeerFormat, peer_file(g, huge), nullptr,

@@ -33,7 +33,8 @@ void channel_lines(const CosmosChannel& ch, int number, const CosmosOptions& opt
   const std::size_t n = ch.values.size();
   const long points = opt.stated_points >= 0 ? opt.stated_points : static_cast<long>(n);
   const char* unit = opt.units == 2 ? "g.     " : "cm/sec2";
-  out.push_back("Corrected acceleration    (Format v01.20 with 13 text lines) Src: synthetic");
+  out.push_back(opt.raw_counts ? "Raw acceleration counts   (Format v01.20 with 13 text lines) Src: synthetic"
+                               : "Corrected acceleration    (Format v01.20 with 13 text lines) Src: synthetic");
   out.push_back("Record of Synthetic Earthquake of Tue Jan 2, 2024 18:00 UTC");
   out.push_back("Hypocenter: 40.00000 -120.00000 H= 10km Mw=5.0");
   out.push_back("Origin: 2024/01/02 18:00:00    UTC");
@@ -48,7 +49,7 @@ void channel_lines(const CosmosChannel& ch, int number, const CosmosOptions& opt
   out.push_back("Values used when parameter or data value is unknown/unspecified:   -999, -999.00");
 
   std::vector<int> ints(100, -999);
-  ints[0] = 2, ints[1] = 1, ints[2] = opt.units, ints[3] = 120;
+  ints[0] = opt.raw_counts ? 0 : 2, ints[1] = 1, ints[2] = opt.raw_counts ? 50 : opt.units, ints[3] = 120;
   ints[39] = 2024, ints[40] = 2, ints[41] = 1, ints[42] = 2, ints[43] = 18, ints[44] = 0;
   ints[49] = number, ints[53] = ch.code;
   out.push_back(" 100 Integer-header values follow on  10 lines, Format= (10I8)");
@@ -58,6 +59,7 @@ void channel_lines(const CosmosChannel& ch, int number, const CosmosOptions& opt
   std::vector<double> reals(100, -999.0);
   reals[29] = 5.25, reals[61] = opt.interval_ms, reals[62] = static_cast<double>(n) * opt.interval_ms / 1000;
   reals[63] = 1.0;
+  if (opt.raw_counts) reals[21] = opt.lsb_uv, reals[41] = opt.sensitivity, reals[46] = opt.gain;
   const int per = opt.six_reals ? 6 : 5;
   out.push_back(format(" 100 Real-header values follow on  %d lines, Format= (%dF%d.6)", opt.six_reals ? 17 : 20, per,
                        opt.six_reals ? 13 : 15));
@@ -73,23 +75,28 @@ void channel_lines(const CosmosChannel& ch, int number, const CosmosOptions& opt
 
   const int code = opt.data_line_units ? opt.data_line_units : opt.units;
   std::vector<std::string> data;
-  switch (opt.data) {
-    case CosmosOptions::Data::kOnePerLine:
-      out.push_back(
-          format("%8ld acceleration pts, approx %4d secs, units=%s(%02d),Format=(1E15.6)", points, 1, unit, code));
-      data = lines_of(n, 1, [&](std::size_t k) { return format("%15.6e", ch.values[k]); });
-      break;
-    case CosmosOptions::Data::kEightNine:
-      out.push_back(
-          format("%8ld acceleration pts, approx %3d secs, units=%s(%02d)Format=(8f9.6)", points, 1, unit, code));
-      data = lines_of(n, 8, [&](std::size_t k) { return fortran_f(ch.values[k], 9, 6); });
-      for (std::string& l : data) l.resize(80, ' ');  // blank-padded to 80 columns
-      break;
-    case CosmosOptions::Data::kEightTen:
-      out.push_back(
-          format("%7ld  acceleration pts, approx %4d secs, units=%s(%02d),Format=(8F10.5)", points, 1, unit, code));
-      data = lines_of(n, 8, [&](std::size_t k) { return fortran_f(ch.values[k], 10, 5); });
-      break;
+  if (opt.raw_counts) {
+    out.push_back(format("%8ld raw accel.   pts, approx %4d secs, units= counts(50),Format=(1I8)", points, 1));
+    data = lines_of(n, 1, [&](std::size_t k) { return format("%8ld", static_cast<long>(ch.values[k])); });
+  } else {
+    switch (opt.data) {
+      case CosmosOptions::Data::kOnePerLine:
+        out.push_back(
+            format("%8ld acceleration pts, approx %4d secs, units=%s(%02d),Format=(1E15.6)", points, 1, unit, code));
+        data = lines_of(n, 1, [&](std::size_t k) { return format("%15.6e", ch.values[k]); });
+        break;
+      case CosmosOptions::Data::kEightNine:
+        out.push_back(
+            format("%8ld acceleration pts, approx %3d secs, units=%s(%02d)Format=(8f9.6)", points, 1, unit, code));
+        data = lines_of(n, 8, [&](std::size_t k) { return fortran_f(ch.values[k], 9, 6); });
+        for (std::string& l : data) l.resize(80, ' ');  // blank-padded to 80 columns
+        break;
+      case CosmosOptions::Data::kEightTen:
+        out.push_back(
+            format("%7ld  acceleration pts, approx %4d secs, units=%s(%02d),Format=(8F10.5)", points, 1, unit, code));
+        data = lines_of(n, 8, [&](std::size_t k) { return fortran_f(ch.values[k], 10, 5); });
+        break;
+    }
   }
   out.insert(out.end(), data.begin(), data.end());
   out.push_back(opt.csmip_end ? format("/&  ----------  End of data for channel %2d  ----------", number)

@@ -1,4 +1,4 @@
-// Synthetic COSMOS Volume 1/2 files: per channel 13 text lines, the integer
+// Synthetic COSMOS Volume 0/1/2 files: per channel 13 text lines, the integer
 // and real headers, comments, the data line and the values, then an end line.
 #pragma once
 
@@ -26,6 +26,11 @@ struct CosmosOptions {
   bool upper = false;        // all in upper case
   const char* eol = "\n";
   long stated_points = -1;  // the data line's count; -1: the number of values
+  // Volume 0: whole counts, one a line (1I8), scaled by the recorder's least
+  // significant bit (real 22, µV), the sensor's sensitivity (real 42, V/g) and
+  // the gain (real 47); -999 leaves one unset.
+  bool raw_counts = false;
+  double lsb_uv = 0.298024, sensitivity = 1.2553, gain = 1.0;
 };
 
 std::string cosmos_file(const std::vector<CosmosChannel>& channels, const CosmosOptions& opt);
