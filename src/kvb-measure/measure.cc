@@ -480,7 +480,8 @@ void write_exports(const RecordFolder& r, const MeasureOptions& opt, ordered_jso
   if (opt.at2) {
     ordered_json files = ordered_json::array();
     for (std::size_t c = 0; c < r.components.size(); ++c) {
-      files.push_back(at2_file_name(r.components[c]));
+      if (r.components[c].zeros) continue;  // a component the record lacks is not written as if recorded
+      files.push_back(at2_file_name(r, r.components[c]));
       replace_file(r.dir, files.back(), at2_text(r, c));
       line += " | " + files.back().get<std::string>();
     }

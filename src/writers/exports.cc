@@ -92,7 +92,12 @@ std::string csv_table(const std::array<Component, 3>& components, double step, d
   return out;
 }
 
-std::string at2_file_name(const Component& c) { return c.name + ".AT2"; }
+std::string at2_file_name(const RecordFolder& r, const Component& c) {
+  const std::string id = text_at(r.record, "/record_id");
+  const bool named =
+      id.size() > 3 && id.compare(0, 3, "RSN") == 0 && id.find_first_not_of("0123456789", 3) == std::string::npos;
+  return (named ? id + "_" : "") + c.name + ".AT2";
+}
 
 std::string e15_7(double value) {
   if (value == 0) return "  0.0000000E+00";
@@ -111,10 +116,18 @@ std::string at2_text(const RecordFolder& r, std::size_t component) {
   const Component& c = r.components[component];
   std::string where;
   for (const char* pointer : {"/event/name", "/event/date", "/station/name"}) {
-    const std::string part = text_at(r.record, pointer);
+    std::string part = text_at(r.record, pointer);
+    int year = 0, month = 0, day = 0;
+    char tail = 0;
+    if (std::string(pointer) == "/event/date" &&
+        std::sscanf(part.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) == 3) {
+      char us[16];
+      std::snprintf(us, sizeof us, "%02d/%02d/%04d", month, day, year);  // as PEER writes it, and reads back
+      part = us;
+    }
     if (!part.empty()) where += part + ", ";
   }
-  std::string out = "PEER layout: acceleration of the component files, no further processing\n" + where +
+  std::string out = "PEER layout: acceleration of the record, no further processing\n" + where +
                     at2_component(r, component) +
                     "\nACCELERATION TIME SERIES IN UNITS OF G\nNPTS= " + std::to_string(c.samples.size()) +
                     ", DT= " + shortest(r.time_step) + " SEC\n";

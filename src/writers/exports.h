@@ -39,8 +39,11 @@ std::string csv_text(const RecordFolder& r, const Unit& unit);
 // need, the values in their shortest text; a shorter component ends in zeros.
 std::string csv_table(const std::array<Component, 3>& components, double step, double start, const Unit& unit);
 
-// "N00.AT2": four header lines, then the values in g, five a line as E15.7.
-std::string at2_file_name(const Component& c);
+// "N00.AT2", or "RSN763_N00.AT2" for a record the agency names (PEER's record
+// number, which a PEER reader takes from the file's name): four header lines,
+// the second "event, date (MM/DD/YYYY), station, component" as PEER writes it,
+// then the values in g, five a line as E15.7.
+std::string at2_file_name(const RecordFolder& r, const Component& c);
 std::string at2_text(const RecordFolder& r, std::size_t component);
 // One E15.7 field: " 0.1234567E-01".
 std::string e15_7(double value);

@@ -144,6 +144,9 @@ class Batch(unittest.TestCase):
         self.assertEqual((second.returncode, second.stdout.splitlines()[-1]),
                          (0, "kvb-convert: 2 records: 2 converted (2 before), 0 failed"), second.stdout)
         self.assertEqual([r["folder"] for r in self.rows("dl/records.csv")], ["RSN879_Beta", "RSN1044_Alpha"])
+        # 29.12: the exports read again make the same record, under the same name.
+        again = self.run_tool("-o", "again", *glob.glob("dl/RSN879_Beta/RSN879_*.AT2"))
+        self.assertIn("ok RSN879_Beta ", again.stdout, again.stdout + again.stderr)
         # A rerun of one record, and a run that finds nothing, keep the table whole.
         self.assertEqual(self.run_tool("-o", "dl", "dl/RSN879_X_000.AT2", "dl/RSN879_X_090.AT2",
                                        "dl/RSN879_X_UP.AT2").returncode, 0)

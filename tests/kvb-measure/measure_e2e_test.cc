@@ -88,13 +88,13 @@ TEST(MeasureE2e, ExportsSummaryAndLine) {
             " | timeSeries Path 1 -dt 0.01 -filePath N00_cm_s2_dt0.01.txt -factor 0.01"
             " | timeSeries Path 2 -dt 0.01 -filePath N90_cm_s2_dt0.01.txt -factor 0.01"
             " | timeSeries Path 3 -dt 0.01 -filePath UP_cm_s2_dt0.01.txt -factor 0.01"
-            " | accel_cm_s2.csv | N00.AT2 | N90.AT2 | UP.AT2\n");
+            " | accel_cm_s2.csv | N00.AT2 | N90.AT2\n");
   EXPECT_EQ(dir.read("rec/N00_cm_s2_dt0.01.txt"), "0\n10\n-20\n0\n5\n");
   EXPECT_EQ(dir.read("rec/accel_cm_s2.csv"),
             "time_s,N00_cm_s2,N90_cm_s2,UP_cm_s2\n2.50,0,1.25,0\n2.51,10,-2.5,0\n2.52,-20,0.5,0\n2.53,0,0,0\n"
             "2.54,5,0,0\n");
   EXPECT_EQ(dir.read("rec/N00.AT2"),
-            "PEER layout: acceleration of the component files, no further processing\nTest Flat, 360\n"
+            "PEER layout: acceleration of the record, no further processing\nTest Flat, 360\n"
             "ACCELERATION TIME SERIES IN UNITS OF G\nNPTS= 5, DT= 0.01 SEC\n"
             "  0.0000000E+00  0.1019716E-01 -0.2039432E-01  0.0000000E+00  0.5098581E-02\n");
   const std::string spectrum = dir.read("rec/spectrum.csv").value_or("");

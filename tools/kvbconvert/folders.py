@@ -19,7 +19,7 @@ PNG_END = kt.PNG_END
 # too): only these are removed when a rebuild no longer makes them.
 # kvb-suite's scaled exports ("N00_g_dt0.005_x1.37.txt") are not among them.
 MADE = re.compile(r"KVB-(N00|N90|UP)\.txt|KVB-(record\.json|full\.csv)|(accel|spectrum|fas)\.(csv|png)|"
-                  r"(convert|read-KVB)\.log|(N00|N90|UP)(_(g|m_s2|cm_s2)_dt[0-9.e+-]+\.txt|\.AT2)|"
+                  r"(convert|read-KVB)\.log|(N00|N90|UP)_(g|m_s2|cm_s2)_dt[0-9.e+-]+\.txt|(RSN[0-9]+_)?(N00|N90|UP)\.AT2|"
                   r"accel_(g|m_s2|cm_s2)\.csv")
 CSV_LINE = 41  # read-KVB's CSV: F7.3 time and three F10.3 values, commas, newline
 
