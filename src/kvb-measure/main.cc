@@ -42,6 +42,10 @@ const char kUsage[] =
     "                       csv      accel_<unit>.csv (time_s and the components)\n"
     "                       at2      N00.AT2, N90.AT2, UP.AT2 (PEER layout, in g)\n"
     "  -u, --units UNIT   the unit of columns and csv: g (default), m/s2, cm/s2\n"
+    "      --step SECONDS the exports resampled to this step (linear where it\n"
+    "                     divides the record's, else band-limited); the default\n"
+    "                     is the record's own step. The measures are of the\n"
+    "                     record's own samples whatever the step\n"
     "  -p, --periods LIST the spectrum's periods in seconds, 0.001 to 100 (default:\n"
     "                     100 from 0.01 to 10 s and the 21 of NGA-West2, 117 in all)\n"
     "  -d, --damping LIST the spectra's damping ratios (default 0.05; the 5 %\n"
@@ -119,6 +123,7 @@ int parse_options(int argc, char** argv, MeasureOptions& opt, std::vector<std::s
                                  {"damping", required_argument, nullptr, 'd'},
                                  {"short-periods", required_argument, nullptr, 'S'},
                                  {"fas-smoothing", required_argument, nullptr, 'F'},
+                                 {"step", required_argument, nullptr, 's'},
                                  {"help", no_argument, nullptr, 'h'},
                                  {"version", no_argument, nullptr, 'V'},
                                  {nullptr, 0, nullptr, 0}};
@@ -160,6 +165,13 @@ int parse_options(int argc, char** argv, MeasureOptions& opt, std::vector<std::s
           return usage_error(std::string("--short-periods takes exact or band-limited, not ") + optarg);
         }
         break;
+      case 's': {
+        const std::vector<double> step = parse_numbers(optarg, positive);
+        if (step.size() != 1 || step[0] < 1e-6 || step[0] > 10)
+          return usage_error(std::string("--step takes the exports' seconds between samples, not ") + optarg);
+        opt.export_step = step[0];
+        break;
+      }
       case 'F':
         if (!parse_smoothing(optarg, opt))
           return usage_error(std::string("--fas-smoothing takes konno-ohmachi or konno-ohmachi:B (B above 0), not ") +

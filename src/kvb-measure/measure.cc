@@ -12,12 +12,15 @@
 #include "steps/fourier.h"
 #include "steps/measure/motion.h"
 #include "steps/measure/rotd.h"
+#include "steps/resample.h"
 #include "writers/record_file.h"
 #include "writers/replace_file.h"
 
 using namespace kvb;
 
 namespace {
+
+bool same_step(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(a, b); }
 
 using nlohmann::ordered_json;
 
@@ -503,7 +506,23 @@ std::string measure_folder(const std::string& dir, const MeasureOptions& opt) {
   replace_file(dir, kSpectrumFile, m.spectrum);
   replace_file(dir, kFourierFile, m.fourier);
   r.record["summary"] = std::move(m.summary);
-  if (opt.columns || opt.csv || opt.at2) write_exports(r, opt, r.record["exports"], m.line);
+  if (opt.columns || opt.csv || opt.at2) {
+    ordered_json& exports = r.record["exports"];
+    if (opt.export_step && !same_step(*opt.export_step, r.time_step)) {
+      // The exports on another grid; the measures stay of the record's own samples.
+      RecordFolder grid = r;
+      const double from = r.time_step, to = *opt.export_step;
+      const bool linear = whole_multiple(from, to);
+      for (Component& c : grid.components)
+        c.samples = linear ? resample_linear(c.samples, from, to) : resample(c.samples, from, to);
+      grid.time_step = to;
+      write_exports(grid, opt, exports, m.line);
+      exports["resampled"] = {{"from", from}, {"to", to}, {"method", linear ? "linear" : "band-limited"}};
+    } else {
+      write_exports(r, opt, exports, m.line);
+      exports["resampled"] = nullptr;
+    }
+  }
   replace_file(dir, kRecordFileName, r.record.dump(2) + "\n");
   return m.line;
 }

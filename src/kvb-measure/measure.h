@@ -24,6 +24,7 @@ struct MeasureOptions {
   std::vector<double> dampings = {kDamping};          // --damping
   ShortPeriods short_periods = ShortPeriods::kExact;  // --short-periods
   std::optional<double> konno_ohmachi_b;              // --fas-smoothing konno-ohmachi[:B]
+  std::optional<double> export_step;                  // --step: the exports resampled to it (s)
 };
 
 // What the measuring of a record gives: the record's line (without the

@@ -210,6 +210,22 @@ TEST(MeasureE2e, FailuresAndUsage) {
   }
 }
 
+// --step: the exports on another grid (here 0.0025 s, linear: every sample
+// kept and one between), the measures still of the record's own samples.
+TEST(MeasureE2e, ExportsOnAnotherStep) {
+  TempDir dir;
+  write_record(dir);
+  const RunResult r = kvb_measure(dir, {"--export", "columns", "--units", "cm/s2", "--step", "0.005", "rec"});
+  ASSERT_TRUE(r.exited(0)) << r.describe() << r.err;
+  const std::string n00 = dir.read("rec/N00_cm_s2_dt0.005.txt").value_or("");
+  EXPECT_EQ(n00.substr(0, 23), "0\n5\n10\n-5\n-20\n-10\n0\n2.5") << "every sample kept, one between";
+  EXPECT_EQ(std::count(n00.begin(), n00.end(), '\n'), 9);
+  const JsonDoc doc(dir.read("rec/KVB-record.json").value_or(""));
+  EXPECT_EQ(doc.text("/exports/resampled/method"), "linear");
+  EXPECT_EQ(doc.number("/summary/components/0/pga_cm_s2"), 20.0);
+  EXPECT_TRUE(kvb_measure(dir, {"--step", "0", "rec"}).exited(2));
+}
+
 // A folder with the full record is measured on it, at its own step from its
 // first sample, not on the component files (a window at 0.01 s here); a full
 // record that does not hold what the record file says fails the folder.
