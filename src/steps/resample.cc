@@ -48,6 +48,8 @@ bool whole_multiple(double from, double to) {
   return ratio >= 1 - kInstantSlack && std::fabs(ratio - std::round(ratio)) <= kInstantSlack * ratio;
 }
 
+bool same_interval(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(a, b); }
+
 double resampled_length(std::size_t n, double from, double to) {
   return n == 0 ? 0 : length_over(static_cast<double>(n - 1) * from, to);
 }

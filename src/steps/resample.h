@@ -19,6 +19,9 @@ std::string_view method_name(ResampleMethod method);
 // What the method does, in a few words.
 std::string_view method_description(ResampleMethod method);
 
+// True when two intervals are the same but for rounding (a part in 10^9).
+bool same_interval(double a, double b);
+
 // True when to divides from a whole number of times (0.02 s by 0.005 s): each
 // of the record's own instants is then one of the new ones.
 bool whole_multiple(double from, double to);

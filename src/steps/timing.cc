@@ -19,8 +19,6 @@ constexpr double kPeakTolerance = 0.01;
 // as a staircase.
 constexpr double kCsvStep = 0.001;
 
-bool same_interval(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(a, b); }
-
 std::string number_text(const char* format, double value) {
   char text[32];
   std::snprintf(text, sizeof text, format, value);

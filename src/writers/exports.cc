@@ -114,19 +114,17 @@ std::string e15_7(double value) {
 
 std::string at2_text(const RecordFolder& r, std::size_t component) {
   const Component& c = r.components[component];
-  std::string where;
-  for (const char* pointer : {"/event/name", "/event/date", "/station/name"}) {
-    std::string part = text_at(r.record, pointer);
-    int year = 0, month = 0, day = 0;
-    char tail = 0;
-    if (std::string(pointer) == "/event/date" &&
-        std::sscanf(part.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) == 3) {
-      char us[16];
-      std::snprintf(us, sizeof us, "%02d/%02d/%04d", month, day, year);  // as PEER writes it, and reads back
-      part = us;
-    }
-    if (!part.empty()) where += part + ", ";
+  std::string date = text_at(r.record, "/event/date");
+  int year = 0, month = 0, day = 0;
+  char tail = 0;
+  if (std::sscanf(date.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) == 3) {
+    char us[16];
+    std::snprintf(us, sizeof us, "%02d/%02d/%04d", month, day, year);  // as PEER writes it, and reads back
+    date = us;
   }
+  std::string where;
+  for (const std::string& part : {text_at(r.record, "/event/name"), date, text_at(r.record, "/station/name")})
+    if (!part.empty()) where += part + ", ";
   std::string out = "PEER layout: acceleration of the record, no further processing\n" + where +
                     at2_component(r, component) +
                     "\nACCELERATION TIME SERIES IN UNITS OF G\nNPTS= " + std::to_string(c.samples.size()) +
