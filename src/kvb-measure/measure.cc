@@ -20,8 +20,6 @@ using namespace kvb;
 
 namespace {
 
-bool same_step(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(a, b); }
-
 using nlohmann::ordered_json;
 
 constexpr std::size_t kN00 = 0, kN90 = 1;
@@ -31,6 +29,7 @@ constexpr std::size_t kN00 = 0, kN90 = 1;
 // started moving (or keeps a baseline), and its PGV and PGD from rest are
 // not the ground's.
 constexpr double kVelocityLeft = 0.05;
+constexpr double kDisplacementLeft = 0.1;
 
 // The periods measured on the record's own samples and those below 10 steps
 // measured on its band-limited upsampling (none unless asked for).
@@ -147,13 +146,18 @@ Horizontal horizontal_of(const RecordFolder& r, const Measures& m) {
 }
 
 // Why a component's PGV and PGD by integration from rest are not the
-// ground's, or nothing: initial_velocity is the agency's (cm/s), where stated.
+// ground's, or nothing: initial_velocity is the agency's (cm/s), where
+// stated; it matters where left out of the integration it changes the PGV
+// by more than kVelocityLeft, or over the record's duration (s) moves the
+// displacement by more than kDisplacementLeft of the PGD. (A header's
+// -0.001 cm/s, its rounding of rest, does not.)
 std::optional<std::string> not_meaningful(const std::string& level, const Motion& mo,
-                                          const ordered_json* initial_velocity) {
+                                          const ordered_json* initial_velocity, double duration) {
   if (level == "uncorrected") return "uncorrected data";
   if (level != "corrected" && level != "processed")
     return level.empty() ? "the processing level is not stated" : "processing level \"" + level + "\"";
-  if (initial_velocity && initial_velocity->is_number() && initial_velocity->get<double>() != 0)
+  const double v0 = initial_velocity && initial_velocity->is_number() ? initial_velocity->get<double>() : 0.0;
+  if (std::fabs(v0) > kVelocityLeft * mo.pgv || std::fabs(v0) * duration > kDisplacementLeft * mo.pgd)
     return "the record starts at " + number_text("%.3g", initial_velocity->get<double>()) +
            " cm/s (its header), not from rest";
   if (std::fabs(mo.final_velocity) > kVelocityLeft * mo.pgv)
@@ -182,7 +186,8 @@ Measures measures_of(const RecordFolder& r, const MeasureOptions& opt) {
     out.spectra = spectra_of(comp.samples, r.time_step, m);
     out.si = housner_intensity(comp.samples, r.time_step);
     out.not_meaningful =
-        not_meaningful(level, out.motion, at(r.record, "/components/" + std::to_string(c) + "/initial_velocity_cm_s"));
+        not_meaningful(level, out.motion, at(r.record, "/components/" + std::to_string(c) + "/initial_velocity_cm_s"),
+                       static_cast<double>(comp.samples.size()) * r.time_step);
   }
   m.rotd = horizontal_of(r, m);
   return m;
@@ -339,8 +344,10 @@ ordered_json method_json(const RecordFolder& r, const MeasureOptions& opt, const
                                                         ") at 50 frequencies a decade"
                                                   : ", unsmoothed at every frequency of the transform")},
       {"pgv_pgd",
-       "meaningful only for corrected or processed records that start from rest: no initial velocity in the "
-       "agency's header, and the velocity from rest back within " +
+       "meaningful only for corrected or processed records that start from rest: an initial velocity in the "
+       "agency's header no more than " +
+           shortest(100 * kVelocityLeft) + " % of the PGV, nor over the record's duration " +
+           shortest(100 * kDisplacementLeft) + " % of the PGD, and the velocity from rest back within " +
            shortest(100 * kVelocityLeft) + " % of the PGV at the record's end"}};
 }
 
@@ -508,7 +515,7 @@ std::string measure_folder(const std::string& dir, const MeasureOptions& opt) {
   r.record["summary"] = std::move(m.summary);
   if (opt.columns || opt.csv || opt.at2) {
     ordered_json& exports = r.record["exports"];
-    if (opt.export_step && !same_step(*opt.export_step, r.time_step)) {
+    if (opt.export_step && !same_interval(*opt.export_step, r.time_step)) {
       // The exports on another grid; the measures stay of the record's own samples.
       RecordFolder grid = r;
       const double from = r.time_step, to = *opt.export_step;
