@@ -21,6 +21,7 @@
 #include "component_layout.h"
 #include "readers/format.h"
 #include "readers/identify.h"
+#include "readers/mseed.h"
 #include "steps/process/chain.h"
 #include "steps/selection.h"
 #include "steps/timing.h"
@@ -421,12 +422,20 @@ const AgencyFormat& recognise(const std::string& path, std::string_view bytes) {
                    "); --format NAME reads it as one of them");
 }
 
-void read_input(const std::string& path, const AgencyFormat* forced, std::vector<Channel>& channels) {
+// Reads one input; a miniSEED file takes its responses from the StationXML
+// files given (or, without any, from those beside it, named on stderr).
+void read_input(const std::string& path, const AgencyFormat* forced, const Responses& given,
+                std::vector<Channel>& channels) {
   const InputBytes bytes = slurp(path);
   if (bytes.size == 0) throw SplitError(escaped(path) + ": the file is empty");
   const AgencyFormat& format = forced ? *forced : recognise(path, bytes.text());
   TextFile file(path, bytes.text());
-  format.read(file, channels);
+  if (&format != &kMseedFormat) return format.read(file, channels);
+  std::vector<std::string> found;
+  read_mseed(file, given, channels, &found);
+  for (const std::string& xml : found)
+    std::fprintf(stderr, "kvb-split: the response of %s from %s, found beside it\n", escaped(path).c_str(),
+                 escaped(xml).c_str());
 }
 
 int split(const Options& opt) {
@@ -437,7 +446,8 @@ int split(const Options& opt) {
   out.check_free(names);
 
   std::vector<Channel> channels;
-  for (const std::string& input : opt.inputs) read_input(input, opt.format, channels);
+  const Responses given = given_responses(opt.inputs);
+  for (const std::string& input : opt.inputs) read_input(input, opt.format, given, channels);
   auto pick = select_components(channels, chosen_numbers(channels, opt.channels), opt.missing_vertical_zeros,
                                 opt.sensor, opt.missing_horizontal_zeros);
   if (opt.channels.empty() && channels.size() > 3)
@@ -520,10 +530,13 @@ int split(const Options& opt) {
 
 int main(int argc, char** argv) {
   using namespace kvb;
-  if (argc > 1 && std::strcmp(argv[1], "--identify") == 0)
-    return identify({argv + 2, argv + argc}, [](const std::string& path, std::vector<Channel>& channels) {
-      read_input(path, nullptr, channels);
+  if (argc > 1 && std::strcmp(argv[1], "--identify") == 0) {
+    const std::vector<std::string> paths(argv + 2, argv + argc);
+    const Responses given = given_responses(paths);
+    return identify(paths, [&](const std::string& path, std::vector<Channel>& channels) {
+      read_input(path, nullptr, given, channels);
     });
+  }
   Options opt;
   int status = parse_options(argc, argv, opt);
   if (status >= 0) return status;

@@ -9,6 +9,7 @@
 #include "readers/format.h"
 #include "readers/line_reader.h"
 #include "readers/numbers.h"
+#include "readers/stationxml.h"
 #include "readers/text_fields.h"
 #include "record/split_error.h"
 
@@ -70,7 +71,8 @@ ordered_json channel_json(std::size_t index, const Channel& ch) {
           {"samples", ch.samples.size()},
           {"location", text_or_null(ch.location)},
           {"network", text_or_null(ch.network)},
-          {"unit", text_or_null(ch.unit)}};
+          {"unit", text_or_null(ch.unit)},
+          {"response", text_or_null(ch.response)}};
 }
 
 ordered_json file_json(const std::string& path, const ReadInput& read) {
@@ -90,6 +92,8 @@ ordered_json file_json(const std::string& path, const ReadInput& read) {
   ordered_json list = ordered_json::array();
   for (std::size_t k = 0; k < channels.size(); ++k) list.push_back(channel_json(k + 1, channels[k]));
   if (!channels.empty()) file["format"] = text_or_null(channels[0].format);
+  // A StationXML file holds no channel: the responses of miniSEED files.
+  if (channels.empty() && is_stationxml(head_of(path))) file["format"] = "stationxml", file["kind"] = "response";
   file["channels"] = std::move(list);
   return file;
 }

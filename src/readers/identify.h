@@ -18,7 +18,7 @@ using ReadInput = std::function<void(const std::string& path, std::vector<Channe
 inline constexpr const char* kIdentifyUsage =
     "\n"
     "kvb-split --identify FILE... reads each FILE and prints, as one JSON object,\n"
-    "its format, kind (acceleration, companion or unknown) and channels.\n";
+    "its format, kind (acceleration, companion, response or unknown) and channels.\n";
 
 // Prints {"files": [...]} on stdout; 0, or 2 when no file is given, or 1
 // when standard output cannot be written.

@@ -11,9 +11,11 @@
 #include "readers/geonet.h"
 #include "readers/knet.h"
 #include "readers/line_reader.h"
+#include "readers/mseed.h"
 #include "readers/peer.h"
 #include "readers/sac.h"
 #include "readers/smc.h"
+#include "readers/stationxml.h"
 #include "readers/unam.h"
 
 namespace kvb {
@@ -21,8 +23,9 @@ namespace kvb {
 const std::vector<AgencyFormat>& formats() {
   // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
   static const std::vector<AgencyFormat> all = {
-      kSmcFormat, kCosmosFormat, kKnetFormat, kPeerFormat, kGeonetFormat, kCsmipV2Format, kCsmipV1Format,
-      kEsmFormat, kAfadFormat,   kCwbFormat,  kUnamFormat, kSacFormat,    kBhrcFormat,
+      kSmcFormat,     kCosmosFormat,  kKnetFormat, kPeerFormat,  kGeonetFormat,
+      kCsmipV2Format, kCsmipV1Format, kEsmFormat,  kAfadFormat,  kCwbFormat,
+      kUnamFormat,    kSacFormat,     kBhrcFormat, kMseedFormat, kStationXmlFormat,
   };
   return all;
 }
@@ -37,6 +40,7 @@ std::vector<std::string> head_lines(std::string_view text) {
 
 const AgencyFormat* recognised(std::string_view bytes) {
   if (is_sac(bytes)) return &kSacFormat;
+  if (is_mseed(bytes)) return &kMseedFormat;
   return recognised(head_lines(bytes));
 }
 

@@ -45,6 +45,7 @@ struct Channel {
   double to_cm_s2 = 1.0;              // the factor that took the file's values to cm/s²
   std::vector<double> samples;        // cm/s², the factor applied
   std::optional<double> stated_peak;  // the header's peak in cm/s², where it states one
+  std::string response;               // counts: the file whose response gave to_cm_s2 (StationXML)
 
   // The file's own text for the component file's header (up to 40 lines are kept),
   // and, where the file's data lines already are eight 10-column fields in cm/s²,
