@@ -254,11 +254,12 @@ Channel channel_of(const TextFile& file, const ChannelResponse& r, Trace& trace)
   start.second = t.tm_sec + static_cast<double>(trace.start - static_cast<hptime_t>(seconds) * HPTMODULUS) / HPTMODULUS;
   set_start(ch, start);
   ch.unit = "counts";
-  ch.to_cm_s2 = unit_to_cm_s2(r.input_units) / *r.sensitivity;
+  const double unit = unit_to_cm_s2(r.input_units), sensitivity = *r.sensitivity;
+  ch.to_cm_s2 = unit / sensitivity;
   ch.samples = std::move(trace.counts);
   for (std::size_t k = 0; k < ch.samples.size(); ++k) {
     double& v = ch.samples[k];
-    v *= ch.to_cm_s2;
+    v = v / sensitivity * unit;  // in the order the sensitivity is defined: counts per unit
     if (!fits_component_field(v))
       fail(file, trace.id() + ": sample " + std::to_string(k + 1) + ", " + number(v) +
                      " cm/s², does not fit in a 10-column field with three decimals");

@@ -41,6 +41,7 @@ std::vector<std::string> head_lines(std::string_view text) {
 const AgencyFormat* recognised(std::string_view bytes) {
   if (is_sac(bytes)) return &kSacFormat;
   if (is_mseed(bytes)) return &kMseedFormat;
+  if (is_stationxml(bytes)) return &kStationXmlFormat;
   return recognised(head_lines(bytes));
 }
 

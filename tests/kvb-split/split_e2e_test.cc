@@ -16,6 +16,7 @@
 #include "child_process.h"
 #include "component_layout.h"
 #include "generators/csmip.h"
+#include "generators/mseed.h"
 #include "json_doc.h"
 #include "temp_dir.h"
 
@@ -361,6 +362,45 @@ TEST(KvbSplit, TheFullRecordKeepsEverySampleAtItsOwnStep) {
     EXPECT_EQ(doc.number("/full_record/time_step"), c.interval);
     EXPECT_EQ(doc.number("/full_record/samples/2"), c.points);
   }
+}
+
+// Three miniSEED files of counts and their StationXML: each component's peak
+// is its counts' over the sensitivity, in cm/s²; channels at two rates are
+// one record no more.
+TEST(KvbSplit, MiniseedCountsThroughTheirStationXml) {
+  TempDir dir;
+  std::vector<XmlChannel> xml;
+  const std::vector<std::pair<std::string, double>> peaks = {{"HNN", -31000}, {"HNE", 25000}, {"HNZ", 12000}};
+  for (const auto& [code, peak] : peaks) {
+    MseedPiece p;
+    p.channel = code, p.rate = 200;
+    for (int k = 0; k < 400; ++k) p.counts.push_back(k == 150 ? peak : (k % 7) * 10.0);
+    dir.write("XX.STA.." + code + ".mseed", mseed_file({p}));
+    xml.push_back({});
+    xml.back().channel = code, xml.back().dip = code == "HNZ" ? "-90" : "0";
+    xml.back().azimuth = code == "HNN" ? "0" : "90";
+  }
+  dir.write("XX.STA.xml", stationxml(xml));
+  RunResult r = kvb_split(dir, {"-o", "out", "--filter", "none", "XX.STA..HNE.mseed", "XX.STA..HNN.mseed",
+                                "XX.STA..HNZ.mseed", "XX.STA.xml"});
+  ASSERT_TRUE(r.exited(0)) << r.describe() << r.err;
+  EXPECT_EQ("", r.err);
+  const JsonDoc doc(dir.read("out/KVB-record.json").value_or(""));
+  for (std::size_t c = 0; c < 3; ++c) {
+    EXPECT_EQ(peaks[c].second / 213945 * 100, doc.number("/components/" + std::to_string(c) + "/source_peak/value"));
+    EXPECT_EQ("XX.STA.." + peaks[c].first + ".mseed", doc.text("/components/" + std::to_string(c) + "/source"));
+  }
+  EXPECT_EQ(35.5, doc.number("/station/latitude"));
+
+  MseedPiece slow;
+  slow.channel = "HNZ", slow.rate = 100, slow.counts.assign(200, 5.0);
+  dir.write("XX.STA..HNZ.mseed", mseed_file({slow}));
+  r = kvb_split(dir, {"-o", "out2", "--filter", "none", "XX.STA..HNE.mseed", "XX.STA..HNN.mseed", "XX.STA..HNZ.mseed"});
+  EXPECT_TRUE(r.exited(1)) << r.describe();
+  EXPECT_NE(std::string::npos, r.err.find("kvb-split: the response of XX.STA..HNE.mseed from XX.STA.xml, found "
+                                          "beside it\n"))
+      << r.err;
+  EXPECT_NE(std::string::npos, r.err.find("interval")) << r.err;
 }
 
 TEST(KvbSplit, KeepsExistingComponentFilesUnlessForced) {
