@@ -84,7 +84,8 @@ ordered_json file_json(const std::string& path, const ReadInput& read) {
     const std::string bytes = head_of(path);
     const std::vector<std::string> head = head_lines(bytes);
     if (const AgencyFormat* f = recognised(bytes)) file["format"] = std::string(f->name);
-    file["kind"] = companion(path, head) ? "companion" : "unknown";
+    const bool other_quantity = dynamic_cast<const NotAcceleration*>(&e) != nullptr;
+    file["kind"] = other_quantity || companion(path, head) ? "companion" : "unknown";
     file["error"] = e.what();
     file["channels"] = ordered_json::array();
     return file;

@@ -291,6 +291,12 @@ void read_mseed(TextFile& file, const Responses& given, std::vector<Channel>& ch
     const double start = static_cast<double>(trace.start) / HPTMODULUS;
     const ChannelResponse* r =
         find_response(responses, trace.network, trace.station, trace.location, trace.channel, start);
+    // SEED's instrument code H: a high-gain seismometer, which measures velocity.
+    if (!r && trace.channel.size() == 3 && trace.channel[1] == 'H') {
+      if (skipped.empty())
+        skipped = trace.id() + " is a seismometer's channel (SEED instrument code H), not an accelerometer's";
+      continue;
+    }
     if (!r)
       fail(file, "no StationXML gives the response of " + trace.id() + " at " + iso(trace.start) +
                      " (counts cannot be turned into acceleration): give the station's StationXML file among the "
@@ -303,7 +309,7 @@ void read_mseed(TextFile& file, const Responses& given, std::vector<Channel>& ch
     }
     read.push_back(channel_of(file, *r, trace));
   }
-  if (read.empty()) fail(file, skipped);
+  if (read.empty()) throw NotAcceleration(escaped(file.path()) + ": " + skipped);
   if (found) found->insert(found->end(), used.begin(), used.end());
   for (Channel& ch : read) channels.push_back(std::move(ch));
 }
@@ -311,6 +317,9 @@ void read_mseed(TextFile& file, const Responses& given, std::vector<Channel>& ch
 Responses given_responses(const std::vector<std::string>& paths) {
   Responses all;
   for (const std::string& path : paths) {
+    // Only regular files: a pipe is read once, by its own reader.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) continue;
     std::ifstream in(path, std::ios::binary);
     std::string text(4096, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));

@@ -26,8 +26,8 @@ bool is_mseed(std::string_view bytes);
 void read_mseed(TextFile& file, const Responses& given, std::vector<Channel>& channels,
                 std::vector<std::string>* found = nullptr);
 
-// The responses of the StationXML files among paths (those that cannot be
-// read are left out: their own reading says why).
+// The responses of the StationXML files among paths (regular files only;
+// those that cannot be read are left out: their own reading says why).
 Responses given_responses(const std::vector<std::string>& paths);
 
 }  // namespace kvb

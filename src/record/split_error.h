@@ -13,6 +13,12 @@ struct SplitError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A file of another quantity than acceleration (a seismometer's velocity):
+// one that comes beside a record, not one of it.
+struct NotAcceleration : SplitError {
+  using SplitError::SplitError;
+};
+
 // The length of the well-formed UTF-8 sequence at text[at] when it is a
 // character from U+00A0 up (not a C1 control), else 0.
 inline std::size_t printable_utf8(std::string_view text, std::size_t at) {

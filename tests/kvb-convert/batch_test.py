@@ -431,6 +431,26 @@ class Batch(unittest.TestCase):
         self.assertIn("without --strict kvb-convert writes a KVB-UP.txt of zeros", got.stdout)
         self.assertNotIn("--missing-vertical", got.stdout)
 
+    # --- miniSEED: a station's sensors by SEED code, their StationXML with them -------------
+    def test_miniseed_sets_by_location_accelerometers_first(self):
+        os.makedirs("in/xml")
+        os.makedirs("lone")
+        codes = ["00.HNE", "00.HNN", "00.HNZ", "10.HNE", "10.HNN", "10.HNZ", ".HHE", ".HHN", ".HHZ"]
+        for code in codes:
+            subprocess.run([MAKE, "mseed", "in/XX.STA.%s.mseed" % code, code, "STA", "400"], check=True)
+        subprocess.run([MAKE, "stationxml", "in/xml/XX.STA.xml", ",".join(codes), "STA", "0"], check=True)
+        subprocess.run([MAKE, "mseed", "lone/XX.ONE..HNE.mseed", ".HNE", "ONE", "400"], check=True)
+        got = self.run_tool("--no-plot", "--filter", "none", "-o", "out", "in", "lone")
+        self.assertEqual(got.returncode, 1, got.stdout + got.stderr)
+        # Two locations are two records, each with the StationXML among its sources.
+        rows = self.rows()
+        self.assertEqual([r["folder"] for r in rows], ["XX.ONE..HNE", "XX.STA.00_20240102", "XX.STA.10_20240102"])
+        self.assertTrue(all(r["source_files"].endswith("; in/xml/XX.STA.xml") for r in rows[1:]))
+        self.assertIn("no StationXML gives the response of XX.ONE..HNE", got.stdout)
+        skipped = {r["file"]: r["reason"] for r in self.rows("out/skipped.csv")}
+        self.assertEqual(sorted(skipped), ["in/XX.STA..HHE.mseed", "in/XX.STA..HHN.mseed", "in/XX.STA..HHZ.mseed"])
+        self.assertIn("is of a sensor of 'M/S', not of acceleration", skipped["in/XX.STA..HHZ.mseed"])
+
     # --- 29.14: shares of a batch, merged by copying --------------------------------------
     def test_shards_merge_by_copying(self):
         for hour in (1, 2, 3):

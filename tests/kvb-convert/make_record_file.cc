@@ -4,17 +4,23 @@
 //   make_record_file csmip FILE VOLUME STATION POINTS   (three channels)
 //   make_record_file knet FILE DIRECTION STATION POINTS (K-NET N-S..., KiK-net 1 to 6)
 //   make_record_file cosmos FILE VOLUME STATION POINTS  (three channels; Volume 0 or 2)
+//   make_record_file mseed FILE LOC.CHA STATION POINTS  (one channel of network XX, 200 samples/s)
+//   make_record_file stationxml FILE LOC.CHA,... STATION 0  (HH? and the like a seismometer's, in M/S)
 // STATION names the PEER station or numbers the CSMIP one (five digits).
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "generators/cosmos.h"
 #include "generators/csmip.h"
 #include "generators/knet.h"
+#include "generators/mseed.h"
 #include "generators/peer.h"
 
 namespace {
@@ -69,20 +75,53 @@ std::string cosmos(int volume, const std::string& station, int points) {
   return replaced(kvb_test::cosmos_file(channels, opt), "SYN1", station);
 }
 
+// "10.HNE" -> {"10", "HNE"}.
+std::pair<std::string, std::string> seed_code(const std::string& text) {
+  const std::size_t dot = text.find('.');
+  return {text.substr(0, dot), text.substr(dot + 1)};
+}
+
+std::string mseed(const std::string& code, const std::string& station, int points) {
+  kvb_test::MseedPiece p;
+  std::tie(p.location, p.channel) = seed_code(code);
+  p.station = station, p.rate = 200;
+  for (int k = 0; k < points; ++k) p.counts.push_back(std::round(40000 * std::sin(0.05 * k) * (1 + k % 7) / 7));
+  return kvb_test::mseed_file({p});
+}
+
+std::string stationxml(const std::string& codes, const std::string& station) {
+  std::vector<kvb_test::XmlChannel> channels;
+  for (std::size_t at = 0; at <= codes.size();) {
+    const std::size_t comma = std::min(codes.find(',', at), codes.size());
+    kvb_test::XmlChannel c;
+    std::tie(c.location, c.channel) = seed_code(codes.substr(at, comma - at));
+    c.station = station;
+    c.azimuth = c.channel.back() == 'N' ? "0" : "90";
+    c.dip = c.channel.back() == 'Z' ? "-90" : "0";
+    if (c.channel[1] == 'H') c.input_units = "M/S";
+    channels.push_back(c);
+    at = comma + 1;
+  }
+  return kvb_test::stationxml(channels);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 6) {
-    std::fputs("usage: make_record_file peer|csmip|knet|cosmos FILE COMPONENT|VOLUME STATION POINTS\n", stderr);
+    std::fputs("usage: make_record_file peer|csmip|knet|cosmos|mseed|stationxml FILE COMPONENT|VOLUME STATION POINTS\n",
+               stderr);
     return 2;
   }
   const int points = std::atoi(argv[5]);
-  const std::string text = std::strcmp(argv[1], "peer") == 0     ? peer(argv[3], argv[4], points)
-                           : std::strcmp(argv[1], "knet") == 0   ? knet(argv[3], argv[4], points)
-                           : std::strcmp(argv[1], "cosmos") == 0 ? cosmos(std::atoi(argv[3]), argv[4], points)
-                                                                 : csmip(std::atoi(argv[3]), argv[4], points);
+  const std::string text = std::strcmp(argv[1], "mseed") == 0        ? mseed(argv[3], argv[4], points)
+                           : std::strcmp(argv[1], "stationxml") == 0 ? stationxml(argv[3], argv[4])
+                           : std::strcmp(argv[1], "peer") == 0       ? peer(argv[3], argv[4], points)
+                           : std::strcmp(argv[1], "knet") == 0       ? knet(argv[3], argv[4], points)
+                           : std::strcmp(argv[1], "cosmos") == 0     ? cosmos(std::atoi(argv[3]), argv[4], points)
+                                                                     : csmip(std::atoi(argv[3]), argv[4], points);
   std::FILE* out = std::fopen(argv[2], "wb");
-  if (!out || std::fputs(text.c_str(), out) < 0 || std::fclose(out) != 0) {
+  if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fclose(out) != 0) {
     std::perror(argv[2]);
     return 1;
   }

@@ -56,6 +56,8 @@ def identity(files, sources):
     start = (c.get("start_time") or "")[:19] or c.get("event_date") or norm(c.get("start_time_text"))
     channels = sorted(norm(ch.get("orientation")) for f in files for ch in f["channels"])
     parts = [norm(c.get("record_id")), norm(c.get("station_code") or c.get("station_name")), start]
+    if files and files[0]["format"] == "mseed":  # a station's sensors are told apart by their SEED location
+        parts[1] += "." + (c.get("location") or "")
     if not any(parts):
         parts.append(";".join(sorted(sources)))
     return "|".join(parts + [",".join(channels)])
@@ -74,13 +76,16 @@ RESERVED_NAME = re.compile(r"^(CON|PRN|AUX|NUL|COM\d|LPT\d)(\.|$)", re.I)  # no 
 
 def base_name(r):
     """RSN1180_CHY002 (PEER: the record number and the station),
-    CE89146_20120213 (the station and the date); the first file's name where
+    CE89146_20120213 (the station and the date), CI.CLC_20190706 (miniSEED's
+    network and station, and location where stated); the first file's name where
     the record says neither. A CSMIP station's number takes the network code
     CE, as CESMD names those stations."""
     c = r.files[0]["channels"][0] if r.files[0]["channels"] else {}
     station = c.get("station_code") or c.get("station_name") or ""
     if (r.files[0]["format"] or "").startswith("csmip") and station.isdigit():
         station = "CE%05d" % int(station)
+    if r.files[0]["format"] == "mseed":  # XX.STA.10: the SEED network, station and location
+        station = ".".join(p for p in (c.get("network"), station, c.get("location")) if p)
     if c.get("record_id"):
         parts = [c["record_id"], station]
     else:

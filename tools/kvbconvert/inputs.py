@@ -41,8 +41,11 @@ DAMAGED = (zipfile.BadZipFile, tarfile.TarError, EOFError, zlib.error, lzma.LZMA
            RuntimeError, NotImplementedError)
 
 # Members known by their first bytes as no strong-motion file (every format
-# kvb-split reads is text): PDF, PNG, GIF, JPEG, Office documents.
+# kvb-split reads is text but miniSEED): PDF, PNG, GIF, JPEG, Office documents.
 NOT_RECORDS = (b"%PDF", b"\x89PNG", b"GIF8", b"\xff\xd8\xff", b"\xd0\xcf\x11\xe0")
+# A miniSEED record's first bytes: a sequence number of six digits (or blanks,
+# or NULs), its quality D, R, Q or M, a blank or NUL.
+MINISEED = re.compile(rb"[0-9 \0]{6}[DRQM][ \0]")
 
 STOP = threading.Event()  # set by a signal: reading stops at the next block
 
@@ -314,7 +317,8 @@ class Inputs:
         """One member written to the work folder (only one that can be a
         record: text, or an archive), within the limits."""
         head = data.read(4096)
-        if not archive_kind(head) and (b"\0" in head[:1024] or head.startswith(NOT_RECORDS)):
+        binary = b"\0" in head[:1024] and not MINISEED.match(head)
+        if not archive_kind(head) and (binary or head.startswith(NOT_RECORDS)):
             return self.strangers.append(shown)
         target = self.new_path(name or shown, budget.root)
         digest = hashlib.sha256()
