@@ -82,12 +82,19 @@ std::string csv_table(const std::array<Component, 3>& components, double step, d
   out += "\n";
   out.reserve(out.size() + rows * 48);
   const int decimals = std::max(decimals_of(step), decimals_of(start));
-  char time[48];
+  // A row at a time in one buffer: the time as printf's "%.*f" writes it (to_chars
+  // with a precision is that, without the format's parsing), up to 320 characters
+  // for the largest double; each sample's shortest text, at most 24.
+  char row[512];
   for (std::size_t k = 0; k < rows; ++k) {
-    std::snprintf(time, sizeof time, "%.*f", decimals, start + static_cast<double>(k) * step);
-    out += time;
-    for (const Component& c : components) out += "," + shortest(k < c.samples.size() ? c.samples[k] / unit.cm_s2 : 0.0);
-    out += "\n";
+    char* p =
+        std::to_chars(row, row + 350, start + static_cast<double>(k) * step, std::chars_format::fixed, decimals).ptr;
+    for (const Component& c : components) {
+      *p++ = ',';
+      p = std::to_chars(p, p + 32, k < c.samples.size() ? c.samples[k] / unit.cm_s2 : 0.0).ptr;
+    }
+    *p++ = '\n';
+    out.append(row, p);
   }
   return out;
 }
