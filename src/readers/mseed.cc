@@ -66,8 +66,10 @@ struct RecordDeleter {
 // continues it.
 void append(const TextFile& file, const MSRecord& msr, Trace& trace) {
   const std::string id = trace.id();
-  if (!(msr.samprate > 0 && std::isfinite(msr.samprate)))
-    fail(file, id + ": sample rate " + number(msr.samprate) + " at " + iso(msr.starttime) + " (not above 0)");
+  // The intervals a record may have (1 µs to 10 s), as rates.
+  if (!(msr.samprate >= 1 / kLongestInterval && msr.samprate <= 1 / kShortestInterval))
+    fail(file, id + ": sample rate " + number(msr.samprate) + " at " + iso(msr.starttime) + " (not from " +
+                   number(1 / kLongestInterval) + " to " + number(1 / kShortestInterval) + " samples a second)");
   if (trace.counts.empty()) {
     trace.rate = msr.samprate;
     trace.start = msr.starttime;

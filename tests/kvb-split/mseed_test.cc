@@ -97,6 +97,8 @@ TEST(MseedReader, RefusesWhatItCannotTurnIntoAcceleration) {
   overlapping.start = "2024-01-02T18:00:05.300000";
   faster.start = "2024-01-02T18:00:05.330000", faster.rate = 200;
   still.rate = 0;
+  MseedPiece crawling = still;
+  crawling.rate = 0.001;
   XmlChannel other = xml_channel("HNN"), velocity = xml_channel("HNE"), zero = velocity, negative = velocity,
              nan = velocity, high = velocity, stages = velocity, bare = velocity;
   velocity.input_units = "M/S";
@@ -117,7 +119,8 @@ TEST(MseedReader, RefusesWhatItCannotTurnIntoAcceleration) {
             {piece("HNE"), faster},
             xml_channel("HNE"),
             "rec.mseed: XX.STA..HNE: the sample rate changes from 100 to 200"},
-           {"rate 0", {still}, xml_channel("HNE"), "rec.mseed: XX.STA..HNE: sample rate 0"},
+           {"rate 0", {still}, xml_channel("HNE"), "rec.mseed: XX.STA..HNE: sample rate 0 at"},
+           {"rate 0.001", {crawling}, xml_channel("HNE"), "rec.mseed: XX.STA..HNE: sample rate 0.001 at"},
            {"no response",
             {piece("HNE")},
             other,
