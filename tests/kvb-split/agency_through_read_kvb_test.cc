@@ -1,4 +1,4 @@
-// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD, CWB, UNAM, SAC and BHRC files, split by kvb-split and
+// Generated SMC, GeoNet, K-NET/KiK-net, ESM, AFAD, CWB, UNAM, SAC, BHRC and miniSEED files, split by kvb-split and
 // converted by read-KVB: the CSV holds the generated samples in cm/s².
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
+#include "generators/mseed.h"
 #include "generators/sac.h"
 #include "generators/smc.h"
 #include "generators/text.h"
@@ -130,6 +131,27 @@ TEST(AgencyFormatsThroughReadKvb, SacBothByteOrders) {
     files.push_back({std::string("XX.SYN1.00.") + channel + ".sac", sac_file(nm, opt)});
   }
   auto [split, csv] = split_and_convert(files, {});
+  ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
+  EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
+}
+
+TEST(AgencyFormatsThroughReadKvb, MiniseedThreeChannelsOneFileWithItsStationXml) {
+  std::vector<MseedPiece> pieces;
+  std::vector<XmlChannel> xml;
+  std::vector<std::vector<double>> cm;
+  for (const char* channel : {"HNZ", "HNN", "HNE"}) {
+    pieces.emplace_back();
+    pieces.back().channel = channel, pieces.back().rate = 200;
+    xml.emplace_back();
+    xml.back().channel = channel, xml.back().dip = channel[2] == 'Z' ? "-90" : "0";
+    cm.emplace_back();
+    for (double v : smc_samples(151, static_cast<int>(cm.size()))) {
+      pieces.back().counts.push_back(std::round(v * 2139.45));
+      cm.back().push_back(pieces.back().counts.back() / 213945 * 100);
+    }
+  }
+  auto [split, csv] =
+      split_and_convert({{"XX.STA..HN.mseed", mseed_file(pieces)}, {"XX.STA.xml", stationxml(xml)}}, {});
   ASSERT_TRUE(split.exited(0)) << split.describe() << "\n" << split.err;
   EXPECT_EQ(expected_csv(cm[1], cm[2], cm[0]), csv);
 }
