@@ -11,7 +11,8 @@
 // --window auto, bit 3 --window 1:END with END = 2 + byte 2 seconds, bit 4
 // --channels with the numbers of byte 3: two bits each, 1 to 4; bits 5 and 6
 // --filter none, auto, 0.1:20, 0.1:20 with --process-corrected); byte 1 the
-// reader, as byte 0 of fuzz_split; then the input files, each ended by the
+// reader, as byte 0 of fuzz_split; then the input files (StationXML among
+// them giving the miniSEED files their responses), each ended by the
 // line kFileEnd (the last one by the end of the input).
 #include <algorithm>
 #include <array>
@@ -67,23 +68,34 @@ std::vector<long> channel_numbers(const std::uint8_t* head) {
   return {1 + (head[3] & 3), 1 + (head[3] >> 2 & 3), 1 + (head[3] >> 4 & 3)};
 }
 
-void read_file(std::string bytes, std::uint8_t reader, std::vector<Channel>& channels) {
+void read_file(std::string bytes, std::uint8_t reader, const Responses& given, std::vector<Channel>& channels) {
   if (bytes.empty()) throw SplitError("the file is empty");  // as the program refuses it
   const AgencyFormat* format = pick_format(reader, bytes);
   if (!format) throw SplitError("no format");
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fmemopen(bytes.data(), bytes.size(), "rb"), &std::fclose);
   if (!in) throw SplitError("fmemopen");
   TextFile file("input", in.get());
-  format->read(file, channels);
+  read_with(*format, file, given, channels);
 }
 
 void run(const std::uint8_t* head, std::string_view files) {
-  std::vector<Channel> channels;
+  std::vector<std::string_view> each;
   for (std::size_t at = 0; at <= files.size();) {
     std::size_t end = std::min(files.find(kFileEnd, at), files.size());
-    read_file(std::string(files.substr(at, end - at)), head[1], channels);
+    each.push_back(files.substr(at, end - at));
     at = end + kFileEnd.size();
   }
+  // The StationXML files among them give the miniSEED files their responses, as in the program.
+  Responses given;
+  for (std::string_view f : each) {
+    if (!is_stationxml(f)) continue;
+    try {
+      Responses rs = read_stationxml("input", f);
+      given.insert(given.end(), rs.begin(), rs.end());
+    } catch (const SplitError&) {}
+  }
+  std::vector<Channel> channels;
+  for (std::string_view f : each) read_file(std::string(f), head[1], given, channels);
   auto pick = select_components(channels, channel_numbers(head));
   std::array<Channel, 3> chosen = {channels[pick[kN00]], channels[pick[kN90]], channels[pick[kUp]]};
   std::vector<std::string> warnings;

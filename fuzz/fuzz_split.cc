@@ -2,6 +2,7 @@
 // component writer. A reader may refuse the file (SplitError); what it hands
 // over must be writable: every sample fits a component field, and a channel
 // with sample times has one per sample.
+// A miniSEED file takes the responses of the seeds' stations.
 // Input: byte 0 picks the reader: 0 the one the first lines recognise (as the
 // program does), k another the k-th of the table, round; the rest is the file.
 #include <cstdint>
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<Channel> channels;
   try {
     TextFile file("input", in);
-    format->read(file, channels);
+    read_with(*format, file, {}, channels);
   } catch (const SplitError&) { channels.clear(); }
   std::fclose(in);
   for (const Channel& ch : channels) check_writable(ch);

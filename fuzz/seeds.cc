@@ -19,6 +19,7 @@
 #include "generators/esm.h"
 #include "generators/geonet.h"
 #include "generators/knet.h"
+#include "generators/mseed.h"
 #include "generators/peer.h"
 #include "generators/sac.h"
 #include "generators/smc.h"
@@ -328,6 +329,41 @@ void bhrc_seeds() {
 
 }  // namespace
 
+// miniSEED of counts with its StationXML (the second file; fuzz_split's
+// single files take the responses of the target's own stations).
+void mseed_seeds() {
+  auto pieces = [](double rate, const std::string& location) {
+    std::vector<MseedPiece> three;
+    for (const char* channel : {"HNE", "HNN", "HNZ"}) {
+      MseedPiece p;
+      p.channel = channel, p.rate = rate, p.location = location;
+      p.counts = wave(300, 30000);
+      for (double& v : p.counts) v = std::round(v);
+      three.push_back(p);
+    }
+    return three;
+  };
+  auto xml = [](const std::string& location, const std::string& sensitivity) {
+    std::vector<XmlChannel> three;
+    for (const char* channel : {"HNE", "HNN", "HNZ"}) {
+      XmlChannel c;
+      c.channel = channel, c.location = location, c.sensitivity = sensitivity;
+      c.dip = channel[2] == 'Z' ? "-90" : "0";
+      three.push_back(c);
+    }
+    return stationxml(three);
+  };
+  std::vector<MseedPiece> gap = pieces(100, "");
+  gap.push_back(gap[0]);
+  gap.back().start = "2024-01-02T18:00:09.250000";
+  record("mseed-steim2", {mseed_file(pieces(100, "")), xml("", "213945")}, {0, kResample, kKeep});
+  record("mseed-steim1-200", {mseed_file(pieces(200, "00"), {kSteim1, true, 256}), xml("00", "213945")}, {0});
+  record("mseed-int32-little", {mseed_file(pieces(100, ""), {kInt32, false, 512}), xml("", "213945")}, {kKeep});
+  record("mseed-float32", {mseed_file(pieces(100, ""), {kFloat32, true, 1024}), xml("", "2.1e5")}, {kResample});
+  record("mseed-gap", {mseed_file(gap), xml("", "213945")}, {kKeep});
+  record("mseed-sensitivity-0", {mseed_file(pieces(100, "")), xml("", "0")}, {kKeep});
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fputs("usage: fuzz_seeds DIR\n", stderr);
@@ -347,5 +383,6 @@ int main(int argc, char** argv) {
   unam_seeds();
   sac_seeds();
   bhrc_seeds();
+  mseed_seeds();
   return 0;
 }

@@ -10,7 +10,9 @@ namespace kvb_test {
 
 namespace {
 
-void append_record(char* record, int length, void* out) { static_cast<std::string*>(out)->append(record, length); }
+void append_record(char* record, int length, void* out) {
+  static_cast<std::string*>(out)->append(record, static_cast<std::size_t>(length));
+}
 
 void copy_code(char* to, const std::string& code) {
   std::strncpy(to, code.c_str(), 10);
