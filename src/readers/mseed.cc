@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "readers/keyed_text.h"
@@ -97,6 +98,39 @@ void append(const TextFile& file, const MSRecord& msr, Trace& trace) {
                static_cast<hptime_t>(std::llround(static_cast<double>(msr.numsamples) * HPTMODULUS / trace.rate));
 }
 
+// The samples a record's data section can hold in its encoding; nothing for an
+// encoding kvb-split does not read (text, and the old networks' 16- and 24-bit
+// formats). libmseed copies as many samples as the header counts, whatever the
+// record's length: a count past this is refused before they are decoded.
+std::optional<std::int64_t> room_for(int encoding, std::int64_t bytes) {
+  switch (encoding) {
+    case DE_INT16: return bytes / 2;
+    case DE_INT32:
+    case DE_FLOAT32: return bytes / 4;
+    case DE_FLOAT64: return bytes / 8;
+    case DE_STEIM1: return bytes / 64 * 15 * 4;  // frames of 15 words of up to four differences
+    case DE_STEIM2: return bytes / 64 * 15 * 7;  // up to seven
+  }
+  return std::nullopt;
+}
+
+// The record's header checked before its samples are decoded: empty, or why
+// they cannot be. A log record (text) has no samples to decode.
+std::string undecodable(const MSRecord& msr, bool& log) {
+  const int encoding = msr.encoding;
+  log = encoding == DE_ASCII;
+  if (log || msr.samplecnt == 0) return "";
+  const std::int64_t offset = msr.fsdh ? msr.fsdh->data_offset : 0;
+  if (offset < 48 || offset >= msr.reclen)
+    return "its data begin at byte " + std::to_string(offset) + " of its " + std::to_string(msr.reclen);
+  const std::optional<std::int64_t> room = room_for(encoding, msr.reclen - offset);
+  if (!room) return "its encoding " + std::to_string(encoding) + " is none that kvb-split reads";
+  if (msr.samplecnt < 0 || msr.samplecnt > *room)
+    return "it counts " + std::to_string(msr.samplecnt) + " samples, more than its " +
+           std::to_string(msr.reclen - offset) + " bytes of data hold";
+  return "";
+}
+
 // The file's records, joined into a trace a channel in the order they first appear.
 std::vector<Trace> decode(const TextFile& file) {
   ms_loginit(quiet, nullptr, quiet, nullptr);
@@ -106,17 +140,27 @@ std::vector<Trace> decode(const TextFile& file) {
   for (std::size_t at = 0; at < buffer.size();) {
     // Some files are padded to a block with zeros after their last record.
     if (buffer.find_first_not_of('\0', at) == std::string::npos) break;
-    MSRecord* msr = held.release();
+    // The header first, then (where it promises no more than the record holds) the samples.
     const int left = static_cast<int>(std::min<std::size_t>(buffer.size() - at, INT_MAX));
-    const int status = msr_parse(buffer.data() + at, left, &msr, 0, 1, 0);
-    held.reset(msr);
-    if (status > 0)
-      fail(file, "the miniSEED record at byte " + std::to_string(at) + " is cut short (" + std::to_string(status) +
-                     " bytes more are needed)");
-    if (status < 0 || !msr || msr->reclen <= 0)
-      fail(file, "no miniSEED record at byte " + std::to_string(at) + " (" + ms_errorstr(status) + ")");
+    int status = 0;
+    bool log = false;
+    for (int samples : {0, 1}) {
+      MSRecord* msr = held.release();
+      status = msr_parse(buffer.data() + at, left, &msr, 0, static_cast<flag>(samples), 0);
+      held.reset(msr);
+      if (status > 0)
+        fail(file, "the miniSEED record at byte " + std::to_string(at) + " is cut short (" + std::to_string(status) +
+                       " bytes more are needed)");
+      if (status < 0 || !msr || msr->reclen <= 0)
+        fail(file, "no miniSEED record at byte " + std::to_string(at) + " (" + ms_errorstr(status) + ")");
+      if (samples == 1) break;
+      if (std::string why = undecodable(*msr, log); !why.empty())
+        fail(file, "the miniSEED record at byte " + std::to_string(at) + " cannot be decoded: " + why);
+      if (log) break;
+    }
+    const MSRecord* msr = held.get();
     at += static_cast<std::size_t>(msr->reclen);
-    if (msr->numsamples == 0 || msr->sampletype == 'a') continue;  // a log or an empty record: no samples
+    if (log || msr->numsamples == 0) continue;  // a log or an empty record: no samples
     if (msr->numsamples != msr->samplecnt)
       fail(file, "the miniSEED record at byte " + std::to_string(at - static_cast<std::size_t>(msr->reclen)) +
                      " decodes to " + std::to_string(msr->numsamples) + " of its " + std::to_string(msr->samplecnt) +

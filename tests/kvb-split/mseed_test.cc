@@ -170,6 +170,8 @@ TEST(MseedReader, RefusesWhatItCannotTurnIntoAcceleration) {
 
 TEST(MseedReader, RefusesCutAndForeignBytes) {
   const std::string whole = mseed_file({piece("HNE")});
+  std::string overcounted = mseed_file({piece("HNE")}, {kInt32, true, 512});
+  overcounted.replace(30, 2, "\x75\x70");  // 30064 samples in 456 bytes: libmseed would read past the record
   struct Case {
     const char* name;
     std::string bytes;
@@ -178,6 +180,9 @@ TEST(MseedReader, RefusesCutAndForeignBytes) {
   for (const Case& c : std::vector<Case>{
            {"cut record", whole.substr(0, 300), "rec.mseed: the miniSEED record at byte 0 is cut short"},
            {"text after", whole + std::string(100, 'x'), "rec.mseed: no miniSEED record at byte 512"},
+           {"count past the record", overcounted,
+            "rec.mseed: the miniSEED record at byte 0 cannot be decoded: it counts 30064 samples, more than its 456 "
+            "bytes of data hold"},
        }) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.error, read_with(c.bytes, {xml_channel("HNE")}).error.substr(0, c.error.size()));
