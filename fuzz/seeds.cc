@@ -362,6 +362,10 @@ void mseed_seeds() {
   record("mseed-float32", {mseed_file(pieces(100, ""), {kFloat32, true, 1024}), xml("", "2.1e5")}, {kResample});
   record("mseed-gap", {mseed_file(gap), xml("", "213945")}, {kKeep});
   record("mseed-sensitivity-0", {mseed_file(pieces(100, "")), xml("", "0")}, {kKeep});
+  // A header counting more samples than its record holds (libmseed copies them all).
+  std::string overcounted = mseed_file(pieces(100, ""), {kInt32, true, 512});
+  overcounted.replace(30, 2, "\x75\x70");
+  record("mseed-count-past-record", {overcounted, xml("", "213945")}, {kKeep});
 }
 
 int main(int argc, char** argv) {
