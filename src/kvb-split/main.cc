@@ -428,7 +428,8 @@ void read_input(const std::string& path, const AgencyFormat* forced, const Respo
                 std::vector<Channel>& channels) {
   const InputBytes bytes = slurp(path);
   if (bytes.size == 0) throw SplitError(escaped(path) + ": the file is empty");
-  const AgencyFormat& format = forced ? *forced : recognise(path, bytes.text());
+  // --format names the records' format; a StationXML among them stays one.
+  const AgencyFormat& format = forced && !is_stationxml(bytes.text()) ? *forced : recognise(path, bytes.text());
   TextFile file(path, bytes.text());
   if (&format != &kMseedFormat) return format.read(file, channels);
   std::vector<std::string> found;
