@@ -52,21 +52,25 @@ for c in "copy|15|$work/copy.V2" \
   printf '%-32s %10s M %6s M %s\n' "$name" "$m" "$target" "$met"
 done
 
-# Wall time of a run in ms, the best of five.
+# The best of five runs in ms: wall time, and processor time (user and
+# system), which a shared machine's other work leaves alone.
 best_ms() {
-  local best=999999 k t0 t1
+  local best=999999 cpu=999999 k t0 t1 used
+  local TIMEFORMAT='%3U %3S'
   for k in 1 2 3 4 5; do
     t0=$(date +%s%N)
-    "$split" -f -o "$work/timed" "$@" >/dev/null 2>&1
+    used=$({ time "$split" -f -o "$work/timed" "$@" >/dev/null 2>&1; } 2>&1)
     t1=$(date +%s%N)
     best=$(((t1 - t0) / 1000 < best ? (t1 - t0) / 1000 : best))
+    cpu=$(awk -v u="$used" -v c="$cpu" 'BEGIN { split(u, t, " "); m = (t[1] + t[2]) * 1e6; print (m < c) ? m : c }')
   done
-  awk -v us="$best" 'BEGIN { printf "%.1f", us / 1000 }'
+  awk -v us="$best" -v cpu="$cpu" 'BEGIN { printf "%.1f %.1f\n", us / 1000, cpu / 1000 }'
 }
 mseed_args=(--window auto --filter none "$work/XX.STA..HN.mseed" "$work/XX.STA.xml")
 m=$(count "${mseed_args[@]}")
-ms=$(best_ms "${mseed_args[@]}")
+read -r ms cpu < <(best_ms "${mseed_args[@]}")
 met=$(awk -v m="$ms" 'BEGIN { print (m < 50) ? "yes" : "no" }')
 [[ $met == yes ]] || status=1
-printf '%-32s %10s M %6s ms %s (%s ms)\n' "mseed (3 x 100000, STEIM2)" "$m" 50 "$met" "$ms"
+printf '%-32s %10s M %6s ms %s (wall %s ms, processor %s ms)\n' "mseed (3 x 100000, STEIM2)" "$m" 50 "$met" "$ms" \
+  "$cpu"
 exit "$status"
