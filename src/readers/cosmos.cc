@@ -352,11 +352,14 @@ bool copyable(const std::vector<std::string>& lines, FieldLayout layout) {
   if (layout.per_line != 8 || layout.width != 10) return false;
   for (const std::string& line : lines) {
     for (std::size_t field = 0; field < 8; ++field) {
-      std::string_view text = trim(columns(line, field * 10 + 1, 10));
-      if (!text.empty() &&
-          (text.find('.') == std::string_view::npos || text.find_first_of("eEdD") != std::string_view::npos)) {
-        return false;
+      bool point = false, blank = true;
+      for (char c : columns(line, field * 10 + 1, 10)) {
+        const char lower = static_cast<char>(c | 0x20);
+        if (lower == 'e' || lower == 'd') return false;
+        point = point || c == '.';
+        blank = blank && c == ' ';
       }
+      if (!point && !blank) return false;
     }
   }
   return true;

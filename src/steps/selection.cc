@@ -160,18 +160,22 @@ bool same_words(const std::string& a, const std::string& b) {
          (longer.size() == shorter.size() || longer[shorter.size()] == ' ');
 }
 
-// Station codes: equal, or across formats one the other behind a network's
-// letters ("CE24278" and "24278").
+// Whether a code's network is a placeholder of dashes ("---J2236"): the
+// network is not known, not another one.
+bool network_unknown(const std::string& code) { return code.rfind("--", 0) == 0; }
+
+// Station codes: equal, or across formats (or where one leaves the network
+// unknown) one the other behind a network's letters ("CE24278" and "24278").
 bool same_code(const Channel& a, const Channel& b) {
   const std::string fa = folded(a.station_code), fb = folded(b.station_code);
   if (fa == fb) return true;
-  if (a.format == b.format) return false;
+  if (a.format == b.format && !network_unknown(a.station_code) && !network_unknown(b.station_code)) return false;
   const std::string& shorter = fa.size() < fb.size() ? fa : fb;
   const std::string& longer = fa.size() < fb.size() ? fb : fa;
   const std::size_t prefix = longer.size() - shorter.size();
   if (longer.compare(prefix, shorter.size(), shorter) != 0) return false;
   for (std::size_t k = 0; k < prefix; ++k)
-    if (!std::isalpha(static_cast<unsigned char>(longer[k]))) return false;
+    if (!std::isalpha(static_cast<unsigned char>(longer[k])) && longer[k] != ' ') return false;
   return true;
 }
 

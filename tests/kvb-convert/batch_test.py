@@ -451,6 +451,20 @@ class Batch(unittest.TestCase):
         self.assertEqual(sorted(skipped), ["in/XX.STA..HHE.mseed", "in/XX.STA..HHN.mseed", "in/XX.STA..HHZ.mseed"])
         self.assertIn("is of a sensor of 'M/S', not of acceleration", skipped["in/XX.STA..HHZ.mseed"])
 
+    # --- a lone channel: PEER's one-horizontal records convert, another format's lone file is named
+    def test_a_lone_channel(self):
+        os.makedirs("in", exist_ok=True)
+        subprocess.run([MAKE, "knet", "in/SYN0010001010000.NS", "N-S", "SYN001", "400"], check=True)
+        subprocess.run([MAKE, "peer", "in/RSN3968_X_180.AT2", "180", "Gamma", "40"], check=True)
+        got = self.run_tool("--no-plot", "-o", "out", "in")
+        self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+        self.assertIn("ok RSN3968_Gamma", got.stdout)
+        self.assertIn("1 one-channel record (in/SYN0010001010000.NS: one channel (N-S): a record needs two "
+                      "horizontals; --missing-horizontal zeros converts it alone)", got.stdout)
+        got = self.run_tool("--no-plot", "--missing-horizontal", "zeros", "-o", "out", "in")
+        self.assertRegex(got.stdout, "ok SYN001_.*one horizontal: zeros")
+        self.assertEqual(len(self.rows()), 2)
+
     # --- 29.14: shares of a batch, merged by copying --------------------------------------
     def test_shards_merge_by_copying(self):
         for hour in (1, 2, 3):

@@ -338,6 +338,8 @@ TEST(Selection, RefusesChannelsOfDifferentRecords) {
             {"csmip-v2", "24278", "CEDAR FLAT - Hwy", "", "", "2014-08-24T03:20:44-07:00"},
             ""},
            {{"cosmos", "CE24278", "", "", "", ""}, {"csmip-v2", "CE24279", "", "", "", ""}, "the station differs"},
+           {{"cosmos", "CI-J2236", "", "", "", ""}, {"cosmos", "---J2236", "", "", "", ""}, ""},
+           {{"cosmos", "CI-J2236", "", "", "", ""}, {"cosmos", "CE-J2236", "", "", "", ""}, "the station differs"},
            {{"cosmos", "CE24278", "", "", "", ""}, {"peer", "", "Cedar Flat", "", "", ""}, ""},
            {{"cosmos", "", "", "", "", "2014-08-24T10:20:44.000Z"},
             {"geonet", "", "", "", "", "2014-08-24T11:20:44Z"},
