@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,6 +35,35 @@ std::string at2_component(const RecordFolder& r, std::size_t component) {
   if (r.record.contains(azimuth) && r.record.at(azimuth).is_number_integer())
     return std::to_string(r.record.at(azimuth).get<int>());
   return r.components[component].name;
+}
+
+// The step in units of the time column's last decimal (0.005 s with three
+// decimals: 5), where the times can be written from it: from 0, and rows × that
+// below 2^51, so that printf's rounding of k × step can only give the digits of
+// k × units. 0 where they cannot.
+std::int64_t step_units(double step, double start, int decimals, std::size_t rows) {
+  if (start != 0 || decimals > 9 || !(step > 0)) return 0;
+  const double scaled = step * std::pow(10.0, decimals);
+  const double units = std::round(scaled);
+  if (!(units >= 1 && std::fabs(scaled - units) <= 1e-6 * units && units * static_cast<double>(rows) < 0x1p51))
+    return 0;
+  return static_cast<std::int64_t>(units);
+}
+
+// k × units with the point put before the last decimals digits: "0.005", "12.340".
+char* time_text(char* p, std::int64_t whole, int decimals) {
+  char digits[32];
+  const char* end = std::to_chars(digits, digits + sizeof digits, whole).ptr;
+  const std::ptrdiff_t n = end - digits, before = n - decimals;
+  if (before <= 0) {
+    *p++ = '0';
+  } else {
+    p = std::copy(digits, digits + before, p);
+  }
+  if (decimals == 0) return p;
+  *p++ = '.';
+  for (std::ptrdiff_t z = before; z < 0; ++z) *p++ = '0';
+  return std::copy(end - std::min<std::ptrdiff_t>(n, decimals), end, p);
 }
 
 }  // namespace
@@ -82,13 +112,17 @@ std::string csv_table(const std::array<Component, 3>& components, double step, d
   out += "\n";
   out.reserve(out.size() + rows * 48);
   const int decimals = std::max(decimals_of(step), decimals_of(start));
-  // A row at a time in one buffer: the time as printf's "%.*f" writes it (to_chars
-  // with a precision is that, without the format's parsing), up to 320 characters
-  // for the largest double; each sample's shortest text, at most 24.
+  // A row at a time in one buffer: the time as printf's "%.*f" writes it (from
+  // whole units of the last decimal, or to_chars with a precision, which is
+  // printf's rounding without the format's parsing: up to 320 characters for the
+  // largest double); each sample's shortest text, at most 24.
   char row[512];
+  const std::int64_t units = step_units(step, start, decimals, rows);
   for (std::size_t k = 0; k < rows; ++k) {
-    char* p =
-        std::to_chars(row, row + 350, start + static_cast<double>(k) * step, std::chars_format::fixed, decimals).ptr;
+    char* p = units > 0 ? time_text(row, static_cast<std::int64_t>(k) * units, decimals)
+                        : std::to_chars(row, row + 350, start + static_cast<double>(k) * step, std::chars_format::fixed,
+                                        decimals)
+                              .ptr;
     for (const Component& c : components) {
       *p++ = ',';
       p = std::to_chars(p, p + 32, k < c.samples.size() ? c.samples[k] / unit.cm_s2 : 0.0).ptr;

@@ -1,6 +1,8 @@
 // The component files' samples as read, and the exports' fields and names.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,28 @@ TEST(Exports, E15_7Fields) {
       {1e-100, "  0.1000000E-99"}, {1e-101, "  0.1000000-100"},      // Fortran drops the E of three digits
   };
   for (const auto& c : cases) EXPECT_EQ(e15_7(c.value), c.field) << c.value;
+}
+
+// The time column as printf's "%.*f" writes k × step + start, with the step's
+// decimals, whichever way it is made (from whole thousandths, or by to_chars).
+TEST(Exports, TimeColumnIsPrintfs) {
+  const struct {
+    double step, start;
+    std::size_t rows;
+    int decimals;
+  } cases[] = {{0.005, 0, 300000, 3}, {0.01, 0, 1000, 2},  {0.02, 0, 1000, 2}, {0.0025, 0, 1000, 4},
+               {1.0 / 3, 0, 50, 16},  {5e-05, 0, 1000, 9}, {12.5, 0, 100, 1},  {0.005, 2.5, 1000, 3}};
+  for (const auto& c : cases) {
+    const std::vector<Component> parts = {{"N00", std::vector<double>(c.rows, 0.0), false}, {}, {}};
+    const std::string table = csv_table({parts[0], parts[1], parts[2]}, c.step, c.start, *unit_named("cm/s2"));
+    std::size_t at = table.find('\n') + 1;
+    for (std::size_t k = 0; k < c.rows; ++k) {
+      char expected[64];
+      std::snprintf(expected, sizeof expected, "%.*f,", c.decimals, c.start + static_cast<double>(k) * c.step);
+      ASSERT_EQ(table.compare(at, std::strlen(expected), expected), 0) << c.step << " row " << k;
+      at = table.find('\n', at) + 1;
+    }
+  }
 }
 
 TEST(Exports, NamesAndTheOpenSeesLine) {
