@@ -50,8 +50,12 @@ class Binary:
 
     def add(self, _script, name, points):
         """points (x, y) written to NAME.bin; what plot takes to draw them."""
+        pairs = array.array("d", bytes(16 * len(points)))
+        if points:
+            xs, ys = zip(*points)
+            pairs[0::2], pairs[1::2] = array.array("d", map(float, xs)), array.array("d", ys)
         with open(os.path.join(self.folder, name + ".bin"), "wb") as f:
-            array.array("d", [float(x) for p in points for x in p]).tofile(f)
+            pairs.tofile(f)
         return "'%s.bin' binary format='%%float64%%float64'" % name
 
 
