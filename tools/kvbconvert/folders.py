@@ -102,15 +102,20 @@ def own(facts):
     return entry if isinstance(entry, dict) else None
 
 
-def survey(outdir):
+def survey(outdir, before=None, changed=()):
     """{lower-case name: (name, facts)} of what OUTDIR holds; facts {} for
-    what is not a record folder."""
+    what is not a record folder. before: a survey made earlier, whose facts
+    stand for the names not in changed (their record files not read again)."""
     found = {}
     try:
         names = os.listdir(outdir)
     except OSError:
         return found
     for name in names:
+        kept = (before or {}).get(name.lower())
+        if kept and kept[0] == name and name not in changed:
+            found[name.lower()] = kept
+            continue
         path = os.path.join(outdir, name)
         facts = read_facts(path) if os.path.isdir(path) and not os.path.islink(path) else {}
         found[name.lower()] = (name, facts)
