@@ -8,22 +8,10 @@
 #   KVB_CONVERT=/elsewhere/tools/kvb-convert bench/plot_bench.sh   # another kvb-convert (and its plots)
 # Needs a build holding kvb-split, read-KVB, kvb-measure and make_record_file
 # (a build with the tests), and gnuplot.
-set -euo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-root=$(dirname "$here")
-build=${KVB_BENCH_BUILD:-$root/build-test}
+. "$(dirname "${BASH_SOURCE[0]}")/convert_inputs.sh"
 n=${1:-20}
 r=${2:-3}
-export KVB_SPLIT=$build/src/kvb-split/kvb-split READ_KVB=$build/src/read-KVB KVB_MEASURE=$build/src/kvb-measure/kvb-measure
-unset PLOT_ACCEL PLOT_PSA
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/in"
-for k in $(seq 1 "$n"); do
-  "$build/tests/kvb-convert/make_record_file" csmip "$work/in/CE$((70000 + k)).V2" 2 $((70000 + k)) 12000
-done
+make_records "$n" 12000 70000
 
 best() {  # label, kvb-convert options...: the best wall time of r runs and its CPU time (user + system, the
   local label=$1 t b= c=  # children's too), in seconds

@@ -103,7 +103,7 @@ class Batch(unittest.TestCase):
         got = self.run_tool("-o", "records", "records/CE33333_20240102")
         self.assertEqual(got.returncode, 1, got.stdout + got.stderr)
         self.assertIn("FAILED CE33333_20240102: CE33333_20240102 is an input folder of this run", got.stdout)
-        self.assertEqual(sorted(os.listdir("records")), ["CE33333_20240102", "records.csv"])
+        self.assertEqual(sorted(os.listdir("records")), [".kvb-inputs.json", "CE33333_20240102", "records.csv"])
         self.assertEqual(os.listdir("records/CE33333_20240102"), ["CE33333.V2"])
 
     # --- 2: identity ------------------------------------------------------------------
@@ -479,11 +479,39 @@ class Batch(unittest.TestCase):
             for name in os.listdir("s%d" % k):
                 if os.path.isdir("s%d/%s" % (k, name)):
                     shutil.copytree("s%d/%s" % (k, name), "all/" + name)  # no name made by two shards
-        self.assertEqual(sorted(os.listdir("all")), sorted(n for n in os.listdir("whole") if not n.endswith(".csv")))
+        self.assertEqual(sorted(os.listdir("all")), sorted(n for n in os.listdir("whole") if os.path.isdir("whole/" + n)))
         got = self.run_tool("-o", "all", "all")
         self.assertEqual((got.returncode, got.stdout), (0, "kvb-convert: 0 records: 0 converted, 0 failed\n"))
         self.assertEqual([r["folder"] for r in self.rows("all/records.csv")], [r["folder"] for r in self.rows("whole/records.csv")])
         self.assertEqual(self.run_tool("--shard", "4/3", "in").returncode, 2)
+
+    # --- a rerun reads an input only where its stat data changed -----------------------
+    def test_rerun_reads_only_inputs_that_changed(self):
+        self.csmip("in/CE22222.V2", 22222)
+        time.sleep(2.1)  # a file changed just before it is read is read again next time
+        split = self.script("kvb-split", 'echo "$@" >>"%s/split-calls"\nexec "%s" "$@"\n' % (self.dir, SPLIT))
+        # kvb-convert with its opens of the inputs told on stderr.
+        write("hook.py", "import os, runpy, sys\nreal = os.open\n\n\ndef told(path, *args, **kwargs):\n"
+                         "    if '/in/' in os.path.abspath(path):\n        print('opened', path, file=sys.stderr)\n"
+                         "    return real(path, *args, **kwargs)\n\n\nos.open = told\nsys.argv = sys.argv[1:]\n"
+                         "runpy.run_path(sys.argv[0], run_name='__main__')\n")
+        hook = self.script("hooked", 'exec "%s" "%s/hook.py" "%s" "$@"\n' % (sys.executable, self.dir, CONVERT))
+        env = dict(self.env, KVB_SPLIT=split)
+        got = self.run_tool("--no-plot", "-o", "out", "in", tool=hook, env=env)
+        self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+        path, was = "in/CE22222.V2", os.stat("in/CE22222.V2")
+        for what, change, opened, identified, converted in [
+                ("nothing changed", lambda: None, False, False, False),
+                ("other bytes of the same size and times", lambda: (write(path, read(path).replace("Synthetic Creek", "Synthetic Brook")),
+                                                                    os.utime(path, ns=(was.st_atime_ns, was.st_mtime_ns))), True, True, True),
+                ("the same bytes, touched", lambda: os.utime(path), True, False, False)]:
+            with self.subTest(what):
+                change()
+                if os.path.exists("split-calls"):
+                    os.unlink("split-calls")
+                got = self.run_tool("--no-plot", "-o", "out", "in", tool=hook, env=env)
+                self.assertEqual(("opened in/CE22222.V2" in got.stderr, "--identify" in read("split-calls") if os.path.exists("split-calls") else False,
+                                  "ok CE22222_20240102" in got.stdout), (opened, identified, converted), got.stdout + got.stderr)
 
     # --- 29.15: one gnuplot a worker draws every picture -------------------------------
     @unittest.skipUnless(shutil.which("gnuplot"), "no gnuplot")

@@ -3,6 +3,7 @@ links planted where they write, signals while they work, hostile names, and
 the text of the plots taken literally.
 Usage: tools_test.py TOOLS-DIR READ-KVB"""
 
+import array
 import glob
 import json
 import math
@@ -90,9 +91,18 @@ class Tools(unittest.TestCase):
                 script = accel.script("accel.csv", "accel.png")
                 blocks = script.split("EOD\n")
                 n00 = blocks[1].splitlines()
-                self.assertLessEqual(len(n00), max(samples, 2 * accel.COLUMNS))
+                self.assertLessEqual(len(n00), min(samples, 2 * accel.COLUMNS + 2))
+                self.assertEqual([n00[0].split(",")[0], n00[-1].split(",")[0]],  # the whole time axis
+                                 ["%7.3f" % 0, "%7.3f" % ((samples - 1) * 0.005)])
                 self.assertIn("999.5", blocks[1])  # the one sample of the peak is drawn
                 self.assertIn("-2.0", blocks[3])
+                # As kvb-convert sends them: binary numbers, the same points.
+                sys.path.insert(0, TOOLS)
+                from kvbconvert import pictures  # pylint: disable=import-outside-toplevel
+                script = accel.script("accel.csv", "accel.png", (), pictures.Binary("."))
+                self.assertIn("'accel2.bin' binary format='%float64%float64' using", script)
+                drawn = array.array("d", read("accel2.bin", "rb"))
+                self.assertEqual(list(drawn[1::2]), [float(line.split(",")[1]) for line in n00])
 
     def test_every_tool_prints_the_project_version(self):
         project = read(os.path.join(TOOLS, "..", "CMakeLists.txt"))

@@ -15,6 +15,7 @@ import stat
 import tarfile
 import tempfile
 import threading
+import time
 import zipfile
 import zlib
 
@@ -23,7 +24,7 @@ import kvbtools as kt
 RECORD_FILE = kt.RECORD_FILE
 WORK_PREFIX = ".kvb-convert-"  # a work folder of kvb-convert in OUTDIR
 TABLE_NAME = "records.csv"
-OWN_FILES = (TABLE_NAME, "skipped.csv")  # kvb-convert's files in OUTDIR, beside the record folders
+OWN_FILES = (TABLE_NAME, "skipped.csv", ".kvb-inputs.json")  # kvb-convert's files in OUTDIR, beside the record folders
 # Unpacking is bounded: a member larger than kvb-split reads is left packed;
 # an archive stops where it has unpacked more than RATIO times its own size
 # (at least RATIO_FLOOR), and the run where all the archives have unpacked
@@ -128,6 +129,7 @@ class Inputs:
         self.unpacked = 0
         self.record_folders = 0  # record folders met among the inputs (outputs, not read)
         self.read_dirs = set()  # the folders holding an input read, and theirs up to /
+        self.stored = None  # digests kept by a run before (kvbconvert.stored), for files unchanged since
 
     # -- the work folder
     def work(self):
@@ -205,12 +207,16 @@ class Inputs:
         """A regular file: unpacked where it is an archive, else one to identify.
         It is opened without waiting (a FIFO put in its place is not read)."""
         shown = kt.shown(shown)
+        stored = None if made or self.stored is None else self.stored.digest(path)
+        if stored:  # unchanged since a run before: not read again
+            return self.given(path, shown, stored)
         try:
             fd = os.open(path, os.O_RDONLY | os.O_NONBLOCK | os.O_CLOEXEC)
         except OSError as e:
             return self.failed.append((shown, "cannot read: %s" % e.strerror))
         with os.fdopen(fd, "rb") as f:
             try:
+                looked = time.time_ns()
                 st = os.fstat(fd)
                 if not stat.S_ISREG(st.st_mode):
                     return self.skipped.append((shown, "%s, not a regular file" % what_it_is(st.st_mode)))
@@ -227,6 +233,12 @@ class Inputs:
                     digest.update(block)
             except OSError as e:
                 return self.failed.append((shown, "cannot read: %s" % e.strerror))
+        if not made and self.stored is not None:
+            self.stored.learn(path, st, digest.hexdigest(), looked)
+        self.given(path, shown, digest.hexdigest(), made)
+
+    def given(self, path, shown, digest, made=False):
+        """A file to identify, of these contents."""
         if not made:
             self.note_folder(os.path.dirname(os.path.abspath(path)))
             if kt.shown(path) != path:  # kvb-split is handed a plain name
@@ -236,7 +248,7 @@ class Inputs:
                 except OSError as e:
                     return self.failed.append((shown, "cannot link it in the work folder: %s" % e.strerror))
                 path = link
-        self.take(path, shown, digest.hexdigest())
+        self.take(path, shown, digest)
 
     def take(self, path, shown, digest):
         if digest in self.seen:
