@@ -233,10 +233,11 @@ def zeros(record):
 
 
 def component_names(record):
-    """'N00 360 Deg', 'N90 90 Deg', 'UP zeros (no vertical)'."""
+    """'N00 360 Deg', 'N90 zeros (one horizontal)', 'UP zeros (no vertical)'."""
     names = []
     for name, c in zip(COMPONENTS, components(record)):
-        what = "zeros (no vertical)" if c.get("zeros") else c.get("orientation")
+        missing = "no vertical" if name == COMPONENTS[2] else "one horizontal"
+        what = "zeros (%s)" % missing if c.get("zeros") else c.get("orientation")
         names.append(" ".join(str(w) for w in (name, what) if w))
     return names
 
@@ -270,6 +271,7 @@ def notes(record):
         said.append(_words("resampled", source and "from %g s" % source, "(%s)" % _get(done, "resampled")))
     if window and window.get("samples", 0) != window.get("record_samples", 1):  # a window that cut the record
         said.append(_words("window", "from %.2f s" % window.get("start", 0.0), window.get("end") is not None and "to %.2f s" % window["end"], "of the record"))
+    said += ["one horizontal: %s is zeros" % name for name, c in zip(COMPONENTS[:2], components(record)) if c.get("zeros")]
     said.append(zeros(record) and "no vertical: UP is zeros")
     return [s for s in said if s]
 

@@ -518,13 +518,15 @@ class Batch(unittest.TestCase):
     def test_one_gnuplot_a_worker(self):
         for station in (22222, 33333, 44444):
             self.csmip("in/CE%d.V2" % station, station, points=3000)
+        self.peer("in/rsn", 8, "Delta")
+        os.unlink("in/rsn/RSN8_X_UP.AT2")  # a vertical of zeros: a flat panel draws without a word from gnuplot
         self.script("gnuplot", 'echo x >>"%s/starts"\nexec "%s" "$@"\n' % (self.dir, shutil.which("gnuplot")))
         env = {k: v for k, v in self.env.items() if k not in ("PLOT_ACCEL", "PLOT_PSA")}
         got = self.run_tool("-j", "1", "-o", "out", "in", env=env)
         self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
         self.assertEqual(read("starts").count("x"), 1)
         pictures = glob.glob("out/*/accel.png") + glob.glob("out/*/spectrum.png")
-        self.assertEqual(len(pictures), 6)
+        self.assertEqual(len(pictures), 8)
         self.assertTrue(all(read(p, "rb").endswith(b"IEND\xaeB`\x82") for p in pictures))
         self.assertEqual(glob.glob("out/.kvb-convert-*"), [])
         os.unlink("out/CE33333_20240102/accel.png")  # a picture drawn again alone
