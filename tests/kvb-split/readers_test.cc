@@ -19,6 +19,7 @@
 #include "generators/sac.h"
 #include "generators/smc.h"
 #include "generators/unam.h"
+#include "generators/usc.h"
 #include "read_format.h"
 #include "readers/afad.h"
 #include "readers/bhrc.h"
@@ -34,6 +35,7 @@
 #include "readers/sac.h"
 #include "readers/smc.h"
 #include "readers/unam.h"
+#include "readers/usc.h"
 
 using namespace kvb;
 
@@ -109,6 +111,9 @@ TEST(Readers, GiveTheRecordsIdentity) {
             "|Synthetic Town||2024-01-02|6.100000||9999/01|uncorrected|---|- -"},
            {"afad", kAfadFormat, afad_file({g, g, g}, {}), "20240102180000_0921.txt",
             "0921|SYNTHETIC DEVLET HASTANESI||2024-01-02|6.500000|2024-01-02T18:00:05.250Z||uncorrected|---|- -"},
+           {"usc", kUscFormat, usc_file(g, {}), "017m30cc.y0a",
+            "0099|1 SYNTHETIC ROAD, SYNTHETIC TOWN, CA|SYNTHETIC EARTHQUAKE|2024-01-02|6.100000|||uncorrected|---|"
+            "34.419167 -118.426111"},
        }) {
     SCOPED_TRACE(c.name);
     ReadResult r = read_as(c.format, c.bytes, c.path);
