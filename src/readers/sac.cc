@@ -15,6 +15,7 @@
 #include "readers/text_fields.h"
 #include "record/sample_limits.h"
 #include "record/split_error.h"
+#include "record/standard_gravity.h"
 
 namespace kvb {
 
@@ -49,6 +50,11 @@ constexpr double kNanometre = 1e-7;
 // A peak below the component file's 0.001 cm/s² is no strong-motion record in
 // SAC's unit: its samples are in another.
 constexpr double kLeastPeak = 0.001;
+
+constexpr SacUnit kUnits[] = {{"g", kStandardGravity}, {"m/s2", 100}, {"cm/s2", 1}, {"nm/s2", kNanometre}};
+constexpr std::string_view kUnitOption = "--sac-unit UNIT (g, m/s2, cm/s2, nm/s2) states the unit";
+// --sac-unit, for every file the run reads.
+std::optional<SacUnit> stated_unit;
 
 class Header {
  public:
@@ -143,19 +149,22 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
   switch (h.integer(kDependent)) {
     case kAcceleration: break;
+    case kUnknown:
+    case kUndefinedInt:
+      if (stated_unit) break;
+      fail(file, "the SAC file's samples are of no stated unit (IDEP " + std::to_string(h.integer(kDependent)) + "); " +
+                     std::string(kUnitOption) + " where they are acceleration");
     case kDisplacement:
     case kVelocity: fail(file, "the SAC file holds displacement or velocity (IDEP), not acceleration");
-    case kUnknown:
     case kVolts:
-    case kUndefinedInt:
     default:
       fail(file, "the SAC file's samples are counts or of no stated unit (IDEP " +
                      std::to_string(h.integer(kDependent)) +
                      "); counts need the instrument's sensitivity, which a SAC header does not carry: "
                      "convert them to acceleration (IDEP IACC, nm/s²) first");
   }
-  ch.unit = "nm/s²";
-  ch.to_cm_s2 = kNanometre;
+  ch.unit = stated_unit ? std::string(stated_unit->name) + " (--sac-unit)" : "nm/s²";
+  ch.to_cm_s2 = stated_unit ? stated_unit->to_cm_s2 : kNanometre;
 
   ch.network = h.text(kNetwork);
   ch.station_code = h.text(kStation);
@@ -197,9 +206,11 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     ch.samples.push_back(v);
   }
   if (peak < kLeastPeak) {
-    fail(file, "read in SAC's unit of acceleration (nm/s²) the peak is " + number(peak) +
+    fail(file, "read in " + (stated_unit ? std::string(stated_unit->name) : "SAC's unit of acceleration (nm/s²)") +
+                   " the peak is " + number(peak) +
                    " cm/s², below the component file's 0.001 cm/s²: the header does not say its unit, and "
-                   "the samples are in another (g, m/s²); convert them to nm/s² first");
+                   "the samples are in another (g, m/s²); " +
+                   std::string(kUnitOption));
   }
   channels.push_back(std::move(ch));
 }
@@ -212,6 +223,14 @@ bool is_sac(std::string_view bytes) {
   const Header h(bytes, *swapped);
   return h.integer(kFileType) == kTimeSeries && h.real(kDelta) > 0 && h.integer(kPoints) > 0;
 }
+
+std::optional<SacUnit> sac_unit_named(std::string_view name) {
+  for (const SacUnit& u : kUnits)
+    if (u.name == name) return u;
+  return std::nullopt;
+}
+
+void read_sac_samples_in(std::optional<SacUnit> unit) { stated_unit = unit; }
 
 const AgencyFormat kSacFormat = {"sac", "SAC binary, one channel a file, either byte order (acceleration in nm/s²)",
                                  recognise, read};
