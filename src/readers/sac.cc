@@ -26,7 +26,17 @@ constexpr float kUndefined = -12345.0f;
 constexpr std::int32_t kUndefinedInt = -12345;
 
 // Words of the header: floats from 0, integers from 70, text from byte 440.
-enum Float { kDelta = 0, kScale = 3, kBegin = 5, kOrigin = 7, kMagnitude = 39, kAzimuth = 57, kIncidence = 58 };
+enum Float {
+  kDelta = 0,
+  kScale = 3,
+  kBegin = 5,
+  kOrigin = 7,
+  kLatitude = 31,
+  kLongitude = 32,
+  kMagnitude = 39,
+  kAzimuth = 57,
+  kIncidence = 58
+};
 enum Int {
   kYear = 70,
   kJulianDay,
@@ -104,6 +114,14 @@ std::string number(double v) {
   return text;
 }
 
+// A header float as the decimal of seven digits it stands for: DELTA 0.02 is
+// 0.0199999995529651641845703125 in a float.
+double seven_digits(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.7g", v);
+  return std::strtod(text, nullptr);
+}
+
 bool recognise(const std::vector<std::string>&) { return false; }  // by is_sac, from the bytes
 
 // The channel's orientation: from CMPINC and CMPAZ where the header has
@@ -132,11 +150,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   ch.source = file.path();
   ch.line = 1;
   ch.format = "sac";
-  // DELTA is a float: 0.02 is 0.0199999995529651641845703125 in it. The
-  // interval is the decimal of seven digits it stands for.
-  char delta[32];
-  std::snprintf(delta, sizeof delta, "%.7g", static_cast<double>(h.real(kDelta)));
-  ch.interval = checked_interval(file, 1, std::strtod(delta, nullptr));
+  ch.interval = checked_interval(file, 1, seven_digits(h.real(kDelta)));
   const double most = static_cast<double>((bytes.size() - kHeaderBytes) / 4);
   if (!(h.integer(kPoints) >= 1 && h.integer(kPoints) <= most)) {
     fail(file, "NPTS " + std::to_string(h.integer(kPoints)) + " is not from 1 to the " +
@@ -175,6 +189,9 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   if (!o) fail(file, "cannot tell the orientation from CMPINC, CMPAZ nor the channel " + quoted(ch.number));
   ch.orientation = *o;
   ch.magnitude = plausible_magnitude(h.defined(kMagnitude));
+  const std::optional<double> latitude = h.defined(kLatitude), longitude = h.defined(kLongitude);
+  if (latitude && longitude && std::fabs(*latitude) <= 90 && std::fabs(*longitude) <= 180)
+    set_place(ch, Coordinates{seven_digits(*latitude), seven_digits(*longitude)});
   ch.processing = "uncorrected";  // a SAC header says nothing of processing
 
   // The reference time, and the first sample B seconds after it.
