@@ -24,6 +24,7 @@
 #include "generators/sac.h"
 #include "generators/smc.h"
 #include "generators/unam.h"
+#include "generators/usc.h"
 
 namespace {
 
@@ -327,6 +328,29 @@ void bhrc_seeds() {
   record("bhrc-short-comp", {replaced(bhrc_file(channels, bhrc), "COMP L1", "CO")});
 }
 
+void usc_seeds() {
+  const std::vector<double> g10 = wave(40, 0.15);
+  std::vector<double> uneven;
+  for (std::size_t k = 0; k < g10.size(); ++k) uneven.push_back(0.0042 * static_cast<double>(k));
+  UscOptions pairs, corrected, up, huge, twice, zero;
+  pairs.times = uneven;
+  corrected.corrected = true;
+  up.component = "UP";
+  huge.points = "1E+300";
+  twice.times = uneven;
+  twice.times[3] = twice.times[2];
+  zero.corrected = true;
+  zero.step = ".000";
+  UscOptions east = pairs;
+  east.component = "N82E";
+  record("usc", {usc_file(g10, pairs) + usc_file(g10, east) + usc_file(g10, up)}, {kResample, kResample | kAuto});
+  record("usc-files", {usc_file(g10, pairs), usc_file(g10, east), usc_file(g10, up)}, {0, kResample});
+  record("usc-corrected", {usc_file(g10, corrected)}, {kResample});
+  record("usc-points-1e300", {usc_file(g10, huge)});
+  record("usc-time-twice", {usc_file(g10, twice)}, {kResample});
+  record("usc-step-zero", {usc_file(g10, zero)}, {kKeep});
+}
+
 }  // namespace
 
 // miniSEED of counts with its StationXML (the second file; fuzz_split's
@@ -388,5 +412,6 @@ int main(int argc, char** argv) {
   sac_seeds();
   bhrc_seeds();
   mseed_seeds();
+  usc_seeds();
   return 0;
 }

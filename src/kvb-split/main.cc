@@ -22,6 +22,7 @@
 #include "readers/format.h"
 #include "readers/identify.h"
 #include "readers/mseed.h"
+#include "readers/sac.h"
 #include "steps/process/chain.h"
 #include "steps/selection.h"
 #include "steps/timing.h"
@@ -44,7 +45,8 @@ const char kUsage[] =
     "Usage: kvb-split [-f] [-o DIR] [--format NAME] [--channels N00,N90[,UP]] [--borehole]\n"
     "                 [--resample[=METHOD] | --keep-interval] [--window auto|START:END]\n"
     "                 [--missing-vertical zeros] [--filter auto|none|LOW:HIGH]\n"
-    "                 [--filter-order N] [--taper FRACTION] [--process-corrected] FILE...\n"
+    "                 [--filter-order N] [--taper FRACTION] [--process-corrected]\n"
+    "                 [--sac-unit UNIT] FILE...\n"
     "Split the strong-motion files of one record (one file with all channels, or a\n"
     "file per channel) into KVB-N00.txt, KVB-N90.txt and KVB-UP.txt for read-KVB,\n"
     "with the acceleration in cm/s².\n"
@@ -85,6 +87,8 @@ const char kUsage[] =
     "      --filter-order N  the band-pass's order a pass (default 4)\n"
     "      --taper FRACTION  the share tapered at each end (default 0.05)\n"
     "      --process-corrected  process a corrected record too (with LOW:HIGH)\n"
+    "      --sac-unit UNIT   SAC samples of acceleration or of no stated unit are\n"
+    "                        in UNIT (g, m/s2, cm/s2, nm/s2), not SAC's nm/s²\n"
     "  -h, --help            show this help and exit\n"
     "      --version         show the version and exit\n"
     "\n"
@@ -109,6 +113,7 @@ struct Options {
   bool missing_horizontal_zeros = false;  // --missing-horizontal zeros: one horizontal may have a second of zeros
   TimeOptions time;                       // --resample, --keep-interval, --window
   ProcessOptions process;                 // --filter, --filter-order, --taper, --process-corrected
+  std::optional<SacUnit> sac_unit;        // --sac-unit
   std::vector<std::string> inputs;
 };
 
@@ -123,8 +128,11 @@ enum LongOnly {
   kFilter,
   kFilterOrder,
   kTaper,
-  kProcessCorrected
+  kProcessCorrected,
+  kSacUnit
 };
+
+constexpr const char* kSacUnitWords = "--sac-unit takes g, m/s2, cm/s2 or nm/s2, not ";
 
 int usage_error(const std::string& what) {
   std::fprintf(stderr, "kvb-split: %s\nTry 'kvb-split --help' for more information.\n", escaped(what).c_str());
@@ -188,6 +196,7 @@ const option kLongOptions[] = {{"output-dir", required_argument, nullptr, 'o'},
                                {"filter-order", required_argument, nullptr, kFilterOrder},
                                {"taper", required_argument, nullptr, kTaper},
                                {"process-corrected", no_argument, nullptr, kProcessCorrected},
+                               {"sac-unit", required_argument, nullptr, kSacUnit},
                                {nullptr, 0, nullptr, 0}};
 
 // --resample[=METHOD] or --keep-interval, as c says; -1 when the run should
@@ -260,6 +269,10 @@ int take_option(int c, const std::string& arg, Options& opt) {
       return -1;
     }
     case kBorehole: opt.sensor = Sensor::kBorehole; return -1;
+    case kSacUnit:
+      opt.sac_unit = sac_unit_named(optarg);
+      if (!opt.sac_unit) return usage_error(std::string(kSacUnitWords) + optarg);
+      return -1;
     case kMissingHorizontal:
       if (std::strcmp(optarg, "zeros") != 0)
         return usage_error(std::string("--missing-horizontal takes zeros, not ") + optarg);
@@ -532,7 +545,15 @@ int split(const Options& opt) {
 int main(int argc, char** argv) {
   using namespace kvb;
   if (argc > 1 && std::strcmp(argv[1], "--identify") == 0) {
-    const std::vector<std::string> paths(argv + 2, argv + argc);
+    // --identify [--sac-unit UNIT] FILE...
+    int first = 2;
+    if (argc > 3 && std::strcmp(argv[2], "--sac-unit") == 0) {
+      std::optional<SacUnit> unit = sac_unit_named(argv[3]);
+      if (!unit) return usage_error(std::string(kSacUnitWords) + argv[3]);
+      read_sac_samples_in(unit);
+      first = 4;
+    }
+    const std::vector<std::string> paths(argv + first, argv + argc);
     const Responses given = given_responses(paths);
     return identify(paths, [&](const std::string& path, std::vector<Channel>& channels) {
       read_input(path, nullptr, given, channels);
@@ -541,6 +562,7 @@ int main(int argc, char** argv) {
   Options opt;
   int status = parse_options(argc, argv, opt);
   if (status >= 0) return status;
+  read_sac_samples_in(opt.sac_unit);
   // An interrupt removes the temporary files and ends the run; while the
   // files are being placed it waits, so that it leaves all three or none.
   setup_signals();

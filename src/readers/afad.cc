@@ -10,6 +10,7 @@
 #include "readers/samples.h"
 #include "readers/text.h"
 #include "readers/text_fields.h"
+#include "record/utf8.h"
 
 namespace kvb {
 
@@ -71,7 +72,14 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   base.interval = dt;
   base.unit = "gal";
   base.station_code = value("STATION ID");
-  base.station_name = value("PLACE");
+  base.station_name = turkish_as_utf8(value("PLACE"));
+  // "37.87470N-27.59223E": the latitude's letter, a dash, the longitude.
+  const std::string place = value("STATION COORDINATES");
+  if (const std::size_t letter = place.find_first_of("NSns"); letter != std::string::npos) {
+    std::string_view longitude = std::string_view(place).substr(letter + 1);
+    if (!longitude.empty() && longitude[0] == '-') longitude.remove_prefix(1);
+    set_place(base, place_of(std::string_view(place).substr(0, letter + 1), longitude));
+  }
   base.processing = "uncorrected";  // the header's peaks are the raw record's
   if (auto t = clock_time(value("RECORD TIME"), "dmyhns")) set_start(base, *t);
   if (auto t = clock_time(value("EARTHQUAKE DATE"), "ymdhns")) base.event_date = utc_date(*t);

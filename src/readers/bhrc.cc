@@ -1,6 +1,7 @@
 #include "readers/bhrc.h"
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,7 +86,14 @@ Channel read_channel(TextFile& file, const std::string& first) {
   if (!o) file.fail_at(line_of(kComponent), "cannot tell the orientation of " + quoted(component));
   ch.orientation = *o;
 
-  ch.station_name = std::string(trim(h[kStation].substr(0, find_nocase(h[kStation], " Station"))));
+  const std::size_t station = find_nocase(h[kStation], " Station");
+  ch.station_name = std::string(trim(h[kStation].substr(0, station)));
+  if (station != std::string::npos) {
+    // "Station   37.485 N 45.891 E   Altitude": each number and its letter.
+    std::istringstream words(h[kStation].substr(station + 8));
+    std::string lat, north, lon, east;
+    if (words >> lat >> north >> lon >> east) set_place(ch, place_of(lat + " " + north, lon + " " + east));
+  }
   std::string_view title = h[kTitle];
   if (const std::size_t name = find_nocase(title, "FILE:"); name != std::string_view::npos)
     ch.record_id = std::string(trim(title.substr(name + 5)));

@@ -108,6 +108,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   base.interval = dt;
   base.unit = "gal";
   base.station_code = text("#StationCode");
+  set_place(base, place_of(text("#StationLatitude(N)"), text("#StationLongitude(E)")));
   base.station_name = text("#StationName");
   base.processing = "uncorrected";  // the offset removed, nothing else
   if (auto t = zoned_time(header, "#StartTime")) set_start(base, *t);

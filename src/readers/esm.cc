@@ -88,6 +88,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   ch.network = value("NETWORK");
   ch.station_code = value("STATION_CODE");
   ch.station_name = value("STATION_NAME");
+  set_place(ch, place_of(value("STATION_LATITUDE_DEGREE"), value("STATION_LONGITUDE_DEGREE")));
   ch.location = value("LOCATION");
   ch.number = value("STREAM");
   ch.orientation_text = ch.number;

@@ -98,12 +98,7 @@ std::size_t block_size(TextFile& file, double slot, long line, const char* what)
 }
 
 void read_component(TextFile& file, const std::string& first, std::vector<Channel>& channels, int number) {
-  Channel ch;
-  ch.source = file.path();
-  ch.line = file.line_number();
-  ch.format = "geonet";
-  ch.number = std::to_string(number);
-  ch.header_lines.push_back(first);
+  Channel ch = channel_from(file, "geonet", number, first);
   read_lines(file, kHeaderLines, ch.header_lines, "a component's header");
   const std::vector<std::string>& text = ch.header_lines;
   std::vector<double> ints = header_numbers(file, text, kTextLines, kIntegerLines, ch.line);

@@ -17,8 +17,9 @@ using ReadInput = std::function<void(const std::string& path, std::vector<Channe
 // The --help lines of the mode.
 inline constexpr const char* kIdentifyUsage =
     "\n"
-    "kvb-split --identify FILE... reads each FILE and prints, as one JSON object,\n"
-    "its format, kind (acceleration, companion, response or unknown) and channels.\n";
+    "kvb-split --identify [--sac-unit UNIT] FILE... reads each FILE and prints, as\n"
+    "one JSON object, its format, kind (acceleration, companion, response or\n"
+    "unknown) and channels.\n";
 
 // Prints {"files": [...]} on stdout; 0, or 2 when no file is given, or 1
 // when standard output cannot be written.

@@ -195,6 +195,32 @@ std::optional<double> whole_number(std::string_view word) {
 
 }  // namespace
 
+namespace {
+
+// Degrees, negative towards south and west: "99.85157 LONG. W" -> -99.85157.
+std::optional<double> signed_degrees(std::string_view text) {
+  text = trim(text);
+  std::size_t end = 0;
+  while (end < text.size() && (digit(text[end]) || text[end] == '.' || (end == 0 && text[end] == '-'))) ++end;
+  std::optional<double> value = parse_number(text.substr(0, end));
+  if (!value) return std::nullopt;
+  const std::size_t last = text.find_last_of(' ');
+  const std::string_view word = end < text.size() && is_alpha(text[end])                    ? text.substr(end, 1)
+                                : last != std::string_view::npos && last + 2 == text.size() ? text.substr(last + 1)
+                                                                                            : std::string_view();
+  const char hemisphere = word.empty() ? 'n' : lower(word[0]);
+  if (std::string_view("nsew").find(hemisphere) == std::string_view::npos) return std::nullopt;
+  return hemisphere == 's' || hemisphere == 'w' ? -*value : *value;
+}
+
+}  // namespace
+
+std::optional<Coordinates> place_of(std::string_view latitude, std::string_view longitude) {
+  std::optional<double> lat = signed_degrees(latitude), lon = signed_degrees(longitude);
+  if (!lat || !lon || std::fabs(*lat) > 90 || std::fabs(*lon) > 180) return std::nullopt;
+  return Coordinates{*lat, *lon};
+}
+
 void set_place(Channel& ch, const std::optional<Coordinates>& place) {
   if (!place) return;
   ch.latitude = place->latitude;

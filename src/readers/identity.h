@@ -56,6 +56,11 @@ struct Coordinates {
 // minutes and seconds) or signed ("34.063  -117.785"). Nothing where the
 // text has none, or values beyond ±90 and ±180.
 std::optional<Coordinates> coordinates_in(std::string_view text);
+// The place of a latitude and a longitude written apart, each a number and
+// its hemisphere letter where it has one, after it or as the last word:
+// "37.634900" and "22.729300", "37.87470N" and "27.59223E", "16.84851 LAT. N"
+// and "99.85157 LONG. W". Nothing where either is not, or beyond ±90 and ±180.
+std::optional<Coordinates> place_of(std::string_view latitude, std::string_view longitude);
 // The channel's station at the place, where there is one.
 void set_place(Channel& ch, const std::optional<Coordinates>& place);
 

@@ -17,15 +17,16 @@
 #include "readers/smc.h"
 #include "readers/stationxml.h"
 #include "readers/unam.h"
+#include "readers/usc.h"
 
 namespace kvb {
 
 const std::vector<AgencyFormat>& formats() {
-  // USGS SMC, COSMOS, K-NET, PEER and GeoNet come before the CSMIP volumes.
+  // USGS SMC, COSMOS, K-NET, PEER, GeoNet and USC come before the CSMIP volumes.
   static const std::vector<AgencyFormat> all = {
-      kSmcFormat,     kCosmosFormat,  kKnetFormat, kPeerFormat,  kGeonetFormat,
-      kCsmipV2Format, kCsmipV1Format, kEsmFormat,  kAfadFormat,  kCwbFormat,
-      kUnamFormat,    kSacFormat,     kBhrcFormat, kMseedFormat, kStationXmlFormat,
+      kSmcFormat,     kCosmosFormat,  kKnetFormat,  kPeerFormat,       kGeonetFormat, kUscFormat,
+      kCsmipV2Format, kCsmipV1Format, kEsmFormat,   kAfadFormat,       kCwbFormat,    kUnamFormat,
+      kSacFormat,     kBhrcFormat,    kMseedFormat, kStationXmlFormat,
   };
   return all;
 }

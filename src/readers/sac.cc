@@ -15,6 +15,7 @@
 #include "readers/text_fields.h"
 #include "record/sample_limits.h"
 #include "record/split_error.h"
+#include "record/standard_gravity.h"
 
 namespace kvb {
 
@@ -25,7 +26,17 @@ constexpr float kUndefined = -12345.0f;
 constexpr std::int32_t kUndefinedInt = -12345;
 
 // Words of the header: floats from 0, integers from 70, text from byte 440.
-enum Float { kDelta = 0, kScale = 3, kBegin = 5, kOrigin = 7, kMagnitude = 39, kAzimuth = 57, kIncidence = 58 };
+enum Float {
+  kDelta = 0,
+  kScale = 3,
+  kBegin = 5,
+  kOrigin = 7,
+  kLatitude = 31,
+  kLongitude = 32,
+  kMagnitude = 39,
+  kAzimuth = 57,
+  kIncidence = 58
+};
 enum Int {
   kYear = 70,
   kJulianDay,
@@ -49,6 +60,11 @@ constexpr double kNanometre = 1e-7;
 // A peak below the component file's 0.001 cm/s² is no strong-motion record in
 // SAC's unit: its samples are in another.
 constexpr double kLeastPeak = 0.001;
+
+constexpr SacUnit kUnits[] = {{"g", kStandardGravity}, {"m/s2", 100}, {"cm/s2", 1}, {"nm/s2", kNanometre}};
+constexpr std::string_view kUnitOption = "--sac-unit UNIT (g, m/s2, cm/s2, nm/s2) states the unit";
+// --sac-unit, for every file the run reads.
+std::optional<SacUnit> stated_unit;
 
 class Header {
  public:
@@ -98,6 +114,14 @@ std::string number(double v) {
   return text;
 }
 
+// A header float as the decimal of seven digits it stands for: DELTA 0.02 is
+// 0.0199999995529651641845703125 in a float.
+double seven_digits(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.7g", v);
+  return std::strtod(text, nullptr);
+}
+
 bool recognise(const std::vector<std::string>&) { return false; }  // by is_sac, from the bytes
 
 // The channel's orientation: from CMPINC and CMPAZ where the header has
@@ -126,11 +150,7 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   ch.source = file.path();
   ch.line = 1;
   ch.format = "sac";
-  // DELTA is a float: 0.02 is 0.0199999995529651641845703125 in it. The
-  // interval is the decimal of seven digits it stands for.
-  char delta[32];
-  std::snprintf(delta, sizeof delta, "%.7g", static_cast<double>(h.real(kDelta)));
-  ch.interval = checked_interval(file, 1, std::strtod(delta, nullptr));
+  ch.interval = checked_interval(file, 1, seven_digits(h.real(kDelta)));
   const double most = static_cast<double>((bytes.size() - kHeaderBytes) / 4);
   if (!(h.integer(kPoints) >= 1 && h.integer(kPoints) <= most)) {
     fail(file, "NPTS " + std::to_string(h.integer(kPoints)) + " is not from 1 to the " +
@@ -143,19 +163,22 @@ void read(TextFile& file, std::vector<Channel>& channels) {
 
   switch (h.integer(kDependent)) {
     case kAcceleration: break;
+    case kUnknown:
+    case kUndefinedInt:
+      if (stated_unit) break;
+      fail(file, "the SAC file's samples are of no stated unit (IDEP " + std::to_string(h.integer(kDependent)) + "); " +
+                     std::string(kUnitOption) + " where they are acceleration");
     case kDisplacement:
     case kVelocity: fail(file, "the SAC file holds displacement or velocity (IDEP), not acceleration");
-    case kUnknown:
     case kVolts:
-    case kUndefinedInt:
     default:
       fail(file, "the SAC file's samples are counts or of no stated unit (IDEP " +
                      std::to_string(h.integer(kDependent)) +
                      "); counts need the instrument's sensitivity, which a SAC header does not carry: "
                      "convert them to acceleration (IDEP IACC, nm/s²) first");
   }
-  ch.unit = "nm/s²";
-  ch.to_cm_s2 = kNanometre;
+  ch.unit = stated_unit ? std::string(stated_unit->name) + " (--sac-unit)" : "nm/s²";
+  ch.to_cm_s2 = stated_unit ? stated_unit->to_cm_s2 : kNanometre;
 
   ch.network = h.text(kNetwork);
   ch.station_code = h.text(kStation);
@@ -166,6 +189,9 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   if (!o) fail(file, "cannot tell the orientation from CMPINC, CMPAZ nor the channel " + quoted(ch.number));
   ch.orientation = *o;
   ch.magnitude = plausible_magnitude(h.defined(kMagnitude));
+  const std::optional<double> latitude = h.defined(kLatitude), longitude = h.defined(kLongitude);
+  if (latitude && longitude && std::fabs(*latitude) <= 90 && std::fabs(*longitude) <= 180)
+    set_place(ch, Coordinates{seven_digits(*latitude), seven_digits(*longitude)});
   ch.processing = "uncorrected";  // a SAC header says nothing of processing
 
   // The reference time, and the first sample B seconds after it.
@@ -197,9 +223,11 @@ void read(TextFile& file, std::vector<Channel>& channels) {
     ch.samples.push_back(v);
   }
   if (peak < kLeastPeak) {
-    fail(file, "read in SAC's unit of acceleration (nm/s²) the peak is " + number(peak) +
+    fail(file, "read in " + (stated_unit ? std::string(stated_unit->name) : "SAC's unit of acceleration (nm/s²)") +
+                   " the peak is " + number(peak) +
                    " cm/s², below the component file's 0.001 cm/s²: the header does not say its unit, and "
-                   "the samples are in another (g, m/s²); convert them to nm/s² first");
+                   "the samples are in another (g, m/s²); " +
+                   std::string(kUnitOption));
   }
   channels.push_back(std::move(ch));
 }
@@ -212,6 +240,14 @@ bool is_sac(std::string_view bytes) {
   const Header h(bytes, *swapped);
   return h.integer(kFileType) == kTimeSeries && h.real(kDelta) > 0 && h.integer(kPoints) > 0;
 }
+
+std::optional<SacUnit> sac_unit_named(std::string_view name) {
+  for (const SacUnit& u : kUnits)
+    if (u.name == name) return u;
+  return std::nullopt;
+}
+
+void read_sac_samples_in(std::optional<SacUnit> unit) { stated_unit = unit; }
 
 const AgencyFormat kSacFormat = {"sac", "SAC binary, one channel a file, either byte order (acceleration in nm/s²)",
                                  recognise, read};

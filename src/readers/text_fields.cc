@@ -113,6 +113,16 @@ Channel start_channel(TextFile& file, std::string_view format, std::size_t count
   return ch;
 }
 
+Channel channel_from(const TextFile& file, std::string_view format, int number, const std::string& first) {
+  Channel ch;
+  ch.source = file.path();
+  ch.line = file.line_number();
+  ch.format = format;
+  ch.number = std::to_string(number);
+  ch.header_lines.push_back(first);
+  return ch;
+}
+
 bool read_block(TextFile& file, std::size_t width, std::size_t per_line, std::size_t count,
                 const std::function<void(double)>& each, std::vector<std::string>* lines) {
   std::size_t read = 0;

@@ -52,6 +52,10 @@ std::size_t checked_count(const TextFile& file, long line, double value, std::st
 // A channel of the named format whose header is the file's next count lines.
 Channel start_channel(TextFile& file, std::string_view format, std::size_t count);
 
+// A channel of the named format and number whose header begins with first,
+// the file's current line.
+Channel channel_from(const TextFile& file, std::string_view format, int number, const std::string& first);
+
 // Reads lines until lines holds count of them; fails naming what the file
 // ends inside when it ends first.
 void read_lines(TextFile& file, std::size_t count, std::vector<std::string>& lines, std::string_view inside);

@@ -95,6 +95,15 @@ void read(TextFile& file, std::vector<Channel>& channels) {
   base.unit = "gal";
   base.station_code = value("CLAVE DE LA ESTACION");
   base.station_name = value("NOMBRE DE LA ESTACION");
+  // "COORDENADAS DE LA ESTACION : 16.84851 LAT. N", the longitude on the next
+  // line after a colon alone: ": 99.85157 LONG. W".
+  std::size_t place_at = 0;
+  if (auto latitude = value_of(header, "COORDENADAS DE LA ESTACION", &place_at);
+      latitude && place_at + 1 < header.size()) {
+    const std::string_view next = header[place_at + 1];
+    if (const std::size_t colon = next.find(':'); colon != std::string_view::npos && is_blank(next.substr(0, colon)))
+      set_place(base, place_of(*latitude, next.substr(colon + 1)));
+  }
   base.processing = "uncorrected";
   std::string magnitude = value("MAGNITUD(ES)");  // "/M=7.1", "/Ms=6.0/Mc=5.8"
   if (std::size_t eq = magnitude.find('='); eq != std::string::npos) {

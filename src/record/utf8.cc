@@ -1,5 +1,7 @@
 #include "record/utf8.h"
 
+#include <utility>
+
 namespace kvb {
 
 namespace {
@@ -29,9 +31,12 @@ std::size_t sequence(std::string_view text, std::size_t at, char32_t& point) {
 
 bool control(char32_t point) { return point < 0x20 || (point >= 0x7F && point <= 0x9F); }
 
-}  // namespace
-
-std::string as_utf8(std::string_view text) {
+// The text as valid UTF-8, bytes outside it read as Latin-1 or, where
+// turkish, ISO-8859-9.
+std::string decoded(std::string_view text, bool turkish) {
+  // ISO-8859-9's letters where Latin-1 has others.
+  static constexpr std::pair<unsigned char, char16_t> kTurkish[] = {{0xD0, u'Ğ'}, {0xDD, u'İ'}, {0xDE, u'Ş'},
+                                                                    {0xF0, u'ğ'}, {0xFD, u'ı'}, {0xFE, u'ş'}};
   std::string out;
   for (std::size_t at = 0; at < text.size();) {
     char32_t point = 0;
@@ -41,15 +46,24 @@ std::string as_utf8(std::string_view text) {
       continue;
     }
     const auto byte = static_cast<unsigned char>(text[at++]);
+    char16_t letter = byte;
+    for (const auto& [code, turkish_letter] : kTurkish)
+      if (turkish && byte == code) letter = turkish_letter;
     if (byte < 0xA0) {
       out += "\xEF\xBF\xBD";
     } else {
-      out += static_cast<char>(0xC0 | (byte >> 6));
-      out += static_cast<char>(0x80 | (byte & 0x3F));
+      out += static_cast<char>(0xC0 | (letter >> 6));
+      out += static_cast<char>(0x80 | (letter & 0x3F));
     }
   }
   return out;
 }
+
+}  // namespace
+
+std::string as_utf8(std::string_view text) { return decoded(text, false); }
+
+std::string turkish_as_utf8(std::string_view text) { return decoded(text, true); }
 
 std::string without_controls(std::string_view text) {
   std::string out;

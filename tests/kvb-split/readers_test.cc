@@ -19,6 +19,7 @@
 #include "generators/sac.h"
 #include "generators/smc.h"
 #include "generators/unam.h"
+#include "generators/usc.h"
 #include "read_format.h"
 #include "readers/afad.h"
 #include "readers/bhrc.h"
@@ -34,6 +35,7 @@
 #include "readers/sac.h"
 #include "readers/smc.h"
 #include "readers/unam.h"
+#include "readers/usc.h"
 
 using namespace kvb;
 
@@ -76,40 +78,57 @@ TEST(Readers, GiveTheRecordsIdentity) {
   pdt.replace(pdt.find("SYNTHETIC PROCESSING"), 20, "WHITTIER EARTHQUAKE ");
   pdt.replace(pdt.find("ML:  NONE."), 10, "ML=6.1(CIT)");
   const std::vector<double> g = {0.001, -0.002, 0.003};
-  for (const Case& c : std::vector<Case>{
-           {"csmip v2", kCsmipV2Format, volume_file(three(false), {}), "r.v2",
-            "12345|Synthetic Creek|||-|2024-01-02T18:00:00.000Z||corrected|0.300000-40.000000|40.000000 -120.000000"},
-           {"csmip v2, local zone", kCsmipV2Format, pdt, "r.v2",
-            "12345|SYNTHETIC CREEK|WHITTIER EARTHQUAKE||6.100000|2024-01-02T10:00:00.500-07:00||corrected|"
-            "0.300000-40.000000|40.000000 -120.000000"},
-           {"csmip v1", kCsmipV1Format, volume_file(three(false), v1), "r.v1",
-            "12345|Synthetic Creek|||-|2024-01-02T18:00:00.000Z||uncorrected|---|40.000000 -120.000000"},
-           {"peer", kPeerFormat, peer_file(g, {}), "RSN77_SYN_SYN067.AT2",
-            "|Synthetic Creek|Synthetic|2024-01-02|-||RSN77|corrected|---|- -"},
-           {"smc", kSmcFormat, smc_file({1, 2, 3, 4, 5, 6, 7, 8}, smc), "r.smc",
-            "SYN0|Synthetic Flats|Synthetic event|1999-12-31|6.100000|1999-12-31T23:59:58.250Z||uncorrected|---|- -"},
-           {"cosmos", kCosmosFormat, cosmos_file({{360, "360 deg", "", {1, 2, 3}}}, {}), "r.v2c",
-            "XX-SYN1|Synthetic Creek, CA|Synthetic Earthquake|2024-01-02|5.000000|2024-01-02T18:00:05.250Z||corrected|"
-            "0.100000-40.000000|40.000000 -120.000000"},
-           {"geonet", kGeonetFormat, geonet_file({{"S16W", 196, {1, 2, 3}}}, {}), "r.V2A",
-            "SYNT|Synthetic District Council||2018-02-12|4.170000|2018-02-12T21:15:54.000Z||corrected|"
-            "0.250000-24.500000|-39.943889 176.584444"},
-           {"k-net", kKnetFormat, knet_file({1, 2, 3}, knet), "SYN0010203.NS",
-            "SYN001|||2001-02-02|5.000000|2001-02-03T04:05:05.000+09:00||uncorrected|---|35.100000 139.100000"},
-           {"esm", kEsmFormat, esm_file(g, {}), "XX.SYN1..HNE.D.20240102.180000.C.ACC.ASC",
-            "SYN1|Town Hall,Synthetic|SYNTHETIC|2024-01-02|4.600000|2024-01-02T18:00:05.250Z||corrected|"
-            "0.100000-30.000000|- -"},
-           {"cwb", kCwbFormat, cwb_file({g, g, g}, {}), "1-SYN.dat",
-            "SYN|Synthetic||2024-01-02|6.000000|2024-01-03T02:00:05.250+08:00||uncorrected|---|- -"},
-           {"unam", kUnamFormat, unam_file({g, g, g}, {}), "SYNT2401.021",
-            "SYNT|SYNTHETIC CENTRO||2024-01-02|7.100000|2024-01-02T18:14:18.000Z||uncorrected|---|- -"},
-           {"sac", kSacFormat, sac_file({1e7f, -2e7f}, {}), "XX.SYN1.00.HNE.sac",
-            "SYN1||SYNTHETIC EVENT|2024-01-02|5.500000|2024-01-02T18:00:05.250Z||uncorrected|---|- -"},
-           {"bhrc", kBhrcFormat, bhrc_file({{"L1", g}}, {}), "9999-1.V1",
-            "|Synthetic Town||2024-01-02|6.100000||9999/01|uncorrected|---|- -"},
-           {"afad", kAfadFormat, afad_file({g, g, g}, {}), "20240102180000_0921.txt",
-            "0921|SYNTHETIC DEVLET HASTANESI||2024-01-02|6.500000|2024-01-02T18:00:05.250Z||uncorrected|---|- -"},
-       }) {
+  // Each format's station place, as its header writes it.
+  auto with = [](std::string bytes, const std::vector<std::pair<std::string, std::string>>& changes) {
+    for (const auto& [from, to] : changes) bytes.replace(bytes.find(from), from.size(), to);
+    return bytes;
+  };
+  SacOptions placed;
+  placed.latitude = 34.063694f, placed.longitude = -118.336334f;
+  for (
+      const Case& c : std::vector<Case>{
+          {"csmip v2", kCsmipV2Format, volume_file(three(false), {}), "r.v2",
+           "12345|Synthetic Creek|||-|2024-01-02T18:00:00.000Z||corrected|0.300000-40.000000|40.000000 -120.000000"},
+          {"csmip v2, local zone", kCsmipV2Format, pdt, "r.v2",
+           "12345|SYNTHETIC CREEK|WHITTIER EARTHQUAKE||6.100000|2024-01-02T10:00:00.500-07:00||corrected|"
+           "0.300000-40.000000|40.000000 -120.000000"},
+          {"csmip v1", kCsmipV1Format, volume_file(three(false), v1), "r.v1",
+           "12345|Synthetic Creek|||-|2024-01-02T18:00:00.000Z||uncorrected|---|40.000000 -120.000000"},
+          {"peer", kPeerFormat, peer_file(g, {}), "RSN77_SYN_SYN067.AT2",
+           "|Synthetic Creek|Synthetic|2024-01-02|-||RSN77|corrected|---|- -"},
+          {"smc", kSmcFormat, smc_file({1, 2, 3, 4, 5, 6, 7, 8}, smc), "r.smc",
+           "SYN0|Synthetic Flats|Synthetic event|1999-12-31|6.100000|1999-12-31T23:59:58.250Z||uncorrected|---|- -"},
+          {"cosmos", kCosmosFormat, cosmos_file({{360, "360 deg", "", {1, 2, 3}}}, {}), "r.v2c",
+           "XX-SYN1|Synthetic Creek, CA|Synthetic Earthquake|2024-01-02|5.000000|2024-01-02T18:00:05.250Z||corrected|"
+           "0.100000-40.000000|40.000000 -120.000000"},
+          {"geonet", kGeonetFormat, geonet_file({{"S16W", 196, {1, 2, 3}}}, {}), "r.V2A",
+           "SYNT|Synthetic District Council||2018-02-12|4.170000|2018-02-12T21:15:54.000Z||corrected|"
+           "0.250000-24.500000|-39.943889 176.584444"},
+          {"k-net", kKnetFormat, knet_file({1, 2, 3}, knet), "SYN0010203.NS",
+           "SYN001|||2001-02-02|5.000000|2001-02-03T04:05:05.000+09:00||uncorrected|---|35.100000 139.100000"},
+          {"esm", kEsmFormat, esm_file(g, {}), "XX.SYN1..HNE.D.20240102.180000.C.ACC.ASC",
+           "SYN1|Town Hall,Synthetic|SYNTHETIC|2024-01-02|4.600000|2024-01-02T18:00:05.250Z||corrected|"
+           "0.100000-30.000000|37.634900 22.729300"},
+          {"cwb", kCwbFormat, cwb_file({g, g, g}, {}), "1-SYN.dat",
+           "SYN|Synthetic||2024-01-02|6.000000|2024-01-03T02:00:05.250+08:00||uncorrected|---|22.381000 120.857000"},
+          {"unam", kUnamFormat,
+           with(unam_file({g, g, g}, {}), {{"LOCALIZACION DE LA ESTACION", "COORDENADAS DE LA ESTACION "},
+                                           {"AV. SINTETICA", "16.84851 LAT. N"},
+                                           {"ACAPULCO, GUERRERO.", "99.85157 LONG. W"}}),
+           "SYNT2401.021",
+           "SYNT|SYNTHETIC CENTRO||2024-01-02|7.100000|2024-01-02T18:14:18.000Z||uncorrected|---|16.848510 -99.851570"},
+          {"sac", kSacFormat, sac_file({1e7f, -2e7f}, placed), "XX.SYN1.00.HNE.sac",
+           "SYN1||SYNTHETIC EVENT|2024-01-02|5.500000|2024-01-02T18:00:05.250Z||uncorrected|---|34.063690 -118.336300"},
+          {"bhrc", kBhrcFormat, bhrc_file({{"L1", g}}, {}), "9999-1.V1",
+           "|Synthetic Town||2024-01-02|6.100000||9999/01|uncorrected|---|37.485000 45.891000"},
+          {"afad", kAfadFormat, with(afad_file({g, g, g}, {}), {{"SYNTHETIC DEVLET", "AYD\xFDN DEVLET"}}),
+           "20240102180000_0921.txt",  // ISO-8859-9: 0xFD is ı
+           "0921|AYDıN DEVLET HASTANESI||2024-01-02|6.500000|2024-01-02T18:00:05.250Z||uncorrected|---|37.874700 "
+           "27.592230"},
+          {"usc", kUscFormat, usc_file(g, {}), "017m30cc.y0a",
+           "0099|1 SYNTHETIC ROAD, SYNTHETIC TOWN, CA|SYNTHETIC EARTHQUAKE|2024-01-02|6.100000|||uncorrected|---|"
+           "34.419167 -118.426111"},
+      }) {
     SCOPED_TRACE(c.name);
     ReadResult r = read_as(c.format, c.bytes, c.path);
     ASSERT_EQ("", r.error);

@@ -67,14 +67,14 @@ TEST(SacReader, RefusesWhatItCannotUse) {
     std::string error;
   };
   SacOptions counts, velocity, many, tiny, slow, trailing, code;
-  counts.dependent = 5, velocity.dependent = 7;
+  counts.dependent = 50, velocity.dependent = 7;
   many.points = 1000000000;
   tiny.delta = 1e-12f, slow.delta = 1000;
   trailing.trailing = "junk";
   code.channel = "ABC";
   const std::vector<float> g = {0.04f, -0.03f, 1.0f};
   for (const Case& c : std::vector<Case>{
-           {"counts", counts, kNanometres, "rec: the SAC file's samples are counts or of no stated unit (IDEP 5)"},
+           {"counts", counts, kNanometres, "rec: the SAC file's samples are counts or of no stated unit (IDEP 50)"},
            {"velocity", velocity, kNanometres, "rec: the SAC file holds displacement or velocity (IDEP), not"},
            {"NPTS past the file", many, kNanometres, "rec: NPTS 1000000000 is not from 1 to the 4 samples"},
            {"DELTA 1e-12", tiny, kNanometres, "rec:1: the sample interval 1e-12 s is not between 1 µs and 10 s"},
@@ -86,6 +86,45 @@ TEST(SacReader, RefusesWhatItCannotUse) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.error, read_as(kSacFormat, sac_file(c.samples, c.opt)).error.substr(0, c.error.size()));
   }
+}
+
+TEST(SacReader, TakesTheUnitItIsToldWhereTheHeaderSaysNone) {
+  struct Case {
+    const char* name;
+    const char* unit;  // --sac-unit, or null
+    std::int32_t dependent;
+    std::string error;  // empty: read in the unit, which the channel names
+  };
+  const std::vector<float> g = {0.04f, -0.03f, 1.0f};
+  for (const Case& c : std::vector<Case>{
+           {"IACC in g", "g", 8, ""},
+           {"no unit, in m/s2", "m/s2", 5, ""},
+           {"unset IDEP, in cm/s2", "cm/s2", -12345, ""},
+           {"no unit, none told", nullptr, 5,
+            "rec: the SAC file's samples are of no stated unit (IDEP 5); --sac-unit UNIT (g, m/s2, cm/s2, nm/s2) "
+            "states the unit where they are acceleration"},
+           {"IACC in g, none told", nullptr, 8, "the samples are in another (g, m/s²); --sac-unit UNIT"},
+           {"velocity whatever told", "g", 7, "rec: the SAC file holds displacement or velocity"},
+           {"g told of nm/s²", "nm/s2", 8, "rec: read in nm/s2 the peak is 1e-07 cm/s²"}}) {
+    SCOPED_TRACE(c.name);
+    const std::optional<SacUnit> unit = c.unit ? sac_unit_named(c.unit) : std::nullopt;
+    ASSERT_EQ(c.unit != nullptr, unit.has_value());
+    SacOptions opt;
+    opt.dependent = c.dependent;
+    read_sac_samples_in(unit);
+    ReadResult r = read_as(kSacFormat, sac_file(g, opt));
+    read_sac_samples_in(std::nullopt);
+    if (!c.error.empty()) {
+      EXPECT_NE(std::string::npos, r.error.find(c.error)) << r.error;
+      continue;
+    }
+    ASSERT_EQ("", r.error);
+    const Channel& ch = r.channels.at(0);
+    EXPECT_EQ(std::string(c.unit) + " (--sac-unit)", ch.unit);
+    for (std::size_t k = 0; k < g.size(); ++k) EXPECT_DOUBLE_EQ(g[k] * unit->to_cm_s2, ch.samples[k]);
+  }
+  EXPECT_EQ(980.665, sac_unit_named("g")->to_cm_s2);
+  EXPECT_EQ(100, sac_unit_named("m/s2")->to_cm_s2);
 }
 
 }  // namespace

@@ -556,6 +556,8 @@ TEST(KvbSplit, UsageErrorsExitWithTwo) {
             "kvb-split: --channels with two horizontals needs --missing-vertical zeros\n"},
            {{"--resample=cubic", "a.v2"}, 2, "kvb-split: --resample takes linear or band-limited, not cubic\n"},
            {{"-c", "1,2,x y", "a.v2"}, 2, "kvb-split: --channels takes three channel numbers"},
+           {{"--sac-unit", "gal", "a.sac"}, 2, "kvb-split: --sac-unit takes g, m/s2, cm/s2 or nm/s2, not gal\n"},
+           {{"--identify", "--sac-unit", "mg", "a.sac"}, 2, "kvb-split: --sac-unit takes g, m/s2, cm/s2 or nm/s2"},
            {{"--help"}, 0, ""},
            {{"--version"}, 0, ""},
        }) {

@@ -481,6 +481,17 @@ TEST(Utf8, RecordFileTextAndTitles) {
   }
 }
 
+TEST(TurkishAsUtf8, ReadsIso8859_9WhereLatin1HasOtherLetters) {
+  for (const auto& [in, out] :
+       std::vector<std::pair<std::string, std::string>>{{"AYD\xFDN", "AYDıN"},                     // AFAD's place names
+                                                        {"\xDD\xDE\xD0 \xF0\xFE\xFD", "İŞĞ ğşı"},  // the six letters
+                                                        {"\xC7\xD6\xDC\xE7\xF6\xFC", "ÇÖÜçöü"},    // as in Latin-1
+                                                        {"İSTANBUL Ş", "İSTANBUL Ş"},              // UTF-8 stays
+                                                        {"a\x80", "a\xEF\xBF\xBD"}}) {             // C1
+    EXPECT_EQ(out, turkish_as_utf8(in)) << in;
+  }
+}
+
 TEST(Escaped, KeepsPrintableTextAndEscapesEveryControlAndStrayByte) {
   struct Case {
     std::string in, out;

@@ -37,7 +37,9 @@ std::string sac_file(const std::vector<float>& samples, const SacOptions& opt) {
     if (k == 0) v = opt.delta;
     if (k == 5) v = opt.begin;
     if (k == 7) v = -4.75f;  // O: the origin before the reference time
-    if (k == 39) v = 5.5f;   // MAG
+    if (k == 31) v = opt.latitude;
+    if (k == 32) v = opt.longitude;
+    if (k == 39) v = 5.5f;  // MAG
     if (k == 57) v = opt.azimuth;
     if (k == 58) v = opt.incidence;
     w.real(v);

@@ -17,6 +17,8 @@ struct SacOptions {
   float begin = 0.25f;          // B: the first sample's seconds after the reference time
   float incidence = -12345.0f;  // CMPINC; undefined: the orientation from the channel code
   float azimuth = -12345.0f;    // CMPAZ
+  float latitude = -12345.0f;   // STLA
+  float longitude = -12345.0f;  // STLO
   std::string channel = "HNE";  // KCMPNM
   std::string location = "00";  // KHOLE
   std::string trailing;         // bytes after the samples
