@@ -506,8 +506,7 @@ int split(const Options& opt) {
   out.finish_temp(temps.back(), kRecordFileName);
   std::FILE* whole = nullptr;
   temps.push_back(out.create_temp(whole));
-  const std::string table = full_record_text(facts.full);
-  std::fwrite(table.data(), 1, table.size(), whole);
+  write_full_record(facts.full, [&](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), whole); });
   out.finish_temp(temps.back(), kFullRecordFileName);
 
   // What goes where is said before the files are placed: a run that cannot

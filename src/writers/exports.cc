@@ -102,20 +102,23 @@ std::string csv_text(const RecordFolder& r, const Unit& unit) {
   return csv_table(r.components, r.time_step, r.start, unit);
 }
 
-std::string csv_table(const std::array<Component, 3>& components, double step, double start, const Unit& unit) {
+void csv_table(const std::array<Column, 3>& columns, double step, double start, const Unit& unit,
+               const std::function<void(std::string_view)>& put) {
   std::string out = "time_s";
   std::size_t rows = 0;
-  for (const Component& c : components) {
-    out += "," + c.name + "_" + unit.token;
-    rows = std::max(rows, c.samples.size());
+  for (const Column& c : columns) {
+    out += "," + std::string(c.name) + "_" + unit.token;
+    rows = std::max(rows, c.samples->size());
   }
   out += "\n";
-  out.reserve(out.size() + rows * 48);
   const int decimals = std::max(decimals_of(step), decimals_of(start));
   // A row at a time in one buffer: the time as printf's "%.*f" writes it (from
   // whole units of the last decimal, or to_chars with a precision, which is
   // printf's rounding without the format's parsing: up to 320 characters for the
-  // largest double); each sample's shortest text, at most 24.
+  // largest double); each sample's shortest text, at most 24. The rows go to
+  // put in pieces of some 64 KiB.
+  constexpr std::size_t kPiece = 1 << 16;
+  out.reserve(kPiece + 512);
   char row[512];
   const std::int64_t units = step_units(step, start, decimals, rows);
   for (std::size_t k = 0; k < rows; ++k) {
@@ -123,13 +126,25 @@ std::string csv_table(const std::array<Component, 3>& components, double step, d
                         : std::to_chars(row, row + 350, start + static_cast<double>(k) * step, std::chars_format::fixed,
                                         decimals)
                               .ptr;
-    for (const Component& c : components) {
+    for (const Column& c : columns) {
       *p++ = ',';
-      p = std::to_chars(p, p + 32, k < c.samples.size() ? c.samples[k] / unit.cm_s2 : 0.0).ptr;
+      p = std::to_chars(p, p + 32, k < c.samples->size() ? (*c.samples)[k] / unit.cm_s2 : 0.0).ptr;
     }
     *p++ = '\n';
     out.append(row, p);
+    if (out.size() >= kPiece) {
+      put(out);
+      out.clear();
+    }
   }
+  put(out);
+}
+
+std::string csv_table(const std::array<Component, 3>& components, double step, double start, const Unit& unit) {
+  std::string out;
+  csv_table({Column{components[0].name, &components[0].samples}, Column{components[1].name, &components[1].samples},
+             Column{components[2].name, &components[2].samples}},
+            step, start, unit, [&](std::string_view piece) { out += piece; });
   return out;
 }
 

@@ -2,6 +2,7 @@
 // a CSV with a time column, and the PEER layout.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,13 @@ std::string csv_text(const RecordFolder& r, const Unit& unit);
 // header "time_s,N00_g,...", the time with as many decimals as step and start
 // need, the values in their shortest text; a shorter component ends in zeros.
 std::string csv_table(const std::array<Component, 3>& components, double step, double start, const Unit& unit);
+// The same handed to put in pieces, of columns named and held elsewhere.
+struct Column {
+  std::string_view name;               // "N00"
+  const std::vector<double>* samples;  // cm/s²
+};
+void csv_table(const std::array<Column, 3>& columns, double step, double start, const Unit& unit,
+               const std::function<void(std::string_view)>& put);
 
 // "N00.AT2", or "RSN763_N00.AT2" for a record the agency names (PEER's record
 // number, which a PEER reader takes from the file's name): four header lines,
