@@ -109,7 +109,9 @@ void run(const std::uint8_t* head, std::string_view files) {
   if (!(facts.csv_time_step > 0 && std::isfinite(facts.csv_time_step))) std::abort();
   for (std::size_t c = 0; c < 3; ++c) {
     if (chosen[c].samples.size() > layout::kRealSamples) std::abort();
-    check_writable(chosen[c], facts.resampled == ResampleMethod::kBandLimited);
+    // Band-limited resampling and the processing filter may overshoot a
+    // sample that fitted; the writer must then refuse it.
+    check_writable(chosen[c], facts.resampled == ResampleMethod::kBandLimited || facts.processing.has_value());
     facts.components[c].file = layout::kNames[c];
   }
   if (!nlohmann::json::accept(record_json(facts))) std::abort();

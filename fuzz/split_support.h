@@ -20,7 +20,7 @@ void read_with(const kvb::AgencyFormat& format, kvb::TextFile& file, const kvb::
 
 // Aborts unless every sample fits a component field, the channel has a time
 // for each sample or none, and the component file can be written. With
-// overshoot (band-limited resampling, which can carry a sample read near
-// the field's limit past it) a sample may not fit, and then the writer must
-// refuse it with a message.
+// overshoot (band-limited resampling or the processing filter, which can
+// carry a sample read near the field's limit past it) a sample may not fit,
+// and then the writer must refuse it with a message.
 void check_writable(const kvb::Channel& ch, bool overshoot = false);
