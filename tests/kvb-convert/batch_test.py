@@ -465,6 +465,19 @@ class Batch(unittest.TestCase):
         self.assertRegex(got.stdout, "ok SYN001_.*one horizontal: zeros")
         self.assertEqual(len(self.rows()), 2)
 
+    # --- SAC samples of no stated unit: refused with the option named, converted by it on a rerun
+    def test_sac_unit_given(self):
+        os.makedirs("in", exist_ok=True)
+        for c in ("HNE", "HNN", "HNZ"):
+            subprocess.run([MAKE, "sac", "in/SYN1.%s.sac" % c, c, "-", "3000"], check=True)
+        got = self.run_tool("--no-plot", "-o", "out", "in")
+        self.assertEqual(got.returncode, 1)
+        self.assertIn("--sac-unit UNIT (g, m/s2, cm/s2, nm/s2) states the unit", got.stdout)
+        got = self.run_tool("--no-plot", "--sac-unit", "g", "-o", "out", "in")
+        self.assertEqual(got.returncode, 0, got.stdout + got.stderr)
+        self.assertIn("ok SYN1_20240102 ", got.stdout)
+        self.assertIn("PGA 0.25 g (N00)", got.stdout)
+
     # --- 29.14: shares of a batch, merged by copying --------------------------------------
     def test_shards_merge_by_copying(self):
         for hour in (1, 2, 3):

@@ -6,6 +6,7 @@
 //   make_record_file cosmos FILE VOLUME STATION POINTS  (three channels; Volume 0 or 2)
 //   make_record_file mseed FILE LOC.CHA STATION POINTS  (one channel of network XX, 200 samples/s)
 //   make_record_file stationxml FILE LOC.CHA,... STATION 0  (HH? and the like a seismometer's, in M/S)
+//   make_record_file sac FILE CHANNEL - POINTS          (station SYN1, samples in g, no unit stated)
 // STATION names the PEER station or numbers the CSMIP one (five digits).
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,7 @@
 #include "generators/knet.h"
 #include "generators/mseed.h"
 #include "generators/peer.h"
+#include "generators/sac.h"
 
 namespace {
 
@@ -105,16 +107,29 @@ std::string stationxml(const std::string& codes, const std::string& station) {
   return kvb_test::stationxml(channels);
 }
 
+// Samples in g where the header says nothing of the unit (IDEP IUNKN), as
+// some networks write them.
+std::string sac(const char* channel, int points) {
+  std::vector<float> g;
+  for (int k = 0; k < points; ++k) g.push_back(static_cast<float>(0.05 * std::sin(0.07 * k) * (1 + k % 5)));
+  kvb_test::SacOptions opt;
+  opt.channel = channel;
+  opt.dependent = 5;
+  return kvb_test::sac_file(g, opt);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 6) {
-    std::fputs("usage: make_record_file peer|csmip|knet|cosmos|mseed|stationxml FILE COMPONENT|VOLUME STATION POINTS\n",
-               stderr);
+    std::fputs(
+        "usage: make_record_file peer|csmip|knet|cosmos|mseed|stationxml|sac FILE COMPONENT|VOLUME STATION POINTS\n",
+        stderr);
     return 2;
   }
   const int points = std::atoi(argv[5]);
-  const std::string text = std::strcmp(argv[1], "mseed") == 0        ? mseed(argv[3], argv[4], points)
+  const std::string text = std::strcmp(argv[1], "sac") == 0          ? sac(argv[3], points)
+                           : std::strcmp(argv[1], "mseed") == 0      ? mseed(argv[3], argv[4], points)
                            : std::strcmp(argv[1], "stationxml") == 0 ? stationxml(argv[3], argv[4])
                            : std::strcmp(argv[1], "peer") == 0       ? peer(argv[3], argv[4], points)
                            : std::strcmp(argv[1], "knet") == 0       ? knet(argv[3], argv[4], points)
