@@ -54,9 +54,3 @@ Motion motion_of(const std::vector<double>& accel, double dt) {
   }
   return m;
 }
-
-std::vector<double> velocity_of(std::span<const double> accel, double dt) {
-  std::vector<double> v(accel.size(), 0.0);
-  for (std::size_t k = 1; k < accel.size(); ++k) v[k] = v[k - 1] + dt * (accel[k - 1] + accel[k]) / 2;
-  return v;
-}

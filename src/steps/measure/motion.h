@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "readers/record_folder.h"
+#include "steps/measure/velocity.h"
 
 struct Motion {
   double pga = 0.0;             // cm/s², the largest |acceleration|
@@ -27,6 +28,3 @@ struct Motion {
 // the integral of |a| for a linear between samples (exact where a changes
 // sign between two samples).
 Motion motion_of(const std::vector<double>& accel, double dt);
-
-// The velocity at each sample by the trapezoidal rule, from rest.
-std::vector<double> velocity_of(std::span<const double> accel, double dt);
