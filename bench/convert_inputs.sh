@@ -6,7 +6,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${KVB_BENCH_BUILD:-$root/build-test}
-export KVB_SPLIT=$build/src/kvb-split/kvb-split READ_KVB=$build/src/read-KVB KVB_MEASURE=$build/src/kvb-measure/kvb-measure
+export KVB_SPLIT=$build/src/kvb-split/kvb-split READ_KVB=$build/src/read-KVB KVB_MEASURE=$build/src/kvb-measure/kvb-measure \
+  KVB_TRACE=$build/src/kvb-trace/kvb-trace
 unset PLOT_ACCEL PLOT_PSA
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -2,6 +2,7 @@
 safely, files made beside their target and renamed into place, clean-up when
 a signal ends the run, and the facts of KVB-record.json."""
 
+import array
 import contextlib
 import json
 import os
@@ -104,6 +105,8 @@ def _stop(signum, frame=None):
                 with contextlib.suppress(OSError):
                     child.kill()
         for path in _temporaries:
+            if os.path.isdir(path) and not os.path.islink(path):
+                shutil.rmtree(path, ignore_errors=True)
             with contextlib.suppress(OSError):
                 os.unlink(path)
         signal.signal(signum, signal.SIG_DFL)
@@ -176,6 +179,33 @@ def discard(path):
         with contextlib.suppress(OSError):
             os.unlink(path)
         _temporaries.discard(path)
+
+
+@contextlib.contextmanager
+def scratch():
+    """A private folder of the temporary files' place (TMPDIR), removed with
+    what it holds when the block ends or a signal ends the program."""
+    with _guarded():
+        folder = tempfile.mkdtemp(prefix="kvb-")
+        _temporaries.add(folder)
+    try:
+        yield folder
+    finally:
+        with _guarded():
+            shutil.rmtree(folder, ignore_errors=True)
+            _temporaries.discard(folder)
+
+
+def program(name, variable, folder):
+    """The program to run for name: $variable, else the one in folder (a
+    tool's own, where they are installed together), else the one on PATH;
+    None where there is none."""
+    if os.environ.get(variable):
+        return os.path.abspath(os.environ[variable])
+    candidate = os.path.join(folder, name)
+    if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
+        return candidate
+    return shutil.which(name)
 
 
 def write_text(path, text):
@@ -315,10 +345,15 @@ def plot_arguments(tool, usage, argv, flags=()):
     return data, picture, given
 
 
-def read_lines(tool, path):
-    """The lines of a file given to draw, after the checks every tool makes."""
+def check_readable(tool, path):
+    """Refuse a file given to draw that is not a file this user can read."""
     if not os.path.isfile(path) or not os.access(path, os.R_OK):
         fail(tool, "%s: cannot read the file" % shown(path))
+
+
+def read_lines(tool, path):
+    """The lines of a file given to draw, after the checks every tool makes."""
+    check_readable(tool, path)
     try:
         with open(path, encoding="latin-1", newline="\n") as f:
             lines = f.read().splitlines()
@@ -386,19 +421,44 @@ def terminal(size, smooth=False):
     return "set encoding utf8\nif (strstrt(GPVAL_TERMINALS, ' %s ') > 0) {\n%s} else {\n%s}\n" % (first, chosen, other)
 
 
+class Binary:
+    """A picture's curves as files of binary numbers in gnuplot's working
+    folder, which gnuplot reads several times faster than datablocks."""
+
+    def __init__(self, folder):
+        self.folder = folder
+
+    @staticmethod
+    def source(name, width=2):
+        """What plot takes to draw NAME.bin, rows of width numbers."""
+        return "'%s.bin' binary format='%s'" % (name, "%float64" * width)
+
+    def add(self, _script, name, rows):
+        """rows of numbers, all of one width, written to NAME.bin; what plot
+        takes to draw them."""
+        width = len(rows[0]) if rows else 2
+        numbers = array.array("d", bytes(8 * width * len(rows)))
+        for c, column in enumerate(zip(*rows)):
+            numbers[c::width] = array.array("d", map(float, column))
+        with open(os.path.join(self.folder, name + ".bin"), "wb") as f:
+            numbers.tofile(f)
+        return self.source(name, width)
+
+
 class Datablocks:
     """A picture's curves written into its script, as gnuplot datablocks."""
 
     @staticmethod
-    def add(script, name, points):
-        """points (x, y) as the datablock $name appended to script; what
+    def add(script, name, rows):
+        """rows of numbers as the datablock $name appended to script; what
         plot takes to draw them."""
-        script += ["$%s << EOD" % name, *("%s,%r" % p for p in points), "EOD"]
+        script += ["$%s << EOD" % name, *(",".join(map(str, row)) for row in rows), "EOD"]
         return "$" + name
 
 
-def draw(tool, script, picture, what, size, smooth=False):
-    """Run gnuplot on script (its terminal and output set here) into picture."""
+def draw(tool, script, picture, what, size, smooth=False, folder=None):
+    """Run gnuplot in folder (the curves' files; by default here) on script
+    (its terminal and output set here) into picture."""
     if not shutil.which("gnuplot"):
         fail(tool, "gnuplot not found; install it (Debian: sudo apt-get install gnuplot-nox)")
     head = terminal(size, smooth)
@@ -408,7 +468,7 @@ def draw(tool, script, picture, what, size, smooth=False):
         fail(tool, "cannot make %s: %s" % (shown(picture), e.strerror))
     # gnuplot draws to its standard output, the temporary: no name in the script.
     try:
-        child = start(subprocess.Popen, ["gnuplot"], stdin=subprocess.PIPE, stdout=fd, stderr=subprocess.PIPE)
+        child = start(subprocess.Popen, ["gnuplot"], stdin=subprocess.PIPE, stdout=fd, stderr=subprocess.PIPE, cwd=folder)
     except OSError as e:
         discard(temporary)
         fail(tool, "cannot run gnuplot: %s" % e.strerror)

@@ -10,7 +10,7 @@ build=$2
 
 "$cmake" --install "$build" --prefix "$tmp" >/dev/null
 check "cmake --install succeeds" [ $? -eq 0 ]
-for program in read-KVB kvb-split kvb-measure plot-accel plot-psa convert-all kvb-convert kvb-suite; do
+for program in read-KVB kvb-split kvb-measure kvb-trace plot-accel plot-psa convert-all kvb-convert kvb-suite; do
   check "bin/$program" [ -x "$tmp/bin/$program" ]
   page=$tmp/share/man/man1/$program.1
   check "man1/$program.1" [ -s "$page" ]
@@ -33,5 +33,10 @@ for tool in plot-accel plot-psa convert-all kvb-convert kvb-suite; do
   (cd / && "$tmp/bin/$tool" -h) | grep -q "^Usage: $tool"
   check "the installed $tool runs" [ $? -eq 0 ]
 done
+if command -v gnuplot >/dev/null 2>&1; then  # plot-accel finds the kvb-trace installed beside it
+  printf '%7.3f,%10.3f,%10.3f,%10.3f\n' 0 1 2 3 0.005 -1 -2 -3 >"$tmp/accel.csv"
+  (cd / && env -u KVB_TRACE PATH=/usr/bin:/bin "$tmp/bin/plot-accel" "$tmp/accel.csv") >/dev/null
+  check "the installed plot-accel draws with the installed kvb-trace" [ -s "$tmp/accel.png" ]
+fi
 
 finish install

@@ -87,4 +87,17 @@ check "three arguments: exit status 2" [ $? -eq 2 ]
 "$plot" --help | grep -q '^Usage: plot-accel CSV \[PNG\]'
 check "--help" [ $? -eq 0 ]
 
+# kvb-trace alone: every sample with --columns 0, a value of asterisks left
+# out, a peak a column, and its failures.
+trace=${KVB_TRACE:-kvb-trace}
+mkdir curves
+"$trace" --columns 0 rec.csv curves >peaks
+check "kvb-trace: every sample, 16 bytes each" [ "$(wc -c <curves/accel2.bin)" -eq 12800 ]
+check "kvb-trace: the asterisks left out" [ "$(wc -c <curves/accel4.bin)" -eq 12784 ]
+check "kvb-trace: a peak a column" [ "$(grep -c '^peak ' peaks)" -eq 3 ]
+"$trace" rec.csv no-such-folder 2>/dev/null
+check "kvb-trace: no folder: exit status 1" [ $? -eq 1 ]
+"$trace" rec.csv 2>/dev/null
+check "kvb-trace: one operand: exit status 2" [ $? -eq 2 ]
+
 finish plot-accel

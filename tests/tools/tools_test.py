@@ -80,6 +80,8 @@ class Tools(unittest.TestCase):
         import importlib.machinery
         import importlib.util
         sys.dont_write_bytecode = True  # nothing written beside the tools
+        sys.path.insert(0, TOOLS)
+        import kvbtools  # pylint: disable=import-outside-toplevel
         loader = importlib.machinery.SourceFileLoader("plot_accel", os.path.join(TOOLS, "plot-accel"))
         accel = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
         loader.exec_module(accel)
@@ -88,21 +90,14 @@ class Tools(unittest.TestCase):
                 write("accel.csv", "".join("%7.3f,%10.3f,%10.3f,%10.3f\n" % (i * 0.005, 999.5 if i == spike else math.sin(i),
                                                                              -2.0 if i == spike else 0.5, 0.0)
                                            for i in range(samples)))
-                script = accel.script("accel.csv", "accel.png")
-                blocks = script.split("EOD\n")
-                n00 = blocks[1].splitlines()
-                self.assertLessEqual(len(n00), min(samples, 2 * accel.COLUMNS + 2))
-                self.assertEqual([n00[0].split(",")[0], n00[-1].split(",")[0]],  # the whole time axis
-                                 ["%7.3f" % 0, "%7.3f" % ((samples - 1) * 0.005)])
-                self.assertIn("999.5", blocks[1])  # the one sample of the peak is drawn
-                self.assertIn("-2.0", blocks[3])
-                # As kvb-convert sends them: binary numbers, the same points.
-                sys.path.insert(0, TOOLS)
-                from kvbconvert import pictures  # pylint: disable=import-outside-toplevel
-                script = accel.script("accel.csv", "accel.png", (), pictures.Binary("."))
+                script = accel.script("accel.csv", "accel.png", (), kvbtools.Binary("."))
                 self.assertIn("'accel2.bin' binary format='%float64%float64' using", script)
-                drawn = array.array("d", read("accel2.bin", "rb"))
-                self.assertEqual(list(drawn[1::2]), [float(line.split(",")[1]) for line in n00])
+                n00, n90 = (array.array("d", read("accel%d.bin" % c, "rb")) for c in (2, 3))
+                self.assertLessEqual(len(n00) // 2, min(samples, 2 * 1100 + 2))
+                self.assertEqual([n00[0], n00[-2]], [0.0, round((samples - 1) * 0.005, 3)])  # the whole time axis
+                self.assertIn(999.5, n00[1::2])  # the one sample of the peak is drawn
+                self.assertIn(-2.0, n90[1::2])
+                self.assertIn("peak 999.5 cm/s² at %.2f s" % (spike * 0.005), script)
 
     def test_every_tool_prints_the_project_version(self):
         project = read(os.path.join(TOOLS, "..", "CMakeLists.txt"))
@@ -224,16 +219,20 @@ class Tools(unittest.TestCase):
         write("rec/accel.csv", "".join("%7.3f,%10.3f,%10.3f,%10.3f\n" % (i * 0.005, 100, -100 * (i > 0), 0) for i in range(201)))
         write("rec/KVB-record.json", json.dumps({"processing": {"level": "processed"}, "csv_time_step": 0.01,
                                                  "components": [{}, {}, {}]}))
-        self.stand_in("gnuplot", 'tee "%s/script" | "%s" "$@"\n' % (self.dir, GNUPLOT))
+        # The stand-in keeps the script and the curves, which gnuplot reads in its working folder.
+        self.stand_in("gnuplot", 'cp *.bin "%s"; tee "%s/script" | "%s" "$@"\n' % (self.dir, self.dir, GNUPLOT))
         got = self.run_tool("plot-accel", "rec/accel.csv")
         self.assertEqual(got.returncode, 0, got.stderr)
         script = read("script")
         for want in ["set multiplot layout 5,1", "set ylabel 'velocity (cm/s)'", "set ylabel 'displacement (cm)'",
-                     # 2 s at 100 cm/s² from rest, at the record's real step: 200 cm/s and 200 cm; the
-                     # second column's first step a trapezoid from 0 to -100.
-                     "$motion00 << EOD\n", "\n  1.000,200.0\nEOD\n$motion10", "\n  1.000,200.00000000000003\nEOD",
-                     "\n  1.000,-199.5\nEOD", "\n  1.000,-199.0025\nEOD"]:
+                     "plot 'motion00.bin' binary format='%float64%float64' using (0.0 + $1 * 0.01 / 0.005):2"]:
             self.assertIn(want, script)
+        # 2 s at 100 cm/s² from rest, at the record's real step: 200 cm/s and 200 cm; the
+        # second column's first step a trapezoid from 0 to -100.
+        for name, last in [("motion00", 200.0), ("motion10", 200.0), ("motion01", -199.5), ("motion11", -199.0025)]:
+            curve = array.array("d", read(name + ".bin", "rb"))
+            self.assertEqual(curve[-2], 1.0, name)  # the CSV's last time
+            self.assertAlmostEqual(curve[-1], last, delta=1e-9, msg=name)
 
     @unittest.skipUnless(GNUPLOT, "gnuplot is not installed")
     def test_spectrum_rows(self):

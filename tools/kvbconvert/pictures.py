@@ -4,7 +4,6 @@ record. The scripts are plot-accel's and plot-psa's own (script()); each
 picture is drawn into the gnuplot's work folder in OUTDIR, checked whole and
 renamed into the record's folder."""
 
-import array
 import importlib.machinery
 import importlib.util
 import os
@@ -39,24 +38,6 @@ def scripts(tools):
             return {}
         found[tool] = module
     return found
-
-
-class Binary:
-    """A picture's curves as files of binary numbers in the gnuplot's work
-    folder, which gnuplot reads several times faster than datablocks."""
-
-    def __init__(self, folder):
-        self.folder = folder
-
-    def add(self, _script, name, points):
-        """points (x, y) written to NAME.bin; what plot takes to draw them."""
-        pairs = array.array("d", bytes(16 * len(points)))
-        if points:
-            xs, ys = zip(*points)
-            pairs[0::2], pairs[1::2] = array.array("d", map(float, xs)), array.array("d", ys)
-        with open(os.path.join(self.folder, name + ".bin"), "wb") as f:
-            pairs.tofile(f)
-        return "'%s.bin' binary format='%%float64%%float64'" % name
 
 
 class Gnuplot:
@@ -120,7 +101,7 @@ class Drawer:
             with self.lock:
                 self.all.append(plot)
         try:
-            script = module.script(data, png, (), Binary(plot.folder))
+            script = module.script(data, png, (), kt.Binary(plot.folder))
         except SystemExit as e:  # the tool's own check of its input failed; it said why
             raise PictureError("%s could not draw %s" % (tool, os.path.basename(data))) from e
         try:
