@@ -258,6 +258,12 @@ class Batch(unittest.TestCase):
         self.assertEqual(got.returncode, 0, got.stderr)
         self.assertIn("gnuplot not found; no plots", got.stderr)
         self.assertFalse(glob.glob("out3/*/*.png"))
+        env = {k: v for k, v in self.env.items() if k != "KVB_TRACE"}  # no kvb-trace: the spectrum alone
+        env["PATH"] = os.path.dirname(shutil.which("gnuplot")) + ":" + self.dir + "/python-only"
+        got = self.run_tool("-o", "out4", "in", env=env)
+        self.assertEqual(got.returncode, 0, got.stderr)
+        self.assertIn("kvb-trace, which plot-accel reads the CSV with, not found; no accel.png", got.stderr)
+        self.assertEqual([os.path.basename(p) for p in glob.glob("out4/*/*.png")], ["spectrum.png"])
         if os.path.exists("/dev/full"):  # standard output on a full disc: said, converted all the same
             with open("/dev/full", "w", encoding="utf-8") as full:
                 got = subprocess.run([CONVERT, "-o", "out2", "in"], stdout=full, stderr=subprocess.PIPE, text=True,
