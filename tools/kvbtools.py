@@ -196,16 +196,18 @@ def scratch():
             _temporaries.discard(folder)
 
 
-def program(name, variable, folder):
-    """The program to run for name: $variable, else the one in folder (a
-    tool's own, where they are installed together), else the one on PATH;
-    None where there is none."""
+def program(name, variable, *folders):
+    """The program to run for name: $variable, else the one in the first of
+    folders that has it (a tool's own, where they are installed together),
+    else the one on PATH; None where there is none."""
     if os.environ.get(variable):
         return os.path.abspath(os.environ[variable])
-    candidate = os.path.join(folder, name)
-    if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
-        return candidate
-    return shutil.which(name)
+    for folder in filter(None, folders):
+        candidate = os.path.join(folder, name)
+        if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
+            return candidate
+    found = shutil.which(name)
+    return os.path.abspath(found) if found else None
 
 
 def write_text(path, text):
